@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace varnelo {
+
+// The only door to the platform's console: keyboard bytes, text, colours, window size,
+// clearing, the clipboard and the clock. Windows, POSIX terminals and the scripted console
+// used by tests each implement it.
+class ConsolePort {
+ public:
+  virtual ~ConsolePort() = default;
+
+  // The next byte typed on standard input (0 to 255), or -1 once standard input has ended.
+  virtual int next_byte() = 0;
+  virtual void write(std::string_view text) = 0;
+  // Console text attribute: low four bits foreground, next four background (16-colour palette).
+  virtual void set_attribute(std::uint16_t attribute) = 0;
+  virtual void resize(std::uint16_t columns, std::uint16_t lines) = 0;
+  virtual void clear() = 0;
+  // Plain text on the clipboard; empty when it holds none.
+  virtual std::string clipboard_text() = 0;
+  // Puts the text on the clipboard; false when that failed.
+  virtual bool set_clipboard_text(std::string_view text) = 0;
+  // Milliseconds since the program started, from a steady clock.
+  virtual double milliseconds() = 0;
+  // Pushes buffered output to the screen (before waiting for input, on every redraw).
+  virtual void flush() {}
+};
+
+// The port the program is talking to.
+ConsolePort& console();
+
+// Installs a port for the lifetime of the scope and restores the previous one after it.
+class ConsoleScope {
+ public:
+  explicit ConsoleScope(ConsolePort& port);
+  ~ConsoleScope();
+  ConsoleScope(const ConsoleScope&) = delete;
+  ConsoleScope& operator=(const ConsoleScope&) = delete;
+
+ private:
+  ConsolePort* previous_;
+};
+
+// The console of the platform the program was built for (Windows console or POSIX terminal).
+std::unique_ptr<ConsolePort> make_platform_console();
+
+}  // namespace varnelo

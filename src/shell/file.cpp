@@ -1,0 +1,146 @@
+#include "shell/file.hpp"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "shell/platform.hpp"
+
+namespace varnelo {
+
+namespace {
+
+int open_files = 0;
+FaultPlan fault_plan;
+
+}  // namespace
+
+File::~File() noexcept { close(); }
+
+File::File(File&& other) noexcept
+    : handle_(std::exchange(other.handle_, invalid_handle)),
+      path_(std::move(other.path_)),
+      position_(other.position_),
+      read_budget_(other.read_budget_),
+      write_budget_(other.write_budget_) {}
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    close();
+    handle_ = std::exchange(other.handle_, invalid_handle);
+    path_ = std::move(other.path_);
+    position_ = other.position_;
+    read_budget_ = other.read_budget_;
+    write_budget_ = other.write_budget_;
+  }
+  return *this;
+}
+
+std::optional<File> File::open_read(const std::string& path) {
+  if (path.find('\0') != std::string::npos) return std::nullopt;
+  Handle handle = platform::open_for_reading(path);
+  if (handle == invalid_handle) return std::nullopt;
+  ++open_files;
+  File file(handle, path);
+  if (!fault_plan.path.empty() && fault_plan.path == path) file.read_budget_ = fault_plan.readable;
+  return file;
+}
+
+std::optional<File> File::open_write(const std::string& path) {
+  if (path.find('\0') != std::string::npos) return std::nullopt;
+  Handle handle = platform::open_for_writing(path);
+  if (handle == invalid_handle) return std::nullopt;
+  ++open_files;
+  File file(handle, path);
+  if (!fault_plan.path.empty() && fault_plan.path == path) file.write_budget_ = fault_plan.writable;
+  return file;
+}
+
+std::int64_t File::measure_size() {
+  std::int64_t size = platform::seek(handle_, 0, true);
+  if (size < 0 || !seek(0)) return -1;
+  return size;
+}
+
+bool File::seek(std::int64_t offset) {
+  std::int64_t at = platform::seek(handle_, offset, false);
+  if (at < 0) return false;
+  position_ = at;
+  return true;
+}
+
+std::size_t File::read(void* buffer, std::size_t count) {
+  if (read_budget_ >= 0) count = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(count), read_budget_));
+  auto* bytes = static_cast<unsigned char*>(buffer);
+  std::size_t done = 0;
+  while (done < count) {
+    std::int64_t got = platform::read_some(handle_, bytes + done, count - done);
+    if (got <= 0) break;
+    done += static_cast<std::size_t>(got);
+  }
+  position_ += static_cast<std::int64_t>(done);
+  if (read_budget_ >= 0) read_budget_ -= static_cast<std::int64_t>(done);
+  return done;
+}
+
+bool File::write(const void* data, std::size_t count) {
+  std::size_t allowed = count;
+  if (write_budget_ >= 0) allowed = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(count), write_budget_));
+  const auto* bytes = static_cast<const unsigned char*>(data);
+  std::size_t done = 0;
+  while (done < allowed) {
+    std::int64_t put = platform::write_some(handle_, bytes + done, allowed - done);
+    if (put <= 0) break;
+    done += static_cast<std::size_t>(put);
+  }
+  position_ += static_cast<std::int64_t>(done);
+  if (write_budget_ >= 0) write_budget_ -= static_cast<std::int64_t>(done);
+  return done == count;
+}
+
+bool File::copy_from(File& source, std::int64_t count) {
+  // The kernel copy is skipped while a fault is planned, so the seam sees every byte.
+  bool kernel = read_budget_ < 0 && write_budget_ < 0 && source.read_budget_ < 0 && source.write_budget_ < 0;
+  while (kernel && count > 0) {
+    std::int64_t copied = platform::copy_range(source.handle_, handle_, count);
+    if (copied < 0) return false;
+    if (copied == 0) break;
+    count -= copied;
+    source.position_ += copied;
+    position_ += copied;
+  }
+  if (count == 0) return true;
+  static thread_local std::vector<unsigned char> buffer(1 << 20);
+  while (count > 0) {
+    std::size_t chunk = static_cast<std::size_t>(std::min<std::int64_t>(count, static_cast<std::int64_t>(buffer.size())));
+    if (!source.read_exact(buffer.data(), chunk)) return false;
+    if (!write(buffer.data(), chunk)) return false;
+    count -= static_cast<std::int64_t>(chunk);
+  }
+  return true;
+}
+
+bool File::close() {
+  if (handle_ == invalid_handle) return true;
+  bool closed = platform::close_handle(handle_);
+  handle_ = invalid_handle;
+  --open_files;
+  return closed;
+}
+
+std::optional<FileIdentity> File::identity() const { return platform::identity(handle_); }
+
+int File::open_count() { return open_files; }
+
+bool path_exists(const std::string& path) {
+  return path.find('\0') == std::string::npos && platform::exists(path);
+}
+
+std::optional<FileIdentity> identity_of(const std::string& path) {
+  if (path.find('\0') != std::string::npos) return std::nullopt;
+  return platform::identity_of_path(path);
+}
+
+void set_fault_plan(const FaultPlan& plan) { fault_plan = plan; }
+
+}  // namespace varnelo

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace varnelo {
+
+// Identifies a file independently of how its path is spelled (device and inode, or the
+// Windows volume serial and file index), so an output can be refused when it is an input.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t index = 0;
+  friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+
+// A move-only handle on one open file, always in binary mode, with 64-bit sizes and positions.
+// The destructor closes it, so every way out of a screen closes its files by itself.
+class File {
+ public:
+  File() = default;
+  ~File() noexcept;
+  File(File&& other) noexcept;
+  File& operator=(File&& other) noexcept;
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+
+  // Opens an existing file for reading. Directories and everything else that cannot be
+  // read as a file are refused.
+  static std::optional<File> open_read(const std::string& path);
+  // Creates or truncates a file for writing.
+  static std::optional<File> open_write(const std::string& path);
+
+  bool is_open() const { return handle_ != invalid_handle; }
+  const std::string& path() const { return path_; }
+
+  // Seeks to the end, takes the position and seeks back to offset 0; -1 on failure.
+  std::int64_t measure_size();
+  bool seek(std::int64_t offset);
+  std::int64_t position() const { return position_; }
+
+  // Reads up to `count` bytes, going on after short reads until `count` bytes came, the file
+  // ended or a read failed. Returns the number of bytes read.
+  std::size_t read(void* buffer, std::size_t count);
+  bool read_exact(void* buffer, std::size_t count) { return read(buffer, count) == count; }
+  // Writes all `count` bytes; false when any of them could not be written.
+  bool write(const void* data, std::size_t count);
+  // Copies `count` bytes from `source`'s position to this file's position, inside the kernel
+  // where the platform can; false when a read came short or a write failed.
+  bool copy_from(File& source, std::int64_t count);
+
+  // Closes the handle; false when the system reported an error while closing.
+  bool close();
+
+  std::optional<FileIdentity> identity() const;
+
+  // How many File handles are open in this process now (tests check that screens close theirs).
+  static int open_count();
+
+  using Handle = std::intptr_t;
+  static constexpr Handle invalid_handle = -1;
+
+ private:
+  File(Handle handle, std::string path) : handle_(handle), path_(std::move(path)) {}
+
+  Handle handle_ = invalid_handle;
+  std::string path_;
+  std::int64_t position_ = 0;
+  // Bytes that may still be read or written before a planned fault (tests only); -1 is no limit.
+  std::int64_t read_budget_ = -1;
+  std::int64_t write_budget_ = -1;
+};
+
+// Whether anything exists at the path, asked of the file system (not by opening it).
+bool path_exists(const std::string& path);
+std::optional<FileIdentity> identity_of(const std::string& path);
+
+// Fault seam for tests: files opened for `path` from now on deliver at most `readable` bytes
+// before reads come short, and accept at most `writable` bytes before writes fail (-1: no
+// limit). A default-constructed plan removes the fault.
+struct FaultPlan {
+  std::string path;
+  std::int64_t readable = -1;
+  std::int64_t writable = -1;
+};
+void set_fault_plan(const FaultPlan& plan);
+
+}  // namespace varnelo

@@ -1,0 +1,36 @@
+#pragma once
+
+// File calls that differ between platforms, behind one small set of functions. Each platform
+// file (platform_posix.cpp, platform_windows.cpp) implements them together with its console.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "shell/file.hpp"
+
+namespace varnelo::platform {
+
+using Handle = File::Handle;
+
+// Opens a regular file (or a device) for reading; refuses directories. invalid_handle on failure.
+Handle open_for_reading(const std::string& path);
+// Creates or truncates for writing; invalid_handle on failure.
+Handle open_for_writing(const std::string& path);
+bool close_handle(Handle handle);
+// Bytes read (0 at the end of the file) or -1 on error.
+std::int64_t read_some(Handle handle, void* buffer, std::size_t count);
+// Bytes written or -1 on error.
+std::int64_t write_some(Handle handle, const void* data, std::size_t count);
+// New position, or -1 on error. `from_end` seeks relative to the end of the file.
+std::int64_t seek(Handle handle, std::int64_t offset, bool from_end);
+// Copies up to `count` bytes inside the kernel from the current positions, advancing both.
+// Returns the bytes copied, 0 when the kernel could not do it (the caller copies by hand) or
+// -1 on a write error.
+std::int64_t copy_range(Handle from, Handle to, std::int64_t count);
+std::optional<FileIdentity> identity(Handle handle);
+std::optional<FileIdentity> identity_of_path(const std::string& path);
+bool exists(const std::string& path);
+
+}  // namespace varnelo::platform
