@@ -1,0 +1,67 @@
+# Shared pieces of the benchmark; sourced by bench/run and by the row files in bench/rows/.
+# A row file rows/NAME.sh defines a function bench_NAME that calls bench_row once per row.
+
+BENCH_MIB=${BENCH_MIB:-1024}   # size of the default input, in MiB
+BENCH_RUNS=${BENCH_RUNS:-5}    # timed runs per side; the median is reported
+
+bench_setup() {
+  ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+  cmake --preset bench -S "$ROOT" >/dev/null
+  cmake --build --preset bench >/dev/null
+  VARNELO="$ROOT/build-bench/varnelo"
+  WORK=$(mktemp -d "${BENCH_TMP:-/tmp}/varnelo-bench-XXXXXX")
+  trap 'rm -rf "$WORK"' EXIT
+  INPUT="$WORK/input.bin"
+  make_random "$INPUT" "$BENCH_MIB"
+  printf '%-44s %9s %9s  %-28s %9s %7s %7s %9s  %s\n' operation "ours s" "MiB/s" peer "peer s" ratio target "peak MiB" verdict
+}
+
+# make_random FILE MIB: a file of random bytes.
+make_random() {
+  head -c $(( $2 * 1048576 )) /dev/urandom >"$1"
+}
+
+# Seconds taken by one shell command.
+time_command() {
+  local start end
+  start=$(date +%s.%N)
+  bash -c "$1" >/dev/null 2>&1 || true
+  end=$(date +%s.%N)
+  echo "$end - $start" | bc -l
+}
+
+median() {
+  sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+
+# bench_row OPERATION PEER_LABEL ANSWERS PEER_COMMAND BYTES TARGET [SETUP_COMMAND]
+#   ANSWERS        what is typed into the program (printf escapes allowed), ending at its exit
+#   PEER_COMMAND   the standard tool doing the same job, as a shell command
+#   BYTES          bytes processed, for the MiB/s figure
+#   TARGET         the highest acceptable ratio of our time to the peer's
+#   SETUP_COMMAND  run, untimed, before every timed run of either side (removing outputs, say)
+# Runs both sides alternately BENCH_RUNS times, then prints medians, ratio and peak memory.
+bench_row() {
+  local operation=$1 peer=$2 answers=$3 peer_command=$4 bytes=$5 target=$6 setup=${7:-true}
+  local answers_file="$WORK/answers.txt" ours=() theirs=() peak=0 run
+  printf "$answers" >"$answers_file"
+  for ((run = 0; run < BENCH_RUNS; run++)); do
+    bash -c "$setup" >/dev/null 2>&1 || true
+    ours+=("$(time_command "/usr/bin/time -f %M -o '$WORK/memory' '$VARNELO' <'$answers_file' >/dev/null")")
+    local kib
+    kib=$(tail -n 1 "$WORK/memory")
+    ((kib > peak)) && peak=$kib
+    bash -c "$setup" >/dev/null 2>&1 || true
+    theirs+=("$(time_command "$peer_command")")
+  done
+  local our_time their_time ratio rate verdict
+  our_time=$(printf '%s\n' "${ours[@]}" | median)
+  their_time=$(printf '%s\n' "${theirs[@]}" | median)
+  ratio=$(echo "$our_time / $their_time" | bc -l)
+  rate=$(echo "$bytes / 1048576 / $our_time" | bc -l)
+  verdict=met
+  (($(echo "$ratio > $target" | bc -l))) && verdict=MISSED
+  (($(echo "$peak > 8192" | bc -l))) && verdict="$verdict, memory MISSED"
+  printf '%-44s %9.3f %9.0f  %-28s %9.3f %7.2f %7s %9.1f  %s\n' "$operation" "$our_time" "$rate" "$peer" \
+    "$their_time" "$ratio" "$target" "$(echo "$peak / 1024" | bc -l)" "$verdict"
+}
