@@ -15,7 +15,9 @@ FaultPlan fault_plan;
 
 }  // namespace
 
-File::~File() noexcept { close(); }
+File::~File() noexcept {
+  close();
+}
 
 File::File(File&& other) noexcept
     : handle_(std::exchange(other.handle_, invalid_handle)),
@@ -70,7 +72,8 @@ bool File::seek(std::int64_t offset) {
 }
 
 std::size_t File::read(void* buffer, std::size_t count) {
-  if (read_budget_ >= 0) count = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(count), read_budget_));
+  if (read_budget_ >= 0)
+    count = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(count), read_budget_));
   auto* bytes = static_cast<unsigned char*>(buffer);
   std::size_t done = 0;
   while (done < count) {
@@ -85,7 +88,9 @@ std::size_t File::read(void* buffer, std::size_t count) {
 
 bool File::write(const void* data, std::size_t count) {
   std::size_t allowed = count;
-  if (write_budget_ >= 0) allowed = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(count), write_budget_));
+  if (write_budget_ >= 0)
+    allowed =
+        static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(count), write_budget_));
   const auto* bytes = static_cast<const unsigned char*>(data);
   std::size_t done = 0;
   while (done < allowed) {
@@ -112,7 +117,8 @@ bool File::copy_from(File& source, std::int64_t count) {
   if (count == 0) return true;
   static thread_local std::vector<unsigned char> buffer(1 << 20);
   while (count > 0) {
-    std::size_t chunk = static_cast<std::size_t>(std::min<std::int64_t>(count, static_cast<std::int64_t>(buffer.size())));
+    std::size_t chunk =
+        static_cast<std::size_t>(std::min<std::int64_t>(count, static_cast<std::int64_t>(buffer.size())));
     if (!source.read_exact(buffer.data(), chunk)) return false;
     if (!write(buffer.data(), chunk)) return false;
     count -= static_cast<std::int64_t>(chunk);
@@ -128,9 +134,13 @@ bool File::close() {
   return closed;
 }
 
-std::optional<FileIdentity> File::identity() const { return platform::identity(handle_); }
+std::optional<FileIdentity> File::identity() const {
+  return platform::identity(handle_);
+}
 
-int File::open_count() { return open_files; }
+int File::open_count() {
+  return open_files;
+}
 
 bool path_exists(const std::string& path) {
   return path.find('\0') == std::string::npos && platform::exists(path);
@@ -141,6 +151,8 @@ std::optional<FileIdentity> identity_of(const std::string& path) {
   return platform::identity_of_path(path);
 }
 
-void set_fault_plan(const FaultPlan& plan) { fault_plan = plan; }
+void set_fault_plan(const FaultPlan& plan) {
+  fault_plan = plan;
+}
 
 }  // namespace varnelo

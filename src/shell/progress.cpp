@@ -9,7 +9,9 @@ namespace varnelo {
 
 double timer = 0;
 
-double now() { return console().milliseconds(); }
+double now() {
+  return console().milliseconds();
+}
 
 namespace {
 
@@ -30,7 +32,8 @@ void print_duration(unsigned long long whole_seconds, unsigned long long hours, 
 
 }  // namespace
 
-void progress_bar(double start_time, std::uint16_t percent, std::int64_t bytes_done, const std::string& label) {
+void progress_bar(double start_time, std::uint16_t percent, std::int64_t bytes_done,
+                  const std::string& label) {
   double now_ticks = now();
   if (now_ticks - timer < 1000 && percent != 0 && percent < 100) return;
   percent = std::min<std::uint16_t>(percent, 100);
