@@ -12,7 +12,7 @@ namespace {
 
 int open_files = 0;
 FaultPlan fault_plan;
-WriteGuard write_guard = nullptr;
+PathGuard path_guard = nullptr;
 
 }  // namespace
 
@@ -41,6 +41,7 @@ File& File::operator=(File&& other) noexcept {
 
 std::optional<File> File::open_read(const std::string& path) {
   if (path.find('\0') != std::string::npos) return std::nullopt;
+  if (path_guard && !path_guard(path)) return std::nullopt;
   Handle handle = platform::open_for_reading(path);
   if (handle == invalid_handle) return std::nullopt;
   ++open_files;
@@ -51,7 +52,7 @@ std::optional<File> File::open_read(const std::string& path) {
 
 std::optional<File> File::open_write(const std::string& path) {
   if (path.find('\0') != std::string::npos) return std::nullopt;
-  if (write_guard && !write_guard(path)) return std::nullopt;
+  if (path_guard && !path_guard(path)) return std::nullopt;
   Handle handle = platform::open_for_writing(path);
   if (handle == invalid_handle) return std::nullopt;
   ++open_files;

@@ -86,9 +86,9 @@ struct FaultPlan {
 };
 void set_fault_plan(const FaultPlan& plan);
 
-// Guard for fuzzing whole dialogues: while set, files are created or truncated only at paths
-// it accepts (an open for writing elsewhere fails as if the folder were read-only).
-using WriteGuard = bool (*)(const std::string& path);
-void set_write_guard(WriteGuard guard);
+// Guard for fuzzing whole dialogues: while set, files are opened only at paths it accepts
+// (an open elsewhere fails as if the file did not exist or the folder were read-only).
+using PathGuard = bool (*)(const std::string& path);
+void set_path_guard(PathGuard guard);
 
 }  // namespace varnelo
