@@ -3,9 +3,13 @@
 namespace varnelo {
 
 // Not built yet: the entry ends at its press-enter pause.
-void split_screen(Menu& menu) { EOO(menu); }
+void split_screen(Menu& menu) {
+  EOO(menu);
+}
 
 // Not built yet: the entry ends at its press-enter pause.
-void join_screen(Menu& menu) { EOO(menu); }
+void join_screen(Menu& menu) {
+  EOO(menu);
+}
 
 }  // namespace varnelo
