@@ -154,8 +154,8 @@ std::optional<FileIdentity> identity_of(const std::string& path) {
   return platform::identity_of_path(path);
 }
 
-void set_fault_plan(const FaultPlan& plan) {
-  fault_plan = plan;
-}
+void set_fault_plan(const FaultPlan& plan) { fault_plan = plan; }
+
+void set_path_guard(PathGuard guard) { path_guard = guard; }
 
 }  // namespace varnelo
