@@ -66,6 +66,7 @@ class File {
 
  private:
   File(Handle handle, std::string path) : handle_(handle), path_(std::move(path)) {}
+  static std::optional<File> open(const std::string& path, bool for_writing);
 
   Handle handle_ = invalid_handle;
   std::string path_;
