@@ -147,7 +147,6 @@ void manual_join(Menu& menu) {
   std::vector<std::string> paths;
   std::int64_t total = 0;
   for (std::uint16_t index = 1; index <= count; ++index) {
-    x(7);
     sayf("Input path and filename for file %hu : ", "Masukan alamat dan nama berkas untuk berkas ke %hu : ",
          index);
     x(2);
@@ -163,7 +162,6 @@ void manual_join(Menu& menu) {
     paths.push_back(input->path());
   }
 
-  x(7);
   say("Input path and filename for file output : ",
       "Masukkan alamat dan nama berkas untuk berkas keluaran : ");
   x(2);
