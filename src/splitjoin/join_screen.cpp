@@ -60,48 +60,46 @@ bool output_is_a_piece(std::string name, const std::string& output) {
   return false;
 }
 
-void automatic_join(Menu& menu) {
+void automatic_join() {
   say("Input path and filename which have extension .001 : ",
       "Masukkan alamat dan nama berkas yang berekstensi .001 : ");
   x(2);
   std::optional<std::string> typed = read_path();
-  if (!typed) return EOO(menu);
+  if (!typed) return;
   x(7);
   std::string first = *typed;
   // The name of the file to rebuild is taken as well as the name of its first piece.
   if (!splitjoin::names_first_piece(first)) first += splitjoin::first_suffix;
   if (first.size() + 1 > path_capacity) {
     error_text("Path is too long!\n", "Alamat berkas terlalu panjang!\n");
-    return EOO(menu);
+    return;
   }
   std::string output_path = first.substr(0, first.size() - splitjoin::first_suffix.size());
 
   std::optional<File> piece = File::open_read(first);
   if (!piece) {
     report_open_failure(first);
-    return EOO(menu);
+    return;
   }
-  if (output_is_a_piece(first, output_path) || !confirm_overwrite(output_path)) return EOO(menu);
+  if (output_is_a_piece(first, output_path) || !confirm_overwrite(output_path)) return;
   std::optional<File> output = open_output(output_path);
-  if (!output) return EOO(menu);
+  if (!output) return;
 
   double start_time = now();
   std::uint16_t count = 0;
   std::int64_t total = 0;
   // The set ends at the first number that cannot be opened, and at .999 at the latest.
-  for (std::string name = first; count < splitjoin::max_pieces; ++count) {
+  for (std::string name = first; count < splitjoin::max_pieces;) {
     std::optional<File> counted = File::open_read(name);
     if (!counted) break;
     std::int64_t size = counted->measure_size();
     if (size < 0) {
       report_read_error(name);
-      return EOO(menu);
+      return;
     }
     total += size;
-    if (!splitjoin::advance_suffix(name)) {
-      ++count;
-      break;
-    }
+    ++count;
+    if (!splitjoin::advance_suffix(name)) break;
   }
 
   const char* label =
@@ -118,17 +116,16 @@ void automatic_join(Menu& menu) {
       // A piece removed since it was counted is not skipped: the output would be silently short.
       if (!piece) {
         report_open_failure(name);
-        return EOO(menu);
+        return;
       }
     }
-    if (!join.append(*piece)) return EOO(menu);
+    if (!join.append(*piece)) return;
     piece->close();
   }
   join.finish();
-  EOO(menu);
 }
 
-void manual_join(Menu& menu) {
+void manual_join() {
   say("total file to join : ", "Jumah berkas untuk digabung : ");
   std::uint16_t count = 0;
   get_num(count);
@@ -137,11 +134,11 @@ void manual_join(Menu& menu) {
     sayf("Total file limit is 999! but you input %hu.\n",
          "Jumlah berkas maksimum yang dapat diproses adalah 999! sedangkan anda menginput %hu.\n", count);
     x(7);
-    return EOO(menu);
+    return;
   }
   if (count == 0) {
     error_text("No file input!", "Tidak ada berkas masukan!");
-    return EOO(menu);
+    return;
   }
 
   std::vector<std::string> paths;
@@ -151,12 +148,12 @@ void manual_join(Menu& menu) {
          index);
     x(2);
     std::optional<File> input = open_input();
-    if (!input) return EOO(menu);
+    if (!input) return;
     x(7);
     std::int64_t size = input->measure_size();
     if (size < 0) {
       report_read_error(input->path());
-      return EOO(menu);
+      return;
     }
     total += size;
     paths.push_back(input->path());
@@ -166,15 +163,15 @@ void manual_join(Menu& menu) {
       "Masukkan alamat dan nama berkas untuk berkas keluaran : ");
   x(2);
   std::optional<std::string> output_path = read_path();
-  if (!output_path) return EOO(menu);
+  if (!output_path) return;
   x(7);
   for (const std::string& path : paths) {
     std::optional<File> input = File::open_read(path);
-    if (input && refuse_same_file(*input, *output_path)) return EOO(menu);
+    if (input && refuse_same_file(*input, *output_path)) return;
   }
-  if (!confirm_overwrite(*output_path)) return EOO(menu);
+  if (!confirm_overwrite(*output_path)) return;
   std::optional<File> output = open_output(*output_path);
-  if (!output) return EOO(menu);
+  if (!output) return;
 
   double start_time = now();
   const char* label = pick("Total filesize : %lli Bytes.\nJoining file, please wait...\n",
@@ -185,17 +182,14 @@ void manual_join(Menu& menu) {
     std::optional<File> input = File::open_read(path);
     if (!input) {
       report_open_failure(path);
-      return EOO(menu);
+      return;
     }
-    if (!join.append(*input)) return EOO(menu);
+    if (!join.append(*input)) return;
   }
   join.finish();
-  EOO(menu);
 }
 
-}  // namespace
-
-void join_screen(Menu& menu) {
+void join_dialogue() {
   screen_banner("Join", "Gabung", 13);
   x(15);
   say("Select join mode :", "Pilihan mode untuk penggabungan :");
@@ -206,10 +200,19 @@ void join_screen(Menu& menu) {
   join_mode = static_cast<std::uint16_t>(join_mode - 1);
   if (join_mode > 1) {
     error_text("Invalid Choice!", "Pilihan tidak tersedia!");
-    return EOO(menu);
+    return;
   }
-  if (join_mode == 0) return automatic_join(menu);
-  manual_join(menu);
+  if (join_mode == 0) return automatic_join();
+  manual_join();
+}
+
+}  // namespace
+
+// The pause comes after the dialogue has returned, so every file it opened is closed by then
+// (a failed output can be looked at, or removed, while the screen waits).
+void join_screen(Menu& menu) {
+  join_dialogue();
+  EOO(menu);
 }
 
 }  // namespace varnelo

@@ -82,9 +82,8 @@ struct Split {
 const char* const named_label_english =
     "Info : file output location is in the same folder with file input.\nsplitting file, please wait...\n";
 const char* const named_label_indonesian =
-    "Informasi : berkas keluaran terletak pada folder yang sama dengan folder berkas masukan.\nMemotong "
-    "berkas, "
-    "silahkan tunggu...\n";
+    "Informasi : berkas keluaran terletak pada folder yang sama dengan folder berkas masukan.\n"
+    "Memotong berkas, silahkan tunggu...\n";
 const char* const typed_label_english = "splitting file, please wait...\n";
 const char* const typed_label_indonesian = "Memotong berkas, silahkan tunggu...\n";
 
@@ -155,7 +154,7 @@ std::string ask_piece_name(const File& input, std::uint16_t piece, bool clear, c
 }
 
 // Plan 1: names from the input path, sizes typed with a range of pieces each.
-void split_named_typed(Split& split, std::uint16_t count, Menu& menu) {
+void split_named_typed(Split& split, std::uint16_t count) {
   std::vector<std::int64_t> sizes(count);
   SizeDialogue dialogue{split.size, 11};
   std::uint16_t index = 0;
@@ -167,7 +166,7 @@ void split_named_typed(Split& split, std::uint16_t count, Menu& menu) {
     say(" file output remaining (to be configured)\n",
         " berkas keluaran belum diatur untuk ukuran berkasnya\n");
     std::optional<std::int64_t> bytes;
-    if (!ask_size(dialogue, static_cast<std::uint16_t>(index + 1), bytes)) return EOO(menu);
+    if (!ask_size(dialogue, static_cast<std::uint16_t>(index + 1), bytes)) return;
     x(7);
     sayf("Apply this filesize for file %hu to file : ",
          "Gunakan ukuran berkas ini untuk berkas ke %hu hingga berkas ke : ",
@@ -176,7 +175,7 @@ void split_named_typed(Split& split, std::uint16_t count, Menu& menu) {
     while (index < dialogue.range_end && index != count - 1) {
       if (!splitjoin::take_size(dialogue.remaining, bytes)) {
         memory_management_fail();
-        return EOO(menu);
+        return;
       }
       sizes[index++] = *bytes;
     }
@@ -184,11 +183,10 @@ void split_named_typed(Split& split, std::uint16_t count, Menu& menu) {
   sizes[count - 1] = dialogue.remaining;
   split.start(named_label_english, named_label_indonesian);
   if (split.write_named_pieces(sizes)) split.finish();
-  EOO(menu);
 }
 
 // Plan 2: names typed, equal sizes.
-void split_listed_equal(Split& split, std::uint16_t count, Menu& menu) {
+void split_listed_equal(Split& split, std::uint16_t count) {
   std::vector<std::string> names;
   for (std::uint16_t piece = 1; piece <= count; ++piece)
     names.push_back(ask_piece_name(split.input, piece, false, "Input path and filename for file %hu : ",
@@ -196,11 +194,10 @@ void split_listed_equal(Split& split, std::uint16_t count, Menu& menu) {
   split.start(typed_label_english, typed_label_indonesian);
   x(7);
   if (split.write_listed_pieces(names, splitjoin::equal_split(split.size, count))) split.finish();
-  EOO(menu);
 }
 
 // Plan 3: each piece's name and then its size, the last piece taking what remains.
-void split_listed_typed(Split& split, std::uint16_t count, Menu& menu) {
+void split_listed_typed(Split& split, std::uint16_t count) {
   std::vector<std::string> names;
   std::vector<std::int64_t> sizes;
   SizeDialogue dialogue{split.size, 13};
@@ -213,21 +210,18 @@ void split_listed_typed(Split& split, std::uint16_t count, Menu& menu) {
       break;
     }
     std::optional<std::int64_t> bytes;
-    if (!ask_size(dialogue, piece, bytes)) return EOO(menu);
+    if (!ask_size(dialogue, piece, bytes)) return;
     if (!splitjoin::take_size(dialogue.remaining, bytes)) {
       memory_management_fail();
-      return EOO(menu);
+      return;
     }
     sizes.push_back(*bytes);
   }
   split.start(typed_label_english, typed_label_indonesian);
   if (split.write_listed_pieces(names, sizes)) split.finish();
-  EOO(menu);
 }
 
-}  // namespace
-
-void split_screen(Menu& menu) {
+void split_dialogue() {
   screen_banner("Split", "Potong", 11);
   x(15);
   say("Select split mode :", "Pilihan mode untuk pemotongan :");
@@ -240,23 +234,23 @@ void split_screen(Menu& menu) {
   split_mode = static_cast<std::uint16_t>(split_mode - 1);
   if (split_mode > 1) {
     invalid_choice();
-    return EOO(menu);
+    return;
   }
 
   say("Input path and filename to split : ", "Masukkan alamat dan nama berkas untuk dipotong : ");
   x(2);
   std::optional<File> input = open_input(large_path_capacity);
-  if (!input) return EOO(menu);
+  if (!input) return;
   std::int64_t size = input->measure_size();
   x(7);
   if (size < 0) {
     report_read_error(input->path());
-    return EOO(menu);
+    return;
   }
   // Piece names add four characters to the input path, and they must fit their buffer too.
   if (split_mode == 0 && input->path().size() > splitjoin::max_named_input_path) {
     error_text("Path is too long!\n", "Alamat berkas terlalu panjang!\n");
-    return EOO(menu);
+    return;
   }
 
   say("Number of file output : ", "Jumlah berkas keluaran : ");
@@ -266,15 +260,15 @@ void split_screen(Menu& menu) {
     sayf("Total file limit is 999! but you input %hu.\n",
          "Jumlah berkas maksimum yang dapat diproses adalah 999! sedangkan anda menginput %hu.\n", count);
     x(7);
-    return EOO(menu);
+    return;
   }
   if (count == 0) {
     error_text("No file output!", "Tidak ada berkas keluaren!");
-    return EOO(menu);
+    return;
   }
   if (size / count == 0) {
     memory_management_fail();
-    return EOO(menu);
+    return;
   }
 
   x(15);
@@ -285,7 +279,7 @@ void split_screen(Menu& menu) {
   sizing = static_cast<std::uint16_t>(sizing - 1);
   if (sizing > 1) {
     invalid_choice();
-    return EOO(menu);
+    return;
   }
 
   Split split(*input, size);
@@ -293,14 +287,23 @@ void split_screen(Menu& menu) {
     case 0:
       split.start(named_label_english, named_label_indonesian);
       if (split.write_named_pieces(splitjoin::equal_split(size, count))) split.finish();
-      return EOO(menu);
+      return;
     case 1:
-      return split_named_typed(split, count, menu);
+      return split_named_typed(split, count);
     case 2:
-      return split_listed_equal(split, count, menu);
+      return split_listed_equal(split, count);
     default:
-      return split_listed_typed(split, count, menu);
+      return split_listed_typed(split, count);
   }
+}
+
+}  // namespace
+
+// The pause comes after the dialogue has returned, so every file it opened is closed by then
+// (a failed output can be looked at, or removed, while the screen waits).
+void split_screen(Menu& menu) {
+  split_dialogue();
+  EOO(menu);
 }
 
 }  // namespace varnelo
