@@ -104,27 +104,6 @@ TEST(RepeatingKey, MatchesTheReferenceWhateverTheKeyLengthAndPieceSizes) {
   }
 }
 
-TEST(RepeatingKey, EncryptThenDecryptGivesTheDataBack) {
-  for (std::size_t size : {4095u, 4096u, 4097u, 8193u}) {
-    const Bytes data = random_bytes(size, 3);
-    const Bytes key_bytes = {'t', 'w', 'o', ' ', 'w', 'o', 'r', 'd', 's'};
-    for (auto [encrypt, decrypt] : {std::pair{0u, 0u}, std::pair{1u, 2u}}) {
-      Bytes out = data;
-      RepeatingKey forward(key_bytes), backward(key_bytes);
-      forward.apply(encrypt, out.data(), out.size());
-      EXPECT_NE(out, data);
-      backward.apply(decrypt, out.data(), 1000);
-      backward.apply(decrypt, out.data() + 1000, out.size() - 1000);
-      EXPECT_EQ(out, data) << size << " " << encrypt;
-    }
-    // Additive encryption undone with XOR gives other bytes.
-    Bytes out = data;
-    RepeatingKey(key_bytes).apply(1, out.data(), out.size());
-    RepeatingKey(key_bytes).apply(0, out.data(), out.size());
-    EXPECT_NE(out, data);
-  }
-}
-
 // A key file in memory that counts how it is used and can be made to come short.
 class MemoryKey : public KeySource {
  public:
