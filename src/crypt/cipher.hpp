@@ -69,7 +69,7 @@ class KeySource {
 // rewinding every few bytes would cost a system call per period.
 class KeyFileStream {
  public:
-  static constexpr std::size_t default_block_size = std::size_t{1} << 20;
+  static constexpr std::size_t default_block_size = std::size_t{1} << 18;
   static constexpr std::size_t default_hold_limit = std::size_t{64} << 10;
 
   KeyFileStream(KeySource& source, std::int64_t key_size, std::size_t block_size = default_block_size,

@@ -15,8 +15,9 @@ namespace {
 
 // Progress is counted in blocks of this size, whatever the size of the reads and writes.
 constexpr std::size_t progress_block = 4096;
-// Bytes move through memory in buffers of this size; a whole number of progress blocks.
-constexpr std::size_t transfer_buffer = std::size_t{1} << 20;
+// Bytes move through memory in buffers of this size (a whole number of progress blocks),
+// small enough that the buffer and a key block stay in the cache between read and write.
+constexpr std::size_t transfer_buffer = std::size_t{1} << 18;
 
 class FileKey : public KeySource {
  public:
@@ -37,8 +38,8 @@ void ask_output_path() {
 
 // Keys the input into the output under the progress display; `apply_key` returns false when
 // the key could not be read, and is then reported against `key_path`. Ends with the elapsed
-// time on success; every failure is reported here and false returned.
-bool transform_file(File& input, std::int64_t size, File& output, const std::string& key_path,
+// time on success; every failure is reported here, without the completion display.
+void transform_file(File& input, std::int64_t size, File& output, const std::string& key_path,
                     const std::function<bool(std::uint8_t*, std::size_t)>& apply_key) {
   double start_time = now();
   x(7);
@@ -50,7 +51,8 @@ bool transform_file(File& input, std::int64_t size, File& output, const std::str
   while (position < size) {
     auto wanted = static_cast<std::size_t>(std::min<std::int64_t>(size - position, buffer.size()));
     std::size_t got = input.read(buffer.data(), wanted);
-    // Whole progress blocks read; a short read stops at the block in which it came short.
+    // Progress steps once per 4096-byte block, as a block-by-block loop would; after a short
+    // read, up to the block that came short, and only the whole blocks before it are written.
     std::size_t complete = got == wanted ? wanted : got / progress_block * progress_block;
     std::size_t reached = got == wanted ? wanted : complete + 1;
     for (std::size_t offset = 0; offset < reached; offset += progress_block) {
@@ -59,28 +61,27 @@ bool transform_file(File& input, std::int64_t size, File& output, const std::str
     if (complete > 0) {
       if (!apply_key(buffer.data(), complete)) {
         report_read_error(key_path);
-        return false;
+        return;
       }
       if (!output.write(buffer.data(), complete)) {
         report_write_error(output.path());
-        return false;
+        return;
       }
     }
     if (complete < wanted) {
       report_read_error(input.path());
-      return false;
+      return;
     }
     position += static_cast<std::int64_t>(wanted);
   }
   // A failed close can lose written data, so it counts as a failed write.
   if (!output.close()) {
     report_write_error(output.path());
-    return false;
+    return;
   }
   meter.complete(position);
   input.close();
   running_time(start_time);
-  return true;
 }
 
 // The output path dialogue shared by both ciphers: path, same-file refusal, overwrite question,
