@@ -1,3 +1,4 @@
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>

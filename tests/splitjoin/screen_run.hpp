@@ -2,7 +2,6 @@
 
 // Runs a split or join screen whole through the scripted console.
 
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -45,9 +44,12 @@ ScreenRun run_screen(Screen screen, std::string input, std::uint16_t language, c
   const std::string& transcript = run.dialogue.transcript();
   std::size_t question = transcript.find("{c15}");
   run.screen = question == std::string::npos ? transcript : transcript.substr(question);
-  static const std::regex percent(R"(>\((\d+)%\))");
-  for (std::sregex_iterator at(transcript.begin(), transcript.end(), percent), end; at != end; ++at)
-    run.percents.push_back(std::stoi((*at)[1]));
+  // The bar ends in ">(N%)".
+  for (std::size_t at = transcript.find(">("); at != std::string::npos; at = transcript.find(">(", at + 2)) {
+    std::size_t end = transcript.find("%)", at);
+    if (end != std::string::npos && end > at + 2 && end - at <= 5)
+      run.percents.push_back(std::stoi(transcript.substr(at + 2, end - at - 2)));
+  }
   return run;
 }
 

@@ -1,3 +1,4 @@
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -295,6 +296,11 @@ TEST(SplitScreen, TypedSizeDialogueInIndonesian) {
       "satuan KiloByte (KB) : {c7}Gunakan ukuran berkas ini untuk berkas ke 1 hingga berkas ke : "));
   EXPECT_EQ(testing::read_file(input + ".001").size(), 1024u);
   EXPECT_EQ(testing::read_file(input + ".002").size(), 1976u);
+
+  auto named = run_split("2\n" + input + "\n1\n2\n" + dir.path("one") + "\n\n", 1);
+  EXPECT_TRUE(
+      named.shows("{cls}{c7}Masukan alamat dan nama berkas untuk berkas keluaran ke 1 : {c2}{c7}{cls}{c10}"
+                  "Memotong berkas, silahkan tunggu...\n"));
 }
 
 TEST(SplitScreen, TypedNamesWithEqualSizesStopWhereTheInputEnds) {
