@@ -3,6 +3,8 @@
 namespace varnelo {
 
 // Not built yet: the entry ends at its press-enter pause.
-void compare_screen(Menu& menu) { EOO(menu); }
+void compare_screen(Menu& menu) {
+  EOO(menu);
+}
 
 }  // namespace varnelo
