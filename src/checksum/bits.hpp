@@ -6,6 +6,14 @@
 #include <cstdint>
 #include <cstring>
 
+// The unrolled rounds are small functions that must melt into one body, whatever the
+// compiler's size limits say, or the working words would go through memory.
+#if defined(__GNUC__)
+#define VARNELO_ALWAYS_INLINE [[gnu::always_inline]] inline
+#else
+#define VARNELO_ALWAYS_INLINE inline
+#endif
+
 namespace varnelo::bits {
 
 inline std::uint32_t load_le32(const std::uint8_t* p) {

@@ -31,6 +31,47 @@ bool x86_sha_extensions() {
 #endif
 }
 
+namespace {
+
+// The instruction-set facts the x86 variants depend on, asked of the processor once.
+struct X86Features {
+  bool avx2_bmi2 = false;
+  bool avx512 = false;
+};
+
+X86Features x86_features() {
+  X86Features found;
+#if defined(VARNELO_X86_SHA)
+  unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+  if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx)) return found;
+  bool osxsave = (ecx & (1u << 27)) != 0, avx = (ecx & (1u << 28)) != 0, ssse3 = (ecx & (1u << 9)) != 0;
+  if (!osxsave || !avx || !ssse3) return found;
+  // The system must save the vector registers across task switches.
+  unsigned low = 0, high = 0;
+  __asm__ volatile("xgetbv" : "=a"(low), "=d"(high) : "c"(0));
+  if (!__get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx)) return found;
+  bool avx2 = (ebx & (1u << 5)) != 0, bmi2 = (ebx & (1u << 8)) != 0;
+  bool avx512f = (ebx & (1u << 16)) != 0, avx512vl = (ebx & (1u << 31)) != 0;
+  found.avx2_bmi2 = (low & 0x6u) == 0x6u && avx2 && bmi2;
+  found.avx512 = found.avx2_bmi2 && (low & 0xe0u) == 0xe0u && avx512f && avx512vl;
+#endif
+  return found;
+}
+
+const X86Features& features() {
+  static const X86Features found = x86_features();
+  return found;
+}
+
+}  // namespace
+
+bool x86_avx2_bmi2() {
+  return features().avx2_bmi2;
+}
+bool x86_avx512() {
+  return features().avx512;
+}
+
 }  // namespace compress
 
 namespace {
@@ -48,8 +89,17 @@ constexpr std::uint32_t sha224_initial[8] = {0xc1059ed8, 0x367cd507, 0x3070dd17,
 // SHA-1 and RIPEMD-160 start from the same five words; MD5 from the first four of them.
 constexpr std::uint32_t sha1_initial[5] = {0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476, 0xc3d2e1f0};
 
-bool has_x86_variant(HashKind kind) {
-  return kind == HashKind::sha256 || kind == HashKind::sha224 || kind == HashKind::sha1;
+// The faster variants this kind has on this processor, slowest first.
+std::vector<Implementation> x86_variants(HashKind kind) {
+  std::vector<Implementation> found;
+  if ((kind == HashKind::sha256 || kind == HashKind::sha224 || kind == HashKind::sha1) &&
+      compress::x86_sha_extensions())
+    found.push_back(Implementation::x86_sha);
+  if (kind == HashKind::sha512 || kind == HashKind::sha384) {
+    if (compress::x86_avx2_bmi2()) found.push_back(Implementation::x86_avx2);
+    if (compress::x86_avx512()) found.push_back(Implementation::x86_avx512);
+  }
+  return found;
 }
 
 }  // namespace
@@ -79,33 +129,37 @@ std::size_t BlockHash::digest_size_of(HashKind kind) {
 
 std::vector<Implementation> BlockHash::implementations(HashKind kind) {
   std::vector<Implementation> found{Implementation::portable};
-  if (has_x86_variant(kind) && compress::x86_sha_extensions()) found.push_back(Implementation::x86_sha);
+  for (Implementation faster : x86_variants(kind))
+    found.push_back(faster);
   return found;
 }
 
-BlockHash::BlockHash(HashKind kind)
-    : BlockHash(kind, has_x86_variant(kind) && compress::x86_sha_extensions() ? Implementation::x86_sha
-                                                                              : Implementation::portable) {}
+BlockHash::BlockHash(HashKind kind) : BlockHash(kind, implementations(kind).back()) {}
 
 BlockHash::BlockHash(HashKind kind, Implementation implementation) : kind_(kind) {
-  bool x86 =
-      implementation == Implementation::x86_sha && has_x86_variant(kind) && compress::x86_sha_extensions();
+  // A variant the processor lacks falls back to the portable code.
+  std::vector<Implementation> supported = x86_variants(kind);
+  if (std::find(supported.begin(), supported.end(), implementation) == supported.end())
+    implementation = Implementation::portable;
   switch (kind) {
     case HashKind::sha512:
-      std::copy(std::begin(sha512_initial), std::end(sha512_initial), state64_);
+    case HashKind::sha384: {
+      const std::uint64_t* initial = kind == HashKind::sha512 ? sha512_initial : sha384_initial;
+      std::copy(initial, initial + 8, state64_);
       compress64_ = compress::sha512_portable;
+#if defined(VARNELO_X86_SHA)
+      if (implementation == Implementation::x86_avx2) compress64_ = compress::sha512_avx2;
+      if (implementation == Implementation::x86_avx512) compress64_ = compress::sha512_avx512;
+#endif
       break;
-    case HashKind::sha384:
-      std::copy(std::begin(sha384_initial), std::end(sha384_initial), state64_);
-      compress64_ = compress::sha512_portable;
-      break;
+    }
     case HashKind::sha256:
     case HashKind::sha224: {
       const std::uint32_t* initial = kind == HashKind::sha256 ? sha256_initial : sha224_initial;
       std::copy(initial, initial + 8, state32_);
       compress32_ = compress::sha256_portable;
 #if defined(VARNELO_X86_SHA)
-      if (x86) compress32_ = compress::sha256_x86;
+      if (implementation == Implementation::x86_sha) compress32_ = compress::sha256_x86;
 #endif
       break;
     }
@@ -113,7 +167,7 @@ BlockHash::BlockHash(HashKind kind, Implementation implementation) : kind_(kind)
       std::copy(std::begin(sha1_initial), std::end(sha1_initial), state32_);
       compress32_ = compress::sha1_portable;
 #if defined(VARNELO_X86_SHA)
-      if (x86) compress32_ = compress::sha1_x86;
+      if (implementation == Implementation::x86_sha) compress32_ = compress::sha1_x86;
 #endif
       break;
     case HashKind::ripemd160:
@@ -125,7 +179,6 @@ BlockHash::BlockHash(HashKind kind, Implementation implementation) : kind_(kind)
       compress32_ = compress::md5_portable;
       break;
   }
-  (void)x86;
 }
 
 void BlockHash::compress(const std::uint8_t* blocks, std::size_t count) {

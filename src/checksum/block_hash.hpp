@@ -13,13 +13,14 @@ namespace varnelo {
 
 enum class HashKind : std::uint8_t { sha512, sha384, sha256, sha224, sha1, ripemd160, md5 };
 
-// How the compression runs: the portable code everywhere, or the x86 SHA extensions where the
-// processor has them (SHA-256, SHA-224 and SHA-1 only).
-enum class Implementation : std::uint8_t { portable, x86_sha };
+// How the compression runs: the portable code everywhere; the x86 SHA extensions (SHA-256,
+// SHA-224 and SHA-1), or AVX2 with BMI2 and AVX-512 (SHA-512 and SHA-384), where the processor
+// has them.
+enum class Implementation : std::uint8_t { portable, x86_sha, x86_avx2, x86_avx512 };
 
 class BlockHash {
  public:
-  // The fastest implementation this processor supports, chosen once per process.
+  // The fastest implementation this processor supports.
   explicit BlockHash(HashKind kind);
   // A given implementation; it must be one of implementations(kind).
   BlockHash(HashKind kind, Implementation implementation);

@@ -22,7 +22,7 @@ constexpr int shifts[4][4] = {{7, 12, 17, 22}, {5, 9, 14, 20}, {4, 11, 16, 23}, 
 
 // Step I of the four rounds; the roles of the four words rotate by one slot per step.
 template <int I>
-inline void step(std::uint32_t (&v)[4], const std::uint32_t (&x)[16]) {
+VARNELO_ALWAYS_INLINE void step(std::uint32_t (&v)[4], const std::uint32_t (&x)[16]) {
   constexpr int shift = 4 - I % 4;
   constexpr int round = I / 16, j = I % 16;
   constexpr int word = round == 0   ? j
@@ -44,7 +44,8 @@ inline void step(std::uint32_t (&v)[4], const std::uint32_t (&x)[16]) {
 }
 
 template <std::size_t... I>
-inline void steps(std::uint32_t (&v)[4], const std::uint32_t (&x)[16], std::index_sequence<I...>) {
+VARNELO_ALWAYS_INLINE void steps(std::uint32_t (&v)[4], const std::uint32_t (&x)[16],
+                                 std::index_sequence<I...>) {
   (step<static_cast<int>(I)>(v, x), ...);
 }
 

@@ -32,7 +32,7 @@ constexpr std::uint32_t right_constant[5] = {0x50a28be6, 0x5c4dd124, 0x6d703ef3,
 
 // The five boolean functions f1 to f5, numbered from 0 here.
 template <int F>
-inline std::uint32_t f(std::uint32_t x, std::uint32_t y, std::uint32_t z) {
+VARNELO_ALWAYS_INLINE std::uint32_t f(std::uint32_t x, std::uint32_t y, std::uint32_t z) {
   if constexpr (F == 0) return x ^ y ^ z;
   if constexpr (F == 1) return z ^ (x & (y ^ z));
   if constexpr (F == 2) return (x | ~y) ^ z;
@@ -43,7 +43,7 @@ inline std::uint32_t f(std::uint32_t x, std::uint32_t y, std::uint32_t z) {
 // Step J of one line: A = rol(A + f(B, C, D) + X + K, s) + E and C = rol(C, 10); the roles of
 // the five words rotate by one slot per step instead of being moved.
 template <int J, int F, int Word, int Rotation>
-inline void step(std::uint32_t (&v)[5], const std::uint32_t (&x)[16], std::uint32_t constant) {
+VARNELO_ALWAYS_INLINE void step(std::uint32_t (&v)[5], const std::uint32_t (&x)[16], std::uint32_t constant) {
   constexpr int shift = 5 - J % 5;
   std::uint32_t& a = v[(shift + 0) % 5];
   std::uint32_t& c = v[(shift + 2) % 5];
@@ -54,15 +54,16 @@ inline void step(std::uint32_t (&v)[5], const std::uint32_t (&x)[16], std::uint3
 
 // Both lines side by side, so the processor can overlap their independent chains.
 template <int J>
-inline void step_pair(std::uint32_t (&left)[5], std::uint32_t (&right)[5], const std::uint32_t (&x)[16]) {
+VARNELO_ALWAYS_INLINE void step_pair(std::uint32_t (&left)[5], std::uint32_t (&right)[5],
+                                     const std::uint32_t (&x)[16]) {
   constexpr int round = J / 16;
   step<J, round, left_word[J], left_rotation[J]>(left, x, left_constant[round]);
   step<J, 4 - round, right_word[J], right_rotation[J]>(right, x, right_constant[round]);
 }
 
 template <std::size_t... J>
-inline void steps(std::uint32_t (&left)[5], std::uint32_t (&right)[5], const std::uint32_t (&x)[16],
-                  std::index_sequence<J...>) {
+VARNELO_ALWAYS_INLINE void steps(std::uint32_t (&left)[5], std::uint32_t (&right)[5],
+                                 const std::uint32_t (&x)[16], std::index_sequence<J...>) {
   (step_pair<static_cast<int>(J)>(left, right, x), ...);
 }
 

@@ -11,7 +11,7 @@ using bits::rotl;
 
 // Step I; the five working words keep their slots while their roles rotate by one per step.
 template <int I>
-inline void step(std::uint32_t (&v)[5], std::uint32_t (&w)[16]) {
+VARNELO_ALWAYS_INLINE void step(std::uint32_t (&v)[5], std::uint32_t (&w)[16]) {
   constexpr int shift = 5 - I % 5;
   std::uint32_t a = v[(shift + 0) % 5], c = v[(shift + 2) % 5], d = v[(shift + 3) % 5];
   std::uint32_t& b = v[(shift + 1) % 5];
@@ -38,7 +38,7 @@ inline void step(std::uint32_t (&v)[5], std::uint32_t (&w)[16]) {
 }
 
 template <std::size_t... I>
-inline void steps(std::uint32_t (&v)[5], std::uint32_t (&w)[16], std::index_sequence<I...>) {
+VARNELO_ALWAYS_INLINE void steps(std::uint32_t (&v)[5], std::uint32_t (&w)[16], std::index_sequence<I...>) {
   (step<static_cast<int>(I)>(v, w), ...);
 }
 

@@ -23,7 +23,7 @@ constexpr std::uint32_t k[64] = {
 // Round I of the compression. The eight working words stay in place and their roles rotate by
 // one slot per round, so no word is ever moved; the schedule is a ring of 16 words.
 template <int I>
-inline void round(std::uint32_t (&v)[8], std::uint32_t (&w)[16]) {
+VARNELO_ALWAYS_INLINE void round(std::uint32_t (&v)[8], std::uint32_t (&w)[16]) {
   constexpr int shift = 8 - I % 8;
   std::uint32_t a = v[(shift + 0) % 8], b = v[(shift + 1) % 8], c = v[(shift + 2) % 8];
   std::uint32_t e = v[(shift + 4) % 8], f = v[(shift + 5) % 8], g = v[(shift + 6) % 8];
@@ -40,7 +40,7 @@ inline void round(std::uint32_t (&v)[8], std::uint32_t (&w)[16]) {
 }
 
 template <std::size_t... I>
-inline void rounds(std::uint32_t (&v)[8], std::uint32_t (&w)[16], std::index_sequence<I...>) {
+VARNELO_ALWAYS_INLINE void rounds(std::uint32_t (&v)[8], std::uint32_t (&w)[16], std::index_sequence<I...>) {
   (round<static_cast<int>(I)>(v, w), ...);
 }
 

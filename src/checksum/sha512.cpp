@@ -30,7 +30,7 @@ constexpr std::uint64_t k[80] = {
 
 // Round I; the working words keep their slots and their roles rotate (as in the 32-bit engine).
 template <int I>
-inline void round(std::uint64_t (&v)[8], std::uint64_t (&w)[16]) {
+VARNELO_ALWAYS_INLINE void round(std::uint64_t (&v)[8], std::uint64_t (&w)[16]) {
   constexpr int shift = 8 - I % 8;
   std::uint64_t a = v[(shift + 0) % 8], b = v[(shift + 1) % 8], c = v[(shift + 2) % 8];
   std::uint64_t e = v[(shift + 4) % 8], f = v[(shift + 5) % 8], g = v[(shift + 6) % 8];
@@ -48,7 +48,7 @@ inline void round(std::uint64_t (&v)[8], std::uint64_t (&w)[16]) {
 }
 
 template <std::size_t... I>
-inline void rounds(std::uint64_t (&v)[8], std::uint64_t (&w)[16], std::index_sequence<I...>) {
+VARNELO_ALWAYS_INLINE void rounds(std::uint64_t (&v)[8], std::uint64_t (&w)[16], std::index_sequence<I...>) {
   (round<static_cast<int>(I)>(v, w), ...);
 }
 
