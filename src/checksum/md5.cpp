@@ -31,16 +31,21 @@ VARNELO_ALWAYS_INLINE void step(std::uint32_t (&v)[4], const std::uint32_t (&x)[
                                     : (7 * j) % 16;
   std::uint32_t& a = v[(shift + 0) % 4];
   std::uint32_t b = v[(shift + 1) % 4], c = v[(shift + 2) % 4], d = v[(shift + 3) % 4];
-  std::uint32_t f;
-  if constexpr (round == 0)
-    f = d ^ (b & (c ^ d));
-  else if constexpr (round == 1)
-    f = c ^ (d & (b ^ c));
-  else if constexpr (round == 2)
-    f = b ^ c ^ d;
-  else
-    f = c ^ (b | ~d);
-  a = b + bits::rotl<shifts[round][I % 4]>(a + f + x[word] + t[I]);
+  // The message word and constant join a before the boolean function, which waits for b.
+  std::uint32_t sum = a + x[word] + t[I];
+  if constexpr (round == 0) {
+    sum += d ^ (b & (c ^ d));
+  } else if constexpr (round == 1) {
+    // (b & d) | (c & ~d) has no carries between its two halves, so it can be added in two
+    // parts, the one without b first.
+    sum += c & ~d;
+    sum += b & d;
+  } else if constexpr (round == 2) {
+    sum += b ^ c ^ d;
+  } else {
+    sum += c ^ (b | ~d);
+  }
+  a = b + bits::rotl<shifts[round][I % 4]>(sum);
 }
 
 template <std::size_t... I>

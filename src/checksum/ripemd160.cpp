@@ -30,13 +30,13 @@ constexpr int right_rotation[80] = {
 constexpr std::uint32_t left_constant[5] = {0x00000000, 0x5a827999, 0x6ed9eba1, 0x8f1bbcdc, 0xa953fd4e};
 constexpr std::uint32_t right_constant[5] = {0x50a28be6, 0x5c4dd124, 0x6d703ef3, 0x7a6d76e9, 0x00000000};
 
-// The five boolean functions f1 to f5, numbered from 0 here.
+// The boolean functions f1, f2, f3 and f5, numbered from 0 here; f4 is added in two parts
+// inside the step.
 template <int F>
 VARNELO_ALWAYS_INLINE std::uint32_t f(std::uint32_t x, std::uint32_t y, std::uint32_t z) {
   if constexpr (F == 0) return x ^ y ^ z;
   if constexpr (F == 1) return z ^ (x & (y ^ z));
   if constexpr (F == 2) return (x | ~y) ^ z;
-  if constexpr (F == 3) return y ^ (z & (x ^ y));
   if constexpr (F == 4) return x ^ (y | ~z);
 }
 
@@ -48,7 +48,16 @@ VARNELO_ALWAYS_INLINE void step(std::uint32_t (&v)[5], const std::uint32_t (&x)[
   std::uint32_t& a = v[(shift + 0) % 5];
   std::uint32_t& c = v[(shift + 2) % 5];
   std::uint32_t b = v[(shift + 1) % 5], d = v[(shift + 3) % 5], e = v[(shift + 4) % 5];
-  a = bits::rotl<Rotation>(a + f<F>(b, c, d) + x[Word] + constant) + e;
+  // a, the message word and the constant are known early; only f waits for the newest word b.
+  std::uint32_t sum = a + x[Word] + constant;
+  if constexpr (F == 3) {
+    // (b & d) | (c & ~d) has no carries between its halves: the half without b goes in first.
+    sum += c & ~d;
+    sum += b & d;
+  } else {
+    sum += f<F>(b, c, d);
+  }
+  a = bits::rotl<Rotation>(sum) + e;
   c = bits::rotl<10>(c);
 }
 

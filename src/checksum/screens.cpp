@@ -65,6 +65,7 @@ void run_block_hash(File& file, HashKind kind, std::uint16_t width, const BlockH
   double start_time = now();
   std::int64_t length = file.measure_size();
   if (length < 0) {
+    file.close();
     report_read_error(file.path());
     return;
   }
@@ -79,6 +80,7 @@ void run_block_hash(File& file, HashKind kind, std::uint16_t width, const BlockH
       [&](std::uint16_t percent, std::int64_t bytes) { progress_bar(start_time, percent, bytes, label); },
       [&](const std::uint8_t* data, std::size_t count) { hash.update(data, count); });
   if (!complete) {
+    file.close();
     report_read_error(file.path());
     return;
   }
@@ -112,6 +114,7 @@ void run_checksum64(File& file, const std::string& label) {
   progress_bar(start_time, 0, 0, label);
   std::int64_t length = file.measure_size();
   if (length < 0) {
+    file.close();
     report_read_error(file.path());
     return;
   }
@@ -122,6 +125,7 @@ void run_checksum64(File& file, const std::string& label) {
       [&](std::uint16_t percent, std::int64_t bytes) { progress_bar(start_time, percent, bytes, label); },
       [&](const std::uint8_t* data, std::size_t count) { checksum.update(data, count); });
   if (!complete) {
+    file.close();
     report_read_error(file.path());
     return;
   }
