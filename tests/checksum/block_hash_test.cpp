@@ -123,20 +123,6 @@ TEST(BlockHash, ManySmallUpdatesEqualOneCall) {
   }
 }
 
-TEST(BlockHash, SizesOfBlocksAndDigests) {
-  struct Case {
-    HashKind kind;
-    std::size_t block, digest;
-  };
-  for (const Case& c :
-       {Case{HashKind::sha512, 128, 64}, Case{HashKind::sha384, 128, 48}, Case{HashKind::sha256, 64, 32},
-        Case{HashKind::sha224, 64, 28}, Case{HashKind::sha1, 64, 20}, Case{HashKind::ripemd160, 64, 20},
-        Case{HashKind::md5, 64, 16}}) {
-    EXPECT_EQ(BlockHash::block_size_of(c.kind), c.block);
-    EXPECT_EQ(BlockHash::digest_size_of(c.kind), c.digest);
-  }
-}
-
 TEST(HexDigits, LowerCaseWithLeadingZeros) {
   EXPECT_EQ(hex_digits({0x00, 0x0f, 0xa0, 0xff}), "000fa0ff");
   EXPECT_EQ(hex_digits({}), "");
