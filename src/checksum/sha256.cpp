@@ -34,9 +34,14 @@ VARNELO_ALWAYS_INLINE void round(std::uint32_t (&v)[8], std::uint32_t (&w)[16]) 
     w[I & 15] += (rotr<17>(w2) ^ rotr<19>(w2) ^ (w2 >> 10)) + w[(I - 7) & 15] +
                  (rotr<7>(w15) ^ rotr<18>(w15) ^ (w15 >> 3));
   }
-  std::uint32_t t1 = h + (rotr<6>(e) ^ rotr<11>(e) ^ rotr<25>(e)) + (g ^ (e & (f ^ g))) + k[I] + w[I & 15];
-  d += t1;
-  h = t1 + (rotr<2>(a) ^ rotr<13>(a) ^ rotr<22>(a)) + ((a & b) | (c & (a | b)));
+  // Grouped so that the chains from e to the next e and from a to the next a are the rotations
+  // and one addition; Maj(a, b, c) = (a & (b ^ c)) + (b & c), the two parts sharing no bit.
+  std::uint32_t hk = h + k[I] + w[I & 15];
+  std::uint32_t ch = g ^ (e & (f ^ g));
+  std::uint32_t s1 = rotr<6>(e) ^ rotr<11>(e) ^ rotr<25>(e);
+  std::uint32_t t1 = (hk + ch) + s1;
+  d = ((d + hk) + ch) + s1;
+  h = ((t1 + (b & c)) + (a & (b ^ c))) + (rotr<2>(a) ^ rotr<13>(a) ^ rotr<22>(a));
 }
 
 template <std::size_t... I>

@@ -41,10 +41,14 @@ VARNELO_ALWAYS_INLINE void round(std::uint64_t (&v)[8], std::uint64_t (&w)[16]) 
     w[I & 15] += (rotr64<19>(w2) ^ rotr64<61>(w2) ^ (w2 >> 6)) + w[(I - 7) & 15] +
                  (rotr64<1>(w15) ^ rotr64<8>(w15) ^ (w15 >> 7));
   }
-  std::uint64_t t1 =
-      h + (rotr64<14>(e) ^ rotr64<18>(e) ^ rotr64<41>(e)) + (g ^ (e & (f ^ g))) + k[I] + w[I & 15];
-  d += t1;
-  h = t1 + (rotr64<28>(a) ^ rotr64<34>(a) ^ rotr64<39>(a)) + ((a & b) | (c & (a | b)));
+  // Grouped so that the chains from e to the next e and from a to the next a are the rotations
+  // and one addition; Maj(a, b, c) = (a & (b ^ c)) + (b & c), the two parts sharing no bit.
+  std::uint64_t hk = h + k[I] + w[I & 15];
+  std::uint64_t ch = g ^ (e & (f ^ g));
+  std::uint64_t s1 = rotr64<14>(e) ^ rotr64<18>(e) ^ rotr64<41>(e);
+  std::uint64_t t1 = (hk + ch) + s1;
+  d = ((d + hk) + ch) + s1;
+  h = ((t1 + (b & c)) + (a & (b ^ c))) + (rotr64<28>(a) ^ rotr64<34>(a) ^ rotr64<39>(a));
 }
 
 template <std::size_t... I>

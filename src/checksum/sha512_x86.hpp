@@ -64,26 +64,27 @@ VARNELO_ALWAYS_INLINE void schedule_pair(__m128i (&x)[8], std::uint64_t* wk) {
 }
 
 // Round I, with the schedule pair for round I + 16 worked in between on the vector units.
-// `ab` carries a ^ b into the next round, where it is b ^ c for the majority function.
+// `ab` carries a ^ b into the next round, where it is b ^ c.
 template <int I>
 VARNELO_ALWAYS_INLINE void round(std::uint64_t (&v)[8], std::uint64_t& ab, __m128i (&x)[8],
                                  std::uint64_t* wk) {
   if constexpr (I % 2 == 0 && I / 2 + 8 < 40) schedule_pair<I / 2 + 8>(x, wk);
   constexpr int shift = 8 - I % 8;
-  std::uint64_t a = v[(shift + 0) % 8], b = v[(shift + 1) % 8];
+  std::uint64_t a = v[(shift + 0) % 8], b = v[(shift + 1) % 8], c = v[(shift + 2) % 8];
   std::uint64_t e = v[(shift + 4) % 8], f = v[(shift + 5) % 8], g = v[(shift + 6) % 8];
   std::uint64_t& d = v[(shift + 3) % 8];
   std::uint64_t& h = v[(shift + 7) % 8];
-  // Grouped so that the chain from e to the next e is two additions after the rotations:
-  // d + h + wk is ready early.
+  // Grouped so that the chain from e to the next e is the rotations and one addition
+  // (d + h + wk + Ch is ready one step earlier), and the chain from a to the next a likewise:
+  // Maj(a, b, c) = (a & (b ^ c)) + (b & c), the two parts having no bit in common.
   std::uint64_t hk = h + wk[I];
-  std::uint64_t dhk = d + hk;
-  std::uint64_t s1ch = (rotr64<14>(e) ^ rotr64<18>(e) ^ rotr64<41>(e)) + (g ^ (e & (f ^ g)));
+  std::uint64_t ch = g ^ (e & (f ^ g));
+  std::uint64_t s1 = rotr64<14>(e) ^ rotr64<18>(e) ^ rotr64<41>(e);
+  std::uint64_t t1 = (hk + ch) + s1;
+  d = ((d + hk) + ch) + s1;
   std::uint64_t bc = ab;
   ab = a ^ b;
-  std::uint64_t s0maj = (rotr64<28>(a) ^ rotr64<34>(a) ^ rotr64<39>(a)) + ((ab & bc) ^ b);
-  d = dhk + s1ch;
-  h = (hk + s0maj) + s1ch;
+  h = ((t1 + (b & c)) + (a & bc)) + (rotr64<28>(a) ^ rotr64<34>(a) ^ rotr64<39>(a));
 }
 
 template <std::size_t... I>
