@@ -290,6 +290,15 @@ std::int64_t write_some(Handle handle, const void* data, std::size_t count) {
 }
 
 std::int64_t seek(Handle handle, std::int64_t offset, bool from_end) {
+  if (from_end) {
+    // Only files and disks have an end to seek to: a character device such as /dev/zero
+    // answers 0 whatever it holds, and would be taken for an empty file.
+    struct stat info;
+    if (fstat(static_cast<int>(handle), &info) != 0 || !(S_ISREG(info.st_mode) || S_ISBLK(info.st_mode))) {
+      errno = ESPIPE;
+      return -1;
+    }
+  }
   return lseek(static_cast<int>(handle), static_cast<off_t>(offset), from_end ? SEEK_END : SEEK_SET);
 }
 
