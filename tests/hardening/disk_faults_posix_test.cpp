@@ -343,5 +343,27 @@ TEST(DiskFaults, APieceRemovedBetweenCountAndCopyStopsTheJoin) {
   });
 }
 
+// A piece may also grow after it was counted; it is joined as it is then, and the display,
+// whose total came from the count, must not pass for the end of the join.
+TEST(DiskFaults, APieceThatGrowsBeforeItsCopyIsJoinedWhole) {
+  for (bool indonesian : {false, true}) {
+    TempDir dir;
+    for (const auto& [name, bytes] : layout())
+      dir.write(name, bytes);
+    std::string grown = layout().at("p.003") + testing::pattern_bytes(600000, 7);
+    MeddlingConsole port((indonesian ? "2\n2\n1\n" : "1\n2\n1\n") + dir.path("p.001") + "\n\n6\n",
+                         [&] { testing::write_file(dir.path("p.003"), grown); });
+    port.clock_step_ = 1500;  // every redraw falls due
+    {
+      ConsoleScope scope(port);
+      EXPECT_EQ(run_program(), 0);
+    }
+    EXPECT_EQ(dir.read("p"), layout().at("p.001") + layout().at("p.002") + grown);
+    EXPECT_NE(port.text().find(indonesian ? "Waktu proses" : "Running time"), std::string::npos);
+    EXPECT_EQ(port.text().find(indonesian ? "Selesai!" : "Completed!"), std::string::npos) << port.text();
+    EXPECT_EQ(port.text().find("(100%)"), std::string::npos) << port.text();
+  }
+}
+
 }  // namespace
 }  // namespace varnelo
