@@ -40,7 +40,9 @@ void read_number(U& value) {
 }
 
 // The path as the C runtime would print it with "%s": up to its first NUL.
-std::string printable(const std::string& path) { return std::string(path.c_str()); }
+std::string printable(const std::string& path) {
+  return std::string(path.c_str());
+}
 
 void report_path(const char* english, const char* indonesian, const std::string& path) {
   x(4);
@@ -60,7 +62,9 @@ const char* pick(const char* english, const char* indonesian) {
   return nullptr;
 }
 
-void put(std::string_view text) { console().write(text); }
+void put(std::string_view text) {
+  console().write(text);
+}
 
 void putf(const char* format_text, ...) {
   va_list args;
@@ -90,13 +94,17 @@ std::string format(const char* format_text, ...) {
   return text;
 }
 
-void x(std::uint16_t attribute) { console().set_attribute(attribute); }
+void x(std::uint16_t attribute) {
+  console().set_attribute(attribute);
+}
 
 void mode(std::uint16_t columns, std::uint16_t lines) {
   if (columns != 0 && lines != 0) console().resize(columns, lines);
 }
 
-void cls() { console().clear(); }
+void cls() {
+  console().clear();
+}
 
 int read_char() {
   int c = console().next_byte();
@@ -111,7 +119,9 @@ void EOO(std::uint16_t& choice, std::uint16_t& invalid_count) {
   invalid_count = 0;
 }
 
-void get_num(std::uint16_t& value) { read_number(value); }
+void get_num(std::uint16_t& value) {
+  read_number(value);
+}
 
 void get_num64(std::int64_t& value) {
   auto number = static_cast<std::uint64_t>(value);
@@ -141,7 +151,8 @@ int clip(const std::string& text) {
   int answer = 'y';
   answer = read_char();
   read_char();
-  bool declined = (lang == 0 && (answer == 'n' || answer == 'N')) || (lang == 1 && (answer == 't' || answer == 'T'));
+  bool declined =
+      (lang == 0 && (answer == 'n' || answer == 'N')) || (lang == 1 && (answer == 't' || answer == 'T'));
   if (declined) return 1;
   // The clipboard block holds 1000 bytes with the terminator.
   std::string_view copied(text);

@@ -61,7 +61,9 @@ struct Menu {
 
 // The press-enter pause that ends every screen: prompt, one character, menu state back to 0.
 void EOO(std::uint16_t& choice, std::uint16_t& invalid_count);
-inline void EOO(Menu& menu) { EOO(menu.choice, menu.invalid_count); }
+inline void EOO(Menu& menu) {
+  EOO(menu.choice, menu.invalid_count);
+}
 
 // Reads one line and stores the decimal number in it: every digit counts, everything else is
 // skipped, the value wraps in the variable's width, and a line without digits leaves the

@@ -14,8 +14,12 @@ ConsolePort& console() {
   return *current;
 }
 
-ConsoleScope::ConsoleScope(ConsolePort& port) : previous_(current) { current = &port; }
+ConsoleScope::ConsoleScope(ConsolePort& port) : previous_(current) {
+  current = &port;
+}
 
-ConsoleScope::~ConsoleScope() { current = previous_; }
+ConsoleScope::~ConsoleScope() {
+  current = previous_;
+}
 
 }  // namespace varnelo

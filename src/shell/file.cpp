@@ -12,10 +12,13 @@ namespace {
 
 int open_files = 0;
 FaultPlan fault_plan;
+PathGuard path_guard = nullptr;
 
 }  // namespace
 
-File::~File() noexcept { close(); }
+File::~File() noexcept {
+  close();
+}
 
 File::File(File&& other) noexcept
     : handle_(std::exchange(other.handle_, invalid_handle)),
@@ -36,23 +39,21 @@ File& File::operator=(File&& other) noexcept {
   return *this;
 }
 
-std::optional<File> File::open_read(const std::string& path) {
-  if (path.find('\0') != std::string::npos) return std::nullopt;
-  Handle handle = platform::open_for_reading(path);
-  if (handle == invalid_handle) return std::nullopt;
-  ++open_files;
-  File file(handle, path);
-  if (!fault_plan.path.empty() && fault_plan.path == path) file.read_budget_ = fault_plan.readable;
-  return file;
-}
+std::optional<File> File::open_read(const std::string& path) { return open(path, false); }
 
-std::optional<File> File::open_write(const std::string& path) {
+std::optional<File> File::open_write(const std::string& path) { return open(path, true); }
+
+std::optional<File> File::open(const std::string& path, bool for_writing) {
   if (path.find('\0') != std::string::npos) return std::nullopt;
-  Handle handle = platform::open_for_writing(path);
+  if (path_guard && !path_guard(path)) return std::nullopt;
+  Handle handle = for_writing ? platform::open_for_writing(path) : platform::open_for_reading(path);
   if (handle == invalid_handle) return std::nullopt;
   ++open_files;
   File file(handle, path);
-  if (!fault_plan.path.empty() && fault_plan.path == path) file.write_budget_ = fault_plan.writable;
+  if (!fault_plan.path.empty() && fault_plan.path == path) {
+    file.read_budget_ = fault_plan.readable;
+    file.write_budget_ = fault_plan.writable;
+  }
   return file;
 }
 
@@ -70,7 +71,8 @@ bool File::seek(std::int64_t offset) {
 }
 
 std::size_t File::read(void* buffer, std::size_t count) {
-  if (read_budget_ >= 0) count = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(count), read_budget_));
+  if (read_budget_ >= 0)
+    count = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(count), read_budget_));
   auto* bytes = static_cast<unsigned char*>(buffer);
   std::size_t done = 0;
   while (done < count) {
@@ -85,7 +87,9 @@ std::size_t File::read(void* buffer, std::size_t count) {
 
 bool File::write(const void* data, std::size_t count) {
   std::size_t allowed = count;
-  if (write_budget_ >= 0) allowed = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(count), write_budget_));
+  if (write_budget_ >= 0)
+    allowed =
+        static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(count), write_budget_));
   const auto* bytes = static_cast<const unsigned char*>(data);
   std::size_t done = 0;
   while (done < allowed) {
@@ -112,7 +116,8 @@ bool File::copy_from(File& source, std::int64_t count) {
   if (count == 0) return true;
   static thread_local std::vector<unsigned char> buffer(1 << 20);
   while (count > 0) {
-    std::size_t chunk = static_cast<std::size_t>(std::min<std::int64_t>(count, static_cast<std::int64_t>(buffer.size())));
+    std::size_t chunk =
+        static_cast<std::size_t>(std::min<std::int64_t>(count, static_cast<std::int64_t>(buffer.size())));
     if (!source.read_exact(buffer.data(), chunk)) return false;
     if (!write(buffer.data(), chunk)) return false;
     count -= static_cast<std::int64_t>(chunk);
@@ -128,9 +133,13 @@ bool File::close() {
   return closed;
 }
 
-std::optional<FileIdentity> File::identity() const { return platform::identity(handle_); }
+std::optional<FileIdentity> File::identity() const {
+  return platform::identity(handle_);
+}
 
-int File::open_count() { return open_files; }
+int File::open_count() {
+  return open_files;
+}
 
 bool path_exists(const std::string& path) {
   return path.find('\0') == std::string::npos && platform::exists(path);
@@ -142,5 +151,7 @@ std::optional<FileIdentity> identity_of(const std::string& path) {
 }
 
 void set_fault_plan(const FaultPlan& plan) { fault_plan = plan; }
+
+void set_path_guard(PathGuard guard) { path_guard = guard; }
 
 }  // namespace varnelo

@@ -61,10 +61,10 @@ int internal_error() {
   x(15);
   say("error(3) : ", "galat(3) : ");
   x(12);
-  std::string english = std::string("There is an error in this program! please contact halbrecht (") + mail_address +
-                        ")\npress enter to exit...";
-  std::string indonesian = std::string("Ada masalah pada program ini! tolong beritau halbrecht di (") + mail_address +
-                           ")\ntekan enter untuk keluar...";
+  std::string english = std::string("There is an error in this program! please contact halbrecht (") +
+                        mail_address + ")\npress enter to exit...";
+  std::string indonesian = std::string("Ada masalah pada program ini! tolong beritau halbrecht di (") +
+                           mail_address + ")\ntekan enter untuk keluar...";
   say(english.c_str(), indonesian.c_str());
   x(7);
   wait_before_exit();
@@ -187,7 +187,8 @@ int main_menu() {
         mode(static_cast<std::uint16_t>(64 + 2 * lang), 30);
         if (++menu.invalid_count == 9) return too_many_invalid_choices();
         x(12);
-        say("Invalid choice! please try again\n", "Fitur yang anda pilih tidak tersedia! coba lagi pilihan yang lain\n");
+        say("Invalid choice! please try again\n",
+            "Fitur yang anda pilih tidak tersedia! coba lagi pilihan yang lain\n");
         x(7);
         break;
     }
@@ -234,7 +235,8 @@ int extra_feature() {
         mode(static_cast<std::uint16_t>(64 + 17 * lang), 30);
         if (++menu.invalid_count == 9) return 4;
         x(4);
-        say("Invalid choice! please try again\n", "Fitur yang anda pilih tidak tersedia! coba lagi pilihan yang lain\n");
+        say("Invalid choice! please try again\n",
+            "Fitur yang anda pilih tidak tersedia! coba lagi pilihan yang lain\n");
         x(7);
         break;
     }

@@ -55,13 +55,37 @@ bool write_all(int fd, const char* data, std::size_t size) {
   return true;
 }
 
-// Runs a clipboard tool without a shell, feeding `input` to it and collecting its output, and
-// gives up after a short time so a stuck tool never hangs the program. nullopt: not usable.
+// A pipe whose ends are not inherited by the tools we start (dup2 onto 0 or 1 clears that).
+bool make_pipe(int ends[2]) {
+  if (pipe(ends) != 0) return false;
+  fcntl(ends[0], F_SETFD, FD_CLOEXEC);
+  fcntl(ends[1], F_SETFD, FD_CLOEXEC);
+  return true;
+}
+
+// Waits for a child until the deadline; false when it did not end in time (it is killed).
+bool wait_until(pid_t pid, std::chrono::steady_clock::time_point deadline, int& status) {
+  for (;;) {
+    pid_t done = waitpid(pid, &status, WNOHANG);
+    if (done == pid) return true;
+    if (done < 0 && errno != EINTR) return false;
+    if (std::chrono::steady_clock::now() >= deadline) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      return false;
+    }
+    usleep(2000);
+  }
+}
+
+// Runs a clipboard tool without a shell: feeds `input` to it when given, otherwise collects
+// what it prints. A tool that does not finish within a few seconds is killed, so a stuck
+// clipboard never hangs the program. nullopt: the tool is missing or failed.
 std::optional<std::string> run_tool(const std::vector<std::string>& argv, const std::string* input) {
   int to_child[2];
-  int from_child[2];
-  if (pipe(to_child) != 0) return std::nullopt;
-  if (pipe(from_child) != 0) {
+  int from_child[2] = {-1, -1};
+  if (!make_pipe(to_child)) return std::nullopt;
+  if (!input && !make_pipe(from_child)) {
     close(to_child[0]);
     close(to_child[1]);
     return std::nullopt;
@@ -69,58 +93,48 @@ std::optional<std::string> run_tool(const std::vector<std::string>& argv, const 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, to_child[0], 0);
-  // A copying tool keeps serving the selection in the background; it must not hold our pipe.
+  // A copying tool goes on serving the selection in the background; it gets no pipe of ours.
   if (input)
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
   else
     posix_spawn_file_actions_adddup2(&actions, from_child[1], 1);
   posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addclose(&actions, to_child[1]);
-  posix_spawn_file_actions_addclose(&actions, from_child[0]);
   std::vector<char*> args;
-  for (const auto& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+  for (const auto& arg : argv)
+    args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);
   pid_t pid = 0;
   int spawned = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   close(to_child[0]);
-  close(from_child[1]);
+  if (from_child[1] >= 0) close(from_child[1]);
   if (spawned != 0) {
     close(to_child[1]);
-    close(from_child[0]);
+    if (from_child[0] >= 0) close(from_child[0]);
     return std::nullopt;
   }
   if (input) write_all(to_child[1], input->data(), input->size());
   close(to_child[1]);
 
-  std::string output;
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-  bool timed_out = false;
-  for (;;) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) {
-      timed_out = true;
-      break;
-    }
+  std::string output;
+  while (from_child[0] >= 0) {
+    auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     pollfd watch{from_child[0], POLLIN, 0};
-    int ready = poll(&watch, 1, static_cast<int>(left.count()));
+    int ready = left.count() > 0 ? poll(&watch, 1, static_cast<int>(left.count())) : 0;
     if (ready < 0 && errno == EINTR) continue;
-    if (ready <= 0) {
-      timed_out = ready == 0;
-      break;
-    }
+    if (ready <= 0) break;
     char chunk[4096];
     ssize_t got = ::read(from_child[0], chunk, sizeof chunk);
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) break;
     output.append(chunk, static_cast<std::size_t>(got));
   }
-  close(from_child[0]);
-  if (timed_out) kill(pid, SIGKILL);
+  if (from_child[0] >= 0) close(from_child[0]);
   int status = 0;
-  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
-  if (timed_out || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
+  if (!wait_until(pid, deadline, status) || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    return std::nullopt;
   return output;
 }
 
@@ -184,7 +198,8 @@ class PosixConsole : public ConsolePort {
   }
 
   double milliseconds() override {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - program_start).count();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - program_start)
+        .count();
   }
 
   void flush() override {
@@ -223,21 +238,26 @@ class PosixConsole : public ConsolePort {
 
 }  // namespace
 
-std::unique_ptr<ConsolePort> make_platform_console() { return std::make_unique<PosixConsole>(); }
+std::unique_ptr<ConsolePort> make_platform_console() {
+  return std::make_unique<PosixConsole>();
+}
 
 namespace platform {
 
 Handle open_for_reading(const std::string& path) {
+  // Opened without blocking so a named pipe cannot stall the program; only files that can be
+  // measured and read to an end are taken.
   int fd;
   do {
-    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return File::invalid_handle;
   struct stat info;
-  if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+  if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode) || S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode)) {
     ::close(fd);
     return File::invalid_handle;
   }
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   return fd;
 }
 
@@ -249,7 +269,9 @@ Handle open_for_writing(const std::string& path) {
   return fd < 0 ? File::invalid_handle : fd;
 }
 
-bool close_handle(Handle handle) { return ::close(static_cast<int>(handle)) == 0; }
+bool close_handle(Handle handle) {
+  return ::close(static_cast<int>(handle)) == 0;
+}
 
 std::int64_t read_some(Handle handle, void* buffer, std::size_t count) {
   for (;;) {
@@ -275,7 +297,8 @@ std::int64_t copy_range(Handle from, Handle to, std::int64_t count) {
 #if defined(__linux__)
   std::size_t chunk = static_cast<std::size_t>(std::min<std::int64_t>(count, std::int64_t{1} << 30));
   for (;;) {
-    ssize_t copied = copy_file_range(static_cast<int>(from), nullptr, static_cast<int>(to), nullptr, chunk, 0);
+    ssize_t copied =
+        copy_file_range(static_cast<int>(from), nullptr, static_cast<int>(to), nullptr, chunk, 0);
     if (copied >= 0) return copied;
     if (errno == EINTR) continue;
     if (errno == ENOSPC || errno == EIO || errno == EDQUOT || errno == EFBIG) return -1;

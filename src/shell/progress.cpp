@@ -9,7 +9,9 @@ namespace varnelo {
 
 double timer = 0;
 
-double now() { return console().milliseconds(); }
+double now() {
+  return console().milliseconds();
+}
 
 namespace {
 
@@ -30,7 +32,8 @@ void print_duration(unsigned long long whole_seconds, unsigned long long hours, 
 
 }  // namespace
 
-void progress_bar(double start_time, std::uint16_t percent, std::int64_t bytes_done, const std::string& label) {
+void progress_bar(double start_time, std::uint16_t percent, std::int64_t bytes_done,
+                  const std::string& label) {
   double now_ticks = now();
   if (now_ticks - timer < 1000 && percent != 0 && percent < 100) return;
   percent = std::min<std::uint16_t>(percent, 100);
@@ -48,6 +51,7 @@ void progress_bar(double start_time, std::uint16_t percent, std::int64_t bytes_d
   x(7);
   putf(">(%hu%c)\n", percent, '%');
   if (percent == 0) {
+    console().flush();
     timer = now_ticks;
     return;
   }
@@ -75,6 +79,7 @@ void progress_bar(double start_time, std::uint16_t percent, std::int64_t bytes_d
     x(10);
     say("Completed!\n", "Selesai!\n");
     x(7);
+    console().flush();
     timer = now();
     return;
   }
@@ -86,6 +91,7 @@ void progress_bar(double start_time, std::uint16_t percent, std::int64_t bytes_d
   print_duration(whole_seconds, static_cast<unsigned long long>(remaining / 3600), true);
   x(7);
   if (whole_seconds % 60 == 0) put("\b.");
+  console().flush();
   timer = now();
 }
 

@@ -13,7 +13,8 @@ double now();
 
 // Draws the full-screen progress display: label, 50-character bar, average speed and the
 // estimate of the remaining time. Between 1 % and 99 % it redraws at most once per second.
-void progress_bar(double start_time, std::uint16_t percent, std::int64_t bytes_done, const std::string& label);
+void progress_bar(double start_time, std::uint16_t percent, std::int64_t bytes_done,
+                  const std::string& label);
 
 // Prints the elapsed time since start_time on one line.
 void running_time(double start_time);

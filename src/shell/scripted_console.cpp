@@ -22,7 +22,9 @@ void ScriptedConsole::resize(std::uint16_t columns, std::uint16_t lines) {
   transcript_ += "{mode " + std::to_string(columns) + "," + std::to_string(lines) + "}";
 }
 
-void ScriptedConsole::clear() { transcript_ += "{cls}"; }
+void ScriptedConsole::clear() {
+  transcript_ += "{cls}";
+}
 
 bool ScriptedConsole::set_clipboard_text(std::string_view text) {
   if (clipboard_fails_) return false;

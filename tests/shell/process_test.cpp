@@ -16,7 +16,8 @@ struct Case {
 
 TEST(Process, ExitCodesAndEndOfInputThroughAPipe) {
   std::string nine_invalid;
-  for (int i = 0; i < 9; ++i) nine_invalid += "7\n";
+  for (int i = 0; i < 9; ++i)
+    nine_invalid += "7\n";
   const std::vector<Case> cases = {
       {"1\n6\n", 0, "Main Menu :"},
       {"2\n6\n", 0, "Menu utama :"},

@@ -21,8 +21,10 @@ std::string draw(std::uint16_t percent, std::int64_t bytes, double elapsed, std:
 }
 
 TEST(ProgressBar, ZeroPercentShowsLabelAndEmptyBarOnly) {
-  EXPECT_EQ(draw(0, 0, 0), "{cls}{c10}Working...\n{c7}Progress : <{c15}" + std::string(50, ' ') + "{c7}>(0%)\n");
-  EXPECT_EQ(draw(0, 0, 0, 1), "{cls}{c10}Working...\n{c7}Kemajuan : <{c15}" + std::string(50, ' ') + "{c7}>(0%)\n");
+  EXPECT_EQ(draw(0, 0, 0),
+            "{cls}{c10}Working...\n{c7}Progress : <{c15}" + std::string(50, ' ') + "{c7}>(0%)\n");
+  EXPECT_EQ(draw(0, 0, 0, 1),
+            "{cls}{c10}Working...\n{c7}Kemajuan : <{c15}" + std::string(50, ' ') + "{c7}>(0%)\n");
 }
 
 TEST(ProgressBar, BarWidthIsFiftyForEveryPercentage) {
@@ -32,22 +34,26 @@ TEST(ProgressBar, BarWidthIsFiftyForEveryPercentage) {
     std::size_t close = text.find("{c7}>(", open);
     std::string bar = text.substr(open, close - open);
     EXPECT_EQ(bar.size(), 50u) << percent;
-    EXPECT_EQ(bar, std::string(percent / 2, '=') + (percent % 2 ? "-" : "") + std::string((100 - percent) / 2, ' '));
+    EXPECT_EQ(bar, std::string(percent / 2, '=') + (percent % 2 ? "-" : "") +
+                       std::string((100 - percent) / 2, ' '));
   }
 }
 
 TEST(ProgressBar, ThirtySevenPercentWithSpeedAndEstimate) {
   // 37 % after 37 seconds: 63 seconds left, shown as 1 minute and 3 seconds.
   std::string text = draw(37, 37 * 1048576LL * 3, 37000);
-  EXPECT_EQ(text, "{cls}{c10}Working...\n{c7}Progress : <{c15}" + std::string(18, '=') + "-" + std::string(31, ' ') +
-                      "{c7}>(37%)\nAverage process speed : {c11}3.00{c7} MB per second.\nRemaining time : about "
-                      "{c14}1 minutes 3 seconds.{c7}");
+  EXPECT_EQ(text,
+            "{cls}{c10}Working...\n{c7}Progress : <{c15}" + std::string(18, '=') + "-" +
+                std::string(31, ' ') +
+                "{c7}>(37%)\nAverage process speed : {c11}3.00{c7} MB per second.\nRemaining time : about "
+                "{c14}1 minutes 3 seconds.{c7}");
 }
 
 TEST(ProgressBar, HundredPercentHasNoLabelAndSaysCompleted) {
   std::string text = draw(100, 2048, 1000);
-  EXPECT_EQ(text, "{cls}{c10}{c7}Progress : <{c15}" + std::string(50, '=') +
-                      "{c7}>(100%)\nAverage process speed : {c11}2.00{c7} KB per second.\n{c10}Completed!\n{c7}");
+  EXPECT_EQ(text,
+            "{cls}{c10}{c7}Progress : <{c15}" + std::string(50, '=') +
+                "{c7}>(100%)\nAverage process speed : {c11}2.00{c7} KB per second.\n{c10}Completed!\n{c7}");
   std::string teks = draw(100, 500, 1000, 1);
   EXPECT_NE(teks.find("Kecepatan proses rata-rata : {c11}500{c7} Byte per detik.\n{c10}Selesai!\n{c7}"),
             std::string::npos);
@@ -59,13 +65,12 @@ TEST(ProgressBar, SpeedUnitsUseStrictComparisons) {
     std::string shown;
   };
   const std::vector<Case> cases = {
-      {1048576, "{c11}1024.00{c7} KB per second."},
-      {1048577, "{c11}1.00{c7} MB per second."},
-      {1024, "{c11}1024{c7} Bytes per second."},
-      {1025, "{c11}1.00{c7} KB per second."},
+      {1048576, "{c11}1024.00{c7} KB per second."}, {1048577, "{c11}1.00{c7} MB per second."},
+      {1024, "{c11}1024{c7} Bytes per second."},    {1025, "{c11}1.00{c7} KB per second."},
       {0, "{c11}0{c7} Bytes per second."},
   };
-  for (const auto& c : cases) EXPECT_NE(draw(100, c.bytes, 1000).find(c.shown), std::string::npos) << c.bytes;
+  for (const auto& c : cases)
+    EXPECT_NE(draw(100, c.bytes, 1000).find(c.shown), std::string::npos) << c.bytes;
 }
 
 TEST(ProgressBar, RedrawsAtMostOncePerSecondBetweenOneAndNinetyNine) {
@@ -73,18 +78,19 @@ TEST(ProgressBar, RedrawsAtMostOncePerSecondBetweenOneAndNinetyNine) {
     auto& port = static_cast<ScriptedConsole&>(console());
     port.clock_ = 50000;
     timer = 0;
-    progress_bar(50000, 0, 0, "L\n");    // drawn, timer = 50000
+    progress_bar(50000, 0, 0, "L\n");  // drawn, timer = 50000
     port.clock_ = 50999;
-    progress_bar(50000, 5, 10, "L\n");   // skipped
-    progress_bar(50000, 100, 10, "L\n"); // always drawn
+    progress_bar(50000, 5, 10, "L\n");    // skipped
+    progress_bar(50000, 100, 10, "L\n");  // always drawn
     port.clock_ = 52500;
-    progress_bar(50000, 6, 10, "L\n");   // drawn
+    progress_bar(50000, 6, 10, "L\n");  // drawn
     port.clock_ = 53000;
-    progress_bar(50000, 7, 10, "L\n");   // skipped: half a second after the last redraw
+    progress_bar(50000, 7, 10, "L\n");  // skipped: half a second after the last redraw
   });
   std::string text = dialogue.transcript();
   int redraws = 0;
-  for (std::size_t at = text.find("{cls}"); at != std::string::npos; at = text.find("{cls}", at + 1)) ++redraws;
+  for (std::size_t at = text.find("{cls}"); at != std::string::npos; at = text.find("{cls}", at + 1))
+    ++redraws;
   EXPECT_EQ(redraws, 3);
   EXPECT_EQ(text.find(">(5%)"), std::string::npos);
   EXPECT_NE(text.find(">(6%)"), std::string::npos);
@@ -148,7 +154,8 @@ TEST(ProgressMeter, RisesByAtMostOnePerStepAndStartsAtZero) {
     timer = 0;
     ProgressMeter meter(0, "L\n");
     // 25 blocks of 4096 bytes in a file of 100 KiB: at most 24 % before the end.
-    for (std::int64_t done = 0; done < 102400; done += 4096) meter.step(done, 102400);
+    for (std::int64_t done = 0; done < 102400; done += 4096)
+      meter.step(done, 102400);
     EXPECT_EQ(meter.shown(), 24);
     meter.complete(102400);
   });

@@ -15,7 +15,8 @@ using testing::TempDir;
 
 int count(const std::string& text, const std::string& part) {
   int found = 0;
-  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++found;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+    ++found;
   return found;
 }
 
@@ -27,9 +28,9 @@ struct NumberCase {
 
 TEST(GetNum, TakesEveryDigitAndWrapsInSixteenBits) {
   const std::vector<NumberCase> cases = {
-      {"12\n", 7, 12},   {"1 2\n", 7, 12},   {"-5\n", 7, 5},     {"3a4\n", 7, 34}, {"70000\n", 7, 4464},
-      {"abc\n", 7, 7},   {"65537\n", 7, 1},  {"0\n", 7, 0},      {"\n12\n", 7, 12}, {"\n\n", 9, 9},
-      {"\n", 3, 3},      {" 0 0 1\n", 5, 1},
+      {"12\n", 7, 12},      {"1 2\n", 7, 12}, {"-5\n", 7, 5},    {"3a4\n", 7, 34},
+      {"70000\n", 7, 4464}, {"abc\n", 7, 7},  {"65537\n", 7, 1}, {"0\n", 7, 0},
+      {"\n12\n", 7, 12},    {"\n\n", 9, 9},   {"\n", 3, 3},      {" 0 0 1\n", 5, 1},
   };
   for (const auto& c : cases) {
     std::uint16_t value = c.before;
@@ -130,7 +131,8 @@ TEST(OpenInput, ReportsWhatCannotBeOpened) {
   };
   const std::vector<Case> cases = {
       {"\n", 0, "{c4}Could not open file : {c12}\"\"\n{c7}"},
-      {dir.path("missing") + "\n", 1, "{c4}Tidak dapat membuka berkas : {c12}\"" + dir.path("missing") + "\"\n{c7}"},
+      {dir.path("missing") + "\n", 1,
+       "{c4}Tidak dapat membuka berkas : {c12}\"" + dir.path("missing") + "\"\n{c7}"},
       {dir.root() + "\n", 0, "{c4}Could not open file : {c12}\"" + dir.root() + "\"\n{c7}"},
   };
   for (const auto& c : cases) {
@@ -152,8 +154,8 @@ TEST(OpenInput, ReportsWhatCannotBeOpened) {
 TEST(ConfirmOverwrite, OnlyCapitalOrSmallYProceeds) {
   TempDir dir;
   std::string existing = dir.write("old", "keep");
-  const std::vector<std::pair<std::string, bool>> answers = {
-      {"Y\n", true}, {"y\n", true}, {"n\n", false}, {"N\n", false}, {"T\n", false}, {"\n\n", false}};
+  const std::vector<std::pair<std::string, bool>> answers = {{"Y\n", true},  {"y\n", true},  {"n\n", false},
+                                                             {"N\n", false}, {"T\n", false}, {"\n\n", false}};
   for (const auto& [typed, expected] : answers) {
     bool answer = !expected;
     auto dialogue = run_dialogue(typed, 0, [&] { answer = confirm_overwrite(existing); });
@@ -192,7 +194,7 @@ TEST(Clip, CopiesOnEveryAnswerButTheLanguagesNo) {
     int expected;
   };
   const std::vector<Case> cases = {
-      {0, "n\n", 1}, {0, "N\n", 1}, {0, "T\n", 0}, {0, "Y\n", 0}, {0, "\n\n", 0},
+      {0, "n\n", 1}, {0, "N\n", 1}, {0, "T\n", 0}, {0, "Y\n", 0},  {0, "\n\n", 0},
       {1, "t\n", 1}, {1, "T\n", 1}, {1, "N\n", 0}, {1, "\n\n", 0},
   };
   for (const auto& c : cases) {
@@ -240,7 +242,8 @@ TEST(Logo, TwentyLinesOfSixtyThreeColumnsWithTheVersionLineByLanguage) {
     for (std::size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
       lines.push_back(text.substr(start, end - start));
     ASSERT_EQ(lines.size(), 20u);
-    for (const auto& line : lines) EXPECT_EQ(line.size(), 63u) << line;
+    for (const auto& line : lines)
+      EXPECT_EQ(line.size(), 63u) << line;
     EXPECT_EQ(lines.front(), lines.back());
     EXPECT_EQ(lines[18].substr(2, 39), version);
     EXPECT_EQ(dialogue.transcript().substr(0, 4), "{c13");
@@ -249,12 +252,13 @@ TEST(Logo, TwentyLinesOfSixtyThreeColumnsWithTheVersionLineByLanguage) {
 }
 
 TEST(Banner, EveryScreenWordIsDrawnWithTheHouseCharacters) {
-  for (const char* word : {"SPLIT", "POTONG", "JOIN", "GABUNG", "COMPARE", "BANDINGKAN", "CHECKSUM", "CEKSUM",
-                           "ENCRYPT", "ENKRIPSI", "DECRYPT", "DEKRIPSI", "ENCODE", "ENKODE", "DECODE", "DEKODE",
-                           "LANGUAGE", "(BAHASA)"}) {
+  for (const char* word :
+       {"SPLIT", "POTONG", "JOIN", "GABUNG", "COMPARE", "BANDINGKAN", "CHECKSUM", "CEKSUM", "ENCRYPT",
+        "ENKRIPSI", "DECRYPT", "DEKRIPSI", "ENCODE", "ENKODE", "DECODE", "DEKODE", "LANGUAGE", "(BAHASA)"}) {
     auto dialogue = run_dialogue("", 0, [&] { print_banner(word, 11); });
     EXPECT_EQ(dialogue.transcript().substr(0, 5), "{c11}");
-    for (char c : dialogue.text()) EXPECT_NE(std::string("$/\\_| \n").find(c), std::string::npos) << word;
+    for (char c : dialogue.text())
+      EXPECT_NE(std::string("$/\\_| \n").find(c), std::string::npos) << word;
     std::size_t widest = 0;
     std::string text = dialogue.text();
     for (std::size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
@@ -284,22 +288,29 @@ TEST(StartUp, LanguageAnswerDecidesTheLanguageOrEndsWithErrorOne) {
     std::string menu_title;
   };
   const std::vector<Case> cases = {
-      {"1\n", 0, "Main Menu :"}, {"2\n", 0, "Menu utama :"}, {"abc\n", 0, "Menu utama :"},
-      {"65538\n", 0, "Menu utama :"}, {"0\n", 1, ""}, {"3\n", 1, ""}, {"99\n", 1, ""},
+      {"1\n", 0, "Main Menu :"},
+      {"2\n", 0, "Menu utama :"},
+      {"abc\n", 0, "Menu utama :"},
+      {"65538\n", 0, "Menu utama :"},
+      {"0\n", 1, ""},
+      {"3\n", 1, ""},
+      {"99\n", 1, ""},
   };
   for (const auto& c : cases) {
     Session session = run_session(c.answer + "6\n\n");
     EXPECT_EQ(session.exit_code, c.exit_code) << c.answer;
     const std::string& transcript = session.dialogue.transcript();
     EXPECT_EQ(transcript.rfind("{mode 64,24}", 0), 0u);
-    EXPECT_NE(transcript.find("{c15}Choose your language (Pilih bahasamu) :{c7}\n1) English (Ingris)\n2) Indonesian "
-                              "(Indonesia)\nChoice (Pilihanmu) : "),
+    EXPECT_NE(transcript.find(
+                  "{c15}Choose your language (Pilih bahasamu) :{c7}\n1) English (Ingris)\n2) Indonesian "
+                  "(Indonesia)\nChoice (Pilihanmu) : "),
               std::string::npos);
     EXPECT_NE(transcript.find("     Version 0.1 (12 February 2012)    "), std::string::npos);
     if (c.exit_code == 1) {
-      EXPECT_NE(transcript.find("{mode 69,2}{c206}error(1) (galat(1)) : {c12}Language not installed (Bahasa tidak "
-                                "tersedia){c7}\npress enter to exit (tekan enter untuk keluar)..."),
-                std::string::npos);
+      EXPECT_NE(
+          transcript.find("{mode 69,2}{c206}error(1) (galat(1)) : {c12}Language not installed (Bahasa tidak "
+                          "tersedia){c7}\npress enter to exit (tekan enter untuk keluar)..."),
+          std::string::npos);
     } else {
       EXPECT_NE(transcript.find(c.menu_title), std::string::npos) << c.answer;
     }
@@ -312,26 +323,30 @@ TEST(MainMenu, ShowsTheWelcomeOnceAndTheMenuInBothLanguages) {
   EXPECT_EQ(count(text, "Welcome to Varnelo_v0.1"), 1);
   EXPECT_NE(text.find("{mode 64,31}"), std::string::npos);
   EXPECT_NE(text.find("{mode 64,29}"), std::string::npos);
-  EXPECT_NE(text.find("{c15}Welcome to Varnelo_v0.1{c7}\n-----------------\n{c15}Main Menu :\n{c9}0) Extra "
-                      "feature{c7}\n1) Split\n2) Join\n3) Compare\n4) Checksum\n5) About\n6) Exit\nChoice : {c2}"),
-            std::string::npos);
+  EXPECT_NE(
+      text.find("{c15}Welcome to Varnelo_v0.1{c7}\n-----------------\n{c15}Main Menu :\n{c9}0) Extra "
+                "feature{c7}\n1) Split\n2) Join\n3) Compare\n4) Checksum\n5) About\n6) Exit\nChoice : {c2}"),
+      std::string::npos);
   EXPECT_NE(text.find("{mode 90,24}"), std::string::npos);
   EXPECT_NE(text.find("{c15}Varnelo{c7} \nFor more information, please visit {c9}"), std::string::npos);
 
   Session indonesian = run_session("2\n5\n\n6\n");
   const std::string& teks = indonesian.dialogue.transcript();
-  EXPECT_NE(teks.find("{c15}Selamat datang di Varnelo_v0.1{c7}\n-----------------\n{c15}Menu utama :\n{c9}0) Fitur "
-                      "tambahan{c7}\n1) Potong data menjadi beberapa bagian\n2) Gabung data yang terpotong\n3) "
-                      "Bandingkan dua data\n4) Ceksum (sidik jari data)\n5) Tentang program ini\n6) Keluar dari "
-                      "program ini\nPilihanmu : {c2}"),
-            std::string::npos);
+  EXPECT_NE(
+      teks.find("{c15}Selamat datang di Varnelo_v0.1{c7}\n-----------------\n{c15}Menu utama :\n{c9}0) Fitur "
+                "tambahan{c7}\n1) Potong data menjadi beberapa bagian\n2) Gabung data yang terpotong\n3) "
+                "Bandingkan dua data\n4) Ceksum (sidik jari data)\n5) Tentang program ini\n6) Keluar dari "
+                "program ini\nPilihanmu : {c2}"),
+      std::string::npos);
   EXPECT_NE(teks.find("Untuk informasi lebih lanjut, kunjungi : {c9}"), std::string::npos);
-  EXPECT_NE(teks.find("Jika anda mengalami masalah dalam program ini, kirim email ke : {c9}"), std::string::npos);
+  EXPECT_NE(teks.find("Jika anda mengalami masalah dalam program ini, kirim email ke : {c9}"),
+            std::string::npos);
 }
 
 TEST(MainMenu, NinthInvalidChoiceEndsWithErrorTwo) {
   std::string typed = "1\n";
-  for (int i = 0; i < 9; ++i) typed += "7\n";
+  for (int i = 0; i < 9; ++i)
+    typed += "7\n";
   Session session = run_session(typed + "\n");
   EXPECT_EQ(session.exit_code, 2);
   const std::string& text = session.dialogue.transcript();
@@ -343,19 +358,22 @@ TEST(MainMenu, NinthInvalidChoiceEndsWithErrorTwo) {
   EXPECT_EQ(count(text, "{mode 64,29}"), 0);
 
   std::string indonesian_typed = "2\n";
-  for (int i = 0; i < 9; ++i) indonesian_typed += "9\n";
+  for (int i = 0; i < 9; ++i)
+    indonesian_typed += "9\n";
   Session indonesian = run_session(indonesian_typed + "\n");
   EXPECT_EQ(indonesian.exit_code, 2);
   EXPECT_EQ(count(indonesian.dialogue.transcript(), "{mode 66,30}"), 9);
-  EXPECT_NE(indonesian.dialogue.transcript().find("{cls}{c15}galat(2) : {c12}Pilihan anda salah berkali-kali hingga "
-                                                  "melebihi batas{c7}\ntekan enter untuk keluar..."),
+  EXPECT_NE(indonesian.dialogue.transcript().find(
+                "{cls}{c15}galat(2) : {c12}Pilihan anda salah berkali-kali hingga "
+                "melebihi batas{c7}\ntekan enter untuk keluar..."),
             std::string::npos);
 }
 
 TEST(MainMenu, ALineWithoutDigitsRepeatsThePreviousChoice) {
   // After an invalid 8, an empty answer is 8 again; eight of those and one more end the program.
   std::string typed = "1\n8\n";
-  for (int i = 0; i < 8; ++i) typed += "\n\n";
+  for (int i = 0; i < 8; ++i)
+    typed += "\n\n";
   Session session = run_session(typed + "\n");
   EXPECT_EQ(session.exit_code, 2);
 
@@ -367,9 +385,11 @@ TEST(MainMenu, ALineWithoutDigitsRepeatsThePreviousChoice) {
 
 TEST(MainMenu, ACompletedScreenStartsTheCountAgain) {
   std::string typed = "1\n";
-  for (int i = 0; i < 8; ++i) typed += "7\n";
+  for (int i = 0; i < 8; ++i)
+    typed += "7\n";
   typed += "5\n\n";
-  for (int i = 0; i < 8; ++i) typed += "7\n";
+  for (int i = 0; i < 8; ++i)
+    typed += "7\n";
   Session session = run_session(typed + "6\n");
   EXPECT_EQ(session.exit_code, 0);
   EXPECT_EQ(count(session.dialogue.transcript(), "Invalid choice! please try again"), 16);
@@ -379,18 +399,21 @@ TEST(ExtraMenu, ChangesTheLanguageAtOnceAndReportsBackToTheMainMenu) {
   Session session = run_session("1\n0\n0\n2\n5\n6\n");
   EXPECT_EQ(session.exit_code, 0);
   const std::string& text = session.dialogue.transcript();
-  std::size_t english_menu = text.find("{c15}Extra Feature :{c7}\n0) Change Langguange\n1) Encrypt file\n2) Decrypt "
-                                       "file\n3) Encode\n4) Decode\n5) Main Menu\n6) Exit\nChoice : {c2}");
+  std::size_t english_menu = text.find(
+      "{c15}Extra Feature :{c7}\n0) Change Langguange\n1) Encrypt file\n2) Decrypt "
+      "file\n3) Encode\n4) Decode\n5) Main Menu\n6) Exit\nChoice : {c2}");
   std::size_t indonesian_menu = text.find("{mode 81,29}");
   ASSERT_NE(english_menu, std::string::npos);
   ASSERT_NE(indonesian_menu, std::string::npos);
   EXPECT_LT(english_menu, indonesian_menu);
-  EXPECT_NE(text.find("{c15}Fitur Tambahan :{c7}\n0) Ubah Bahasa\n1) Enkripsi data (lindungi suatu data dengan "
-                      "kunci berupa berkas/teks)\n2) Dekripsi data (buka suatu data yang terkunci dengan kunci berupa "
-                      "berkas/teks)\n3) Enkode data (Sandikan suatu data menjadi sandi teks)\n4) Dekode sandi "
-                      "(Kembalikan suatu sandi kembali menjadi data sebenarnya)\n5) Kembali ke menu utama\n6) "
-                      "Keluar dari program ini\nPilihanmu : {c2}"),
-            std::string::npos);
+  EXPECT_NE(
+      text.find(
+          "{c15}Fitur Tambahan :{c7}\n0) Ubah Bahasa\n1) Enkripsi data (lindungi suatu data dengan "
+          "kunci berupa berkas/teks)\n2) Dekripsi data (buka suatu data yang terkunci dengan kunci berupa "
+          "berkas/teks)\n3) Enkode data (Sandikan suatu data menjadi sandi teks)\n4) Dekode sandi "
+          "(Kembalikan suatu sandi kembali menjadi data sebenarnya)\n5) Kembali ke menu utama\n6) "
+          "Keluar dari program ini\nPilihanmu : {c2}"),
+      std::string::npos);
   EXPECT_NE(text.find("Menu utama :"), std::string::npos);
   EXPECT_NE(text.find("{c14}"), std::string::npos);
 }
@@ -401,11 +424,12 @@ TEST(ExtraMenu, EndingsAndExitCodes) {
     int exit_code;
   };
   std::string nine_invalid;
-  for (int i = 0; i < 9; ++i) nine_invalid += "12\n";
+  for (int i = 0; i < 9; ++i)
+    nine_invalid += "12\n";
   const std::vector<Case> cases = {
       {"1\n0\n6\n", 0},
       {"1\n0\n0\n3\n\n", 1},
-      {"1\n0\n0\nnone\n\n", 1},  // English 0 minus one is 65,535: not installed
+      {"1\n0\n0\nnone\n\n", 1},   // English 0 minus one is 65,535: not installed
       {"2\n0\n0\nnone\n6\n", 0},  // Indonesian 1 minus one is English
       {"1\n0\n" + nine_invalid + "\n", 2},
   };
@@ -420,9 +444,11 @@ TEST(ExtraMenu, EndingsAndExitCodes) {
 
 TEST(ExtraMenu, MainMenuEntryResetsTheMainInvalidCount) {
   std::string typed = "1\n";
-  for (int i = 0; i < 8; ++i) typed += "7\n";
+  for (int i = 0; i < 8; ++i)
+    typed += "7\n";
   typed += "0\n5\n";
-  for (int i = 0; i < 8; ++i) typed += "7\n";
+  for (int i = 0; i < 8; ++i)
+    typed += "7\n";
   Session session = run_session(typed + "6\n");
   EXPECT_EQ(session.exit_code, 0);
 }

@@ -57,9 +57,12 @@ std::string TempDir::write(const std::string& name, std::string_view bytes) cons
   return path(name);
 }
 
-bool TempDir::exists(const std::string& name) const { return std::filesystem::exists(path(name)); }
+bool TempDir::exists(const std::string& name) const {
+  return std::filesystem::exists(path(name));
+}
 
-ProcessResult run_binary(const std::string& input, const std::string& working_directory, int timeout_seconds) {
+ProcessResult run_binary(const std::string& input, const std::string& working_directory,
+                         int timeout_seconds) {
   ProcessResult result;
   const char* binary = std::getenv("VARNELO_BINARY");
   if (!binary) {
