@@ -5,6 +5,10 @@
 #include <bit>
 #include <cstring>
 
+#if defined(VARNELO_WIDE_SSSE3)
+#include "encoding/wide_kernels.hpp"
+#endif
+
 namespace varnelo {
 
 namespace {
@@ -81,6 +85,23 @@ constexpr auto mime_values = make_mime_values();
 
 constexpr bool little_endian = std::endian::native == std::endian::little;
 
+CodecLoops best_loops() {
+#if defined(VARNELO_WIDE_SSSE3)
+  if (__builtin_cpu_supports("ssse3")) return CodecLoops::ssse3;
+#endif
+  return CodecLoops::portable;
+}
+
+CodecLoops active_loops = best_loops();
+
+bool wide_loops() {
+#if defined(VARNELO_WIDE_SSSE3)
+  return active_loops == CodecLoops::ssse3;
+#else
+  return false;
+#endif
+}
+
 // Stores each byte's entry and advances by `step`, so the padding of one entry is overwritten
 // by the next; the caller's buffer has slack for the last one.
 template <typename Entry, std::size_t Step>
@@ -94,7 +115,17 @@ char* store_entries(const std::array<Entry, 256>& table, const std::uint8_t* dat
 }
 
 char* store_entries(Notation notation, const std::uint8_t* data, std::size_t count, char* out) {
-  if (notation == Notation::binary) return store_entries<BinaryEntry, 9>(binary_table, data, count, out);
+  const bool binary = notation == Notation::binary;
+#if defined(VARNELO_WIDE_SSSE3)
+  if (wide_loops()) {
+    std::size_t done =
+        binary ? wide::binary_entries_ssse3(data, count, out) : wide::hex_entries_ssse3(data, count, out);
+    data += done;
+    count -= done;
+    out += done * (binary ? 9 : 3);
+  }
+#endif
+  if (binary) return store_entries<BinaryEntry, 9>(binary_table, data, count, out);
   return store_entries<HexEntry, 3>(hex_table, data, count, out);
 }
 
@@ -104,7 +135,35 @@ void mime_group(const std::uint8_t* group, char* out) {
   std::memcpy(out + 2, mime_pairs[value & 4095].data(), 2);
 }
 
+// `readable_groups` (at least `groups`) may be read, so wide loads can run to the end of a line.
+char* mime_groups(const std::uint8_t* data, std::size_t groups, std::size_t readable_groups, char* out) {
+#if defined(VARNELO_WIDE_SSSE3)
+  if (wide_loops()) {
+    std::size_t done = wide::mime_groups_ssse3(data, groups, readable_groups, out);
+    data += 3 * done;
+    groups -= done;
+    out += 4 * done;
+  }
+#endif
+  for (std::size_t g = 0; g < groups; ++g) {
+    mime_group(data, out);
+    data += 3;
+    out += 4;
+  }
+  return out;
+}
+
 }  // namespace
+
+bool codec_loops_supported(CodecLoops loops) {
+  return loops == CodecLoops::portable || best_loops() == loops;
+}
+
+bool use_codec_loops(CodecLoops loops) {
+  if (!codec_loops_supported(loops)) return false;
+  active_loops = loops;
+  return true;
+}
 
 TextEncoder::TextEncoder(Notation notation, std::uint16_t bytes_per_line)
     : notation_(notation),
@@ -192,11 +251,8 @@ char* TextEncoder::encode_groups(const std::uint8_t* data, std::size_t groups, c
   while (groups > 0) {
     std::size_t whole = std::min<std::size_t>((line_length_ - line_fill_) / 4, groups);
     if (whole > 0) {
-      for (std::size_t g = 0; g < whole; ++g) {
-        mime_group(data, out);
-        data += 3;
-        out += 4;
-      }
+      out = mime_groups(data, whole, groups, out);
+      data += 3 * whole;
       groups -= whole;
       line_fill_ += static_cast<std::uint32_t>(whole * 4);
       if (line_fill_ == line_length_) {

@@ -11,6 +11,13 @@ namespace varnelo {
 
 enum class Notation : std::uint16_t { binary = 0, hexadecimal = 1, mime = 2 };
 
+// The loops that do the bulk of the encoding: portable ones, or wide ones for processors with
+// SSSE3. The best the processor has is chosen at start; tests switch to each in turn.
+enum class CodecLoops { portable, ssse3 };
+bool codec_loops_supported(CodecLoops loops);
+// Switches to the given loops; false, with nothing changed, when the processor lacks them.
+bool use_codec_loops(CodecLoops loops);
+
 // Turns data into text. Binary and hexadecimal: each byte's digits, a blank between bytes
 // and a line feed instead after every bytes_per_line-th byte of the file, nothing after the
 // last byte. MIME: the RFC 4648 alphabet with "=" padding, a line feed after every

@@ -19,6 +19,16 @@ using testing::pattern_bytes;
 using testing::reference_decode;
 using testing::reference_encode;
 
+// Runs `check` once with each set of loops the processor has, ending with the best.
+template <typename Check>
+void with_every_loops(Check check) {
+  for (CodecLoops loops : {CodecLoops::portable, CodecLoops::ssse3}) {
+    if (!use_codec_loops(loops)) continue;
+    SCOPED_TRACE(loops == CodecLoops::portable ? "portable loops" : "SSSE3 loops");
+    check();
+  }
+}
+
 // Irregular pieces, so state has to survive every kind of boundary.
 const std::vector<std::size_t> piece_sizes = {1, 4096, 7, 3, 12285, 2, 1000, 8, 5, 65536};
 
@@ -67,60 +77,66 @@ struct EncodeCase {
 };
 
 TEST(TextEncoder, WorkedExamples) {
-  const std::vector<EncodeCase> cases = {
-      {Notation::binary, "abc", 2, "01100001 01100010\n01100011"},
-      {Notation::hexadecimal, "abc", 2, "61 62\n63"},
-      {Notation::mime, "abc", 77, "YWJj"},
-      {Notation::mime, "abc", 5, "YWJj\n"},
-      {Notation::mime, "abcdefgh", 5, "YWJj\nZGVm\nZ2g="},
-      {Notation::mime, "a", 5, "YQ=="},
-      {Notation::mime, "a", 4, "YQ=\n="},
-      {Notation::mime, "ab", 77, "YWI="},
-      {Notation::mime, "abc", 1, "Y\nW\nJ\nj\n"},
-      {Notation::mime, "abc", 2, "Y\nW\nJ\nj\n"},
-      {Notation::mime, "a", 1, "Y\nQ\n=\n="},
-      {Notation::binary, "\x61", 65535, "01100001"},
-      {Notation::hexadecimal, "\xaf", 3, "af"},
-      {Notation::binary, "ab", 1, "01100001\n01100010"},
-      {Notation::hexadecimal, std::string("\x00\xff\x10", 3), 65535, "00 ff 10"},
-      {Notation::binary, "", 5, ""},
-      {Notation::hexadecimal, "", 5, ""},
-      {Notation::mime, "", 5, ""},
-  };
-  for (const auto& c : cases) {
-    for (bool in_pieces : {false, true}) {
-      EXPECT_EQ(encode(c.notation, c.data, c.bytes_per_line, in_pieces), c.text)
-          << name_of(c.notation) << " of \"" << c.data << "\" with " << c.bytes_per_line;
+  with_every_loops([] {
+    const std::vector<EncodeCase> cases = {
+        {Notation::binary, "abc", 2, "01100001 01100010\n01100011"},
+        {Notation::hexadecimal, "abc", 2, "61 62\n63"},
+        {Notation::mime, "abc", 77, "YWJj"},
+        {Notation::mime, "abc", 5, "YWJj\n"},
+        {Notation::mime, "abcdefgh", 5, "YWJj\nZGVm\nZ2g="},
+        {Notation::mime, "a", 5, "YQ=="},
+        {Notation::mime, "a", 4, "YQ=\n="},
+        {Notation::mime, "ab", 77, "YWI="},
+        {Notation::mime, "abc", 1, "Y\nW\nJ\nj\n"},
+        {Notation::mime, "abc", 2, "Y\nW\nJ\nj\n"},
+        {Notation::mime, "a", 1, "Y\nQ\n=\n="},
+        {Notation::binary, "\x61", 65535, "01100001"},
+        {Notation::hexadecimal, "\xaf", 3, "af"},
+        {Notation::binary, "ab", 1, "01100001\n01100010"},
+        {Notation::hexadecimal, std::string("\x00\xff\x10", 3), 65535, "00 ff 10"},
+        {Notation::binary, "", 5, ""},
+        {Notation::hexadecimal, "", 5, ""},
+        {Notation::mime, "", 5, ""},
+    };
+    for (const auto& c : cases) {
+      for (bool in_pieces : {false, true}) {
+        EXPECT_EQ(encode(c.notation, c.data, c.bytes_per_line, in_pieces), c.text)
+            << name_of(c.notation) << " of \"" << c.data << "\" with " << c.bytes_per_line;
+      }
     }
-  }
+  });
 }
 
 TEST(TextEncoder, MatchesTheLayoutRulesForEverySizeAndLineLength) {
-  const std::size_t sizes[] = {0,  1,  2,    3,    4,    5,     6,     7,     75,
-                               76, 77, 4095, 4096, 4097, 12285, 12286, 12287, 12288};
-  const std::uint16_t lengths[] = {1, 2, 3, 4, 5, 6, 7, 8, 76, 77, 78, 65535};
-  for (Notation notation : all_notations) {
-    for (std::size_t size : sizes) {
-      std::string data = pattern_bytes(size, static_cast<unsigned>(size));
-      for (std::uint16_t length : lengths) {
-        std::string expected = reference_encode(notation, data, length);
-        EXPECT_EQ(encode(notation, data, length, false), expected)
-            << name_of(notation) << ", " << size << " bytes, " << length << " per line";
-        EXPECT_EQ(encode(notation, data, length, true), expected)
-            << name_of(notation) << ", " << size << " bytes in pieces, " << length << " per line";
+  with_every_loops([] {
+    const std::size_t sizes[] = {0,  1,  2,    3,    4,    5,     6,     7,     75,
+                                 76, 77, 4095, 4096, 4097, 12285, 12286, 12287, 12288};
+    const std::uint16_t lengths[] = {1, 2, 3, 4, 5, 6, 7, 8, 76, 77, 78, 65535};
+    for (Notation notation : all_notations) {
+      for (std::size_t size : sizes) {
+        std::string data = pattern_bytes(size, static_cast<unsigned>(size));
+        for (std::uint16_t length : lengths) {
+          std::string expected = reference_encode(notation, data, length);
+          EXPECT_EQ(encode(notation, data, length, false), expected)
+              << name_of(notation) << ", " << size << " bytes, " << length << " per line";
+          EXPECT_EQ(encode(notation, data, length, true), expected)
+              << name_of(notation) << ", " << size << " bytes in pieces, " << length << " per line";
+        }
       }
     }
-  }
+  });
 }
 
 TEST(TextEncoder, LinesContinueAcrossLongFiles) {
-  // A line length that does not divide the block size, over many blocks.
-  std::string data = pattern_bytes(200000, 9);
-  for (Notation notation : all_notations) {
-    for (std::uint16_t length : {std::uint16_t{1000}, std::uint16_t{4097}, std::uint16_t{65535}})
-      EXPECT_EQ(encode(notation, data, length, true), reference_encode(notation, data, length))
-          << name_of(notation) << ", " << length << " per line";
-  }
+  with_every_loops([] {
+    // A line length that does not divide the block size, over many blocks.
+    std::string data = pattern_bytes(200000, 9);
+    for (Notation notation : all_notations) {
+      for (std::uint16_t length : {std::uint16_t{1000}, std::uint16_t{4097}, std::uint16_t{65535}})
+        EXPECT_EQ(encode(notation, data, length, true), reference_encode(notation, data, length))
+            << name_of(notation) << ", " << length << " per line";
+    }
+  });
 }
 
 struct DecodeCase {
@@ -173,21 +189,23 @@ TEST(TextDecoder, StopsReadingAtTheFirstEqualsSignAcrossCalls) {
 }
 
 TEST(TextCodec, EveryEncodingDecodesBack) {
-  const std::size_t sizes[] = {0,    1,     2,     3,     4,     4094,  4095, 4096,
-                               4097, 12284, 12285, 12286, 12287, 12288, 12289};
-  const std::uint16_t lengths[] = {1, 2, 3, 4, 5, 76, 77, 78, 65535};
-  for (Notation notation : all_notations) {
-    for (std::size_t size : sizes) {
-      std::string data = pattern_bytes(size, static_cast<unsigned>(size * 7 + 1));
-      for (std::uint16_t length : lengths) {
-        std::string text = encode(notation, data, length, true);
-        EXPECT_EQ(decode(notation, text, true), data)
-            << name_of(notation) << ", " << size << " bytes, " << length;
-        EXPECT_EQ(decode(notation, text, false), data)
-            << name_of(notation) << ", " << size << " bytes, " << length;
+  with_every_loops([] {
+    const std::size_t sizes[] = {0,    1,     2,     3,     4,     4094,  4095, 4096,
+                                 4097, 12284, 12285, 12286, 12287, 12288, 12289};
+    const std::uint16_t lengths[] = {1, 2, 3, 4, 5, 76, 77, 78, 65535};
+    for (Notation notation : all_notations) {
+      for (std::size_t size : sizes) {
+        std::string data = pattern_bytes(size, static_cast<unsigned>(size * 7 + 1));
+        for (std::uint16_t length : lengths) {
+          std::string text = encode(notation, data, length, true);
+          EXPECT_EQ(decode(notation, text, true), data)
+              << name_of(notation) << ", " << size << " bytes, " << length;
+          EXPECT_EQ(decode(notation, text, false), data)
+              << name_of(notation) << ", " << size << " bytes, " << length;
+        }
       }
     }
-  }
+  });
 }
 
 // Blanks, carriage returns and characters outside the notation, anywhere in the text.
