@@ -50,6 +50,10 @@ class File {
   // where the platform can; false when a read came short or a write failed.
   bool copy_from(File& source, std::int64_t count);
 
+  // Reserves disk space for the first `size` bytes without changing the file's size, so that a
+  // long run of writes that follows costs the system less. Only a hint: false when declined.
+  bool reserve(std::int64_t size);
+
   // Closes the handle; false when the system reported an error while closing.
   bool close();
 
