@@ -170,6 +170,21 @@ TextEncoder::TextEncoder(Notation notation, std::uint16_t bytes_per_line)
       bytes_per_line_(std::max<std::uint32_t>(bytes_per_line, 1)),
       line_length_(bytes_per_line_ > 1 ? bytes_per_line_ - 1 : 1) {}
 
+std::uint64_t TextEncoder::text_size(std::uint64_t size) const {
+  if (size == 0) return 0;
+  switch (notation_) {
+    case Notation::binary:
+      return size * 9 - 1;
+    case Notation::hexadecimal:
+      return size * 3 - 1;
+    case Notation::mime:
+      break;
+  }
+  // Every character but the closing "=" counts towards the line feeds.
+  std::uint64_t counted = size / 3 * 4 + (size % 3 != 0 ? 3 : 0);
+  return counted + counted / line_length_ + (size % 3 != 0 ? 1 : 0);
+}
+
 std::size_t TextEncoder::max_text(std::size_t count) const {
   switch (notation_) {
     case Notation::binary:

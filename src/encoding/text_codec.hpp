@@ -35,6 +35,9 @@ class TextEncoder {
   // `text` must hold max_text(0) characters.
   std::size_t finish(char* text);
 
+  // The length of the whole text of a file of `size` bytes.
+  std::uint64_t text_size(std::uint64_t size) const;
+
   // Room needed for the text of `count` bytes, with slack for wide stores.
   std::size_t max_text(std::size_t count) const;
 

@@ -151,6 +151,17 @@ TEST(EncodeScreen, WritesTheLayoutOfEachMode) {
   }
 }
 
+TEST(EncodeScreen, ReservedSpaceNeverShowsInTheFileSize) {
+  TempDir dir;
+  {
+    std::optional<File> file = File::open_write(dir.path("reserved"));
+    ASSERT_TRUE(file);
+    file->reserve(1 << 20);
+    ASSERT_TRUE(file->write("abc", 3));
+  }
+  EXPECT_EQ(dir.read("reserved"), "abc");
+}
+
 TEST(EncodeScreen, EmptyInputShowsOnlyTheCompletedDisplay) {
   for (Notation notation : all_notations) {
     TempDir dir;

@@ -117,6 +117,8 @@ TEST(TextEncoder, MatchesTheLayoutRulesForEverySizeAndLineLength) {
         std::string data = pattern_bytes(size, static_cast<unsigned>(size));
         for (std::uint16_t length : lengths) {
           std::string expected = reference_encode(notation, data, length);
+          EXPECT_EQ(TextEncoder(notation, length).text_size(size), expected.size())
+              << name_of(notation) << ", " << size << " bytes, " << length << " per line";
           EXPECT_EQ(encode(notation, data, length, false), expected)
               << name_of(notation) << ", " << size << " bytes, " << length << " per line";
           EXPECT_EQ(encode(notation, data, length, true), expected)
