@@ -5,7 +5,7 @@
 #include <bit>
 #include <cstring>
 
-#if defined(VARNELO_WIDE_SSSE3)
+#if defined(VARNELO_WIDE_LOOPS)
 #include "encoding/wide_kernels.hpp"
 #endif
 
@@ -86,7 +86,9 @@ constexpr auto mime_values = make_mime_values();
 constexpr bool little_endian = std::endian::native == std::endian::little;
 
 CodecLoops best_loops() {
-#if defined(VARNELO_WIDE_SSSE3)
+#if defined(VARNELO_WIDE_LOOPS)
+  __builtin_cpu_init();
+  if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("ssse3")) return CodecLoops::avx2;
   if (__builtin_cpu_supports("ssse3")) return CodecLoops::ssse3;
 #endif
   return CodecLoops::portable;
@@ -95,8 +97,8 @@ CodecLoops best_loops() {
 CodecLoops active_loops = best_loops();
 
 bool wide_loops() {
-#if defined(VARNELO_WIDE_SSSE3)
-  return active_loops == CodecLoops::ssse3;
+#if defined(VARNELO_WIDE_LOOPS)
+  return active_loops != CodecLoops::portable;
 #else
   return false;
 #endif
@@ -116,10 +118,11 @@ char* store_entries(const std::array<Entry, 256>& table, const std::uint8_t* dat
 
 char* store_entries(Notation notation, const std::uint8_t* data, std::size_t count, char* out) {
   const bool binary = notation == Notation::binary;
-#if defined(VARNELO_WIDE_SSSE3)
+#if defined(VARNELO_WIDE_LOOPS)
   if (wide_loops()) {
-    std::size_t done =
-        binary ? wide::binary_entries_ssse3(data, count, out) : wide::hex_entries_ssse3(data, count, out);
+    std::size_t done = !binary                            ? wide::hex_entries_ssse3(data, count, out)
+                       : active_loops == CodecLoops::avx2 ? wide::binary_entries_avx2(data, count, out)
+                                                          : wide::binary_entries_ssse3(data, count, out);
     data += done;
     count -= done;
     out += done * (binary ? 9 : 3);
@@ -137,7 +140,7 @@ void mime_group(const std::uint8_t* group, char* out) {
 
 // `readable_groups` (at least `groups`) may be read, so wide loads can run to the end of a line.
 char* mime_groups(const std::uint8_t* data, std::size_t groups, std::size_t readable_groups, char* out) {
-#if defined(VARNELO_WIDE_SSSE3)
+#if defined(VARNELO_WIDE_LOOPS)
   if (wide_loops()) {
     std::size_t done = wide::mime_groups_ssse3(data, groups, readable_groups, out);
     data += 3 * done;
@@ -156,7 +159,10 @@ char* mime_groups(const std::uint8_t* data, std::size_t groups, std::size_t read
 }  // namespace
 
 bool codec_loops_supported(CodecLoops loops) {
-  return loops == CodecLoops::portable || best_loops() == loops;
+  // Every processor with AVX2 has SSSE3.
+  CodecLoops best = best_loops();
+  return loops == CodecLoops::portable || loops == best ||
+         (loops == CodecLoops::ssse3 && best == CodecLoops::avx2);
 }
 
 bool use_codec_loops(CodecLoops loops) {

@@ -12,8 +12,9 @@ namespace varnelo {
 enum class Notation : std::uint16_t { binary = 0, hexadecimal = 1, mime = 2 };
 
 // The loops that do the bulk of the encoding: portable ones, or wide ones for processors with
-// SSSE3. The best the processor has is chosen at start; tests switch to each in turn.
-enum class CodecLoops { portable, ssse3 };
+// SSSE3, or with AVX2 as well. The best the processor has is chosen at start; tests switch to
+// each in turn.
+enum class CodecLoops { portable, ssse3, avx2 };
 bool codec_loops_supported(CodecLoops loops);
 // Switches to the given loops; false, with nothing changed, when the processor lacks them.
 bool use_codec_loops(CodecLoops loops);

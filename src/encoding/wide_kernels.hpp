@@ -1,6 +1,6 @@
 #pragma once
 
-// Wide loops of the text codec for processors with SSSE3. Each converts as much of its input
+// Wide loops of the text codec for processors with SSSE3 or AVX2. Each converts as much of its input
 // as it can in whole vectors and returns how much that was; the caller finishes the rest.
 
 #include <cstddef>
@@ -10,6 +10,8 @@ namespace varnelo::wide {
 
 // " dddddddd" for each byte, 16 bytes at a time. Returns the bytes converted.
 std::size_t binary_entries_ssse3(const std::uint8_t* data, std::size_t count, char* out);
+// The same, 32 bytes at a time.
+std::size_t binary_entries_avx2(const std::uint8_t* data, std::size_t count, char* out);
 // " hh" for each byte, 16 bytes at a time. Returns the bytes converted.
 std::size_t hex_entries_ssse3(const std::uint8_t* data, std::size_t count, char* out);
 // Four base-64 characters for each of `groups` 3-byte groups, four groups at a time. Reads

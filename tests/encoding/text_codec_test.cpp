@@ -22,9 +22,11 @@ using testing::reference_encode;
 // Runs `check` once with each set of loops the processor has, ending with the best.
 template <typename Check>
 void with_every_loops(Check check) {
-  for (CodecLoops loops : {CodecLoops::portable, CodecLoops::ssse3}) {
+  for (CodecLoops loops : {CodecLoops::portable, CodecLoops::ssse3, CodecLoops::avx2}) {
     if (!use_codec_loops(loops)) continue;
-    SCOPED_TRACE(loops == CodecLoops::portable ? "portable loops" : "SSSE3 loops");
+    SCOPED_TRACE(loops == CodecLoops::portable ? "portable loops"
+                 : loops == CodecLoops::ssse3  ? "SSSE3 loops"
+                                               : "AVX2 loops");
     check();
   }
 }
