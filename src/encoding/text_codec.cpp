@@ -330,6 +330,13 @@ std::size_t TextDecoder::decode_binary(const unsigned char* text, std::size_t co
   std::uint32_t bits = gathered_;
   std::size_t i = 0;
   while (i < count) {
+#if defined(VARNELO_WIDE_LOOPS)
+    if (bits == 0 && wide_loops()) {
+      std::size_t used = wide::binary_digits_ssse3(text + i, count - i, out);
+      i += used;
+      out += used / 8;
+    }
+#endif
     if constexpr (little_endian) {
       // Eight digits in a row make one byte whatever the bits already gathered: the byte
       // completed is the top eight of the bits gathered plus these eight.

@@ -20,4 +20,8 @@ std::size_t hex_entries_ssse3(const std::uint8_t* data, std::size_t count, char*
 std::size_t mime_groups_ssse3(const std::uint8_t* data, std::size_t groups, std::size_t readable_groups,
                               char* out);
 
+// Bytes from binary digits, 16 digits at a time, from the start of `text` up to the first
+// 16 characters that are not all digits. Returns the characters used (8 for each byte).
+std::size_t binary_digits_ssse3(const unsigned char* text, std::size_t count, std::uint8_t* out);
+
 }  // namespace varnelo::wide

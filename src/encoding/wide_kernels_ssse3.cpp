@@ -133,4 +133,21 @@ std::size_t mime_groups_ssse3(const std::uint8_t* data, std::size_t groups, std:
   return done;
 }
 
+std::size_t binary_digits_ssse3(const unsigned char* text, std::size_t count, std::uint8_t* out) {
+  const __m128i digit_mask = _mm_set1_epi8(static_cast<char>(0xfe));
+  const __m128i zero = _mm_set1_epi8('0');
+  // Reverses each half, so the first digit of a byte lands in its top bit.
+  const __m128i reverse = _mm_setr_epi8(7, 6, 5, 4, 3, 2, 1, 0, 15, 14, 13, 12, 11, 10, 9, 8);
+  std::size_t done = 0;
+  for (; count - done >= 16; done += 16) {
+    __m128i chars = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + done));
+    if (_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(chars, digit_mask), zero)) != 0xffff) break;
+    auto bits = static_cast<unsigned>(_mm_movemask_epi8(_mm_slli_epi64(_mm_shuffle_epi8(chars, reverse), 7)));
+    out[0] = static_cast<std::uint8_t>(bits);
+    out[1] = static_cast<std::uint8_t>(bits >> 8);
+    out += 2;
+  }
+  return done;
+}
+
 }  // namespace varnelo::wide
