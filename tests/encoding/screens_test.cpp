@@ -1,4 +1,3 @@
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -51,13 +50,13 @@ std::string mode_digit(Notation notation) {
   return std::to_string(static_cast<int>(notation) + 1);
 }
 
-// The percentages drawn, in order.
+// The percentages drawn, in order: the figure in every ">(N%)" line.
 std::vector<int> drawn_percentages(const std::string& transcript) {
   std::vector<int> drawn;
-  std::regex shown(R"(>\((\d+)%\)\n)");
-  for (auto it = std::sregex_iterator(transcript.begin(), transcript.end(), shown);
-       it != std::sregex_iterator(); ++it)
-    drawn.push_back(std::stoi((*it)[1]));
+  for (std::size_t at = transcript.find(">("); at != std::string::npos; at = transcript.find(">(", at + 1)) {
+    std::size_t end = transcript.find("%)\n", at);
+    if (end != std::string::npos) drawn.push_back(std::stoi(transcript.substr(at + 2, end - at - 2)));
+  }
   return drawn;
 }
 
