@@ -139,6 +139,9 @@ TEST(DiskFaults, AFullDiskIsAWriteErrorOnEveryScreenThatWrites) {
        "/dev/full"},
       {"decrypt, key file", "0\n2\n2\n2\n{dir}/in\n{dir}/key\n/dev/full\nY\n\n6\n", Message::write_error,
        "/dev/full"},
+      {"encode", "0\n3\n2\n{dir}/in\n{dir}/full\nY\n16\n\n6\n", Message::write_error, "{dir}/full.txt",
+       [](const TempDir& dir) { link_to(dir, "/dev/full", "full.txt"); }},
+      {"decode", "0\n4\n2\n{dir}/hex.txt\n/dev/full\nY\n\n6\n", Message::write_error, "/dev/full"},
   });
 }
 
@@ -172,6 +175,8 @@ TEST(DiskFaults, AnOutputThatCannotBeCreatedIsReportedAndNothingIsWritten) {
       {"encrypt, text key", "0\n1\n1\n1\n{dir}/in\nk3y\n" + out + "\n\n6\n", Message::output_failure, out},
       {"decrypt, key file", "0\n2\n2\n2\n{dir}/in\n{dir}/key\n" + out + "\n\n6\n", Message::output_failure,
        out},
+      {"encode", "0\n3\n1\n{dir}/in\n" + out + "\n8\n\n6\n", Message::output_failure, out + ".txt"},
+      {"decode", "0\n4\n1\n{dir}/hex.txt\n" + out + "\n\n6\n", Message::output_failure, out},
   };
   if (geteuid() != 0) {
     // Pieces and joined files are written beside their input, here in the read-only folder.
@@ -189,6 +194,7 @@ TEST(DiskFaults, AnOutputThatCannotBeCreatedIsReportedAndNothingIsWritten) {
   }
   run_all(faults);
   EXPECT_FALSE(std::filesystem::exists(out));
+  EXPECT_FALSE(std::filesystem::exists(out + ".txt"));
 }
 
 TEST(DiskFaults, InputsThatCannotBeOpenedAreRefused) {
@@ -207,6 +213,8 @@ TEST(DiskFaults, InputsThatCannotBeOpenedAreRefused) {
       {"encrypt, input", "0\n1\n1\n1\n{dir}/folder\n\n6\n", Message::open_failure, "{dir}/folder"},
       {"encrypt, key file", "0\n1\n2\n1\n{dir}/in\n{dir}/folder\n\n6\n", Message::open_failure,
        "{dir}/folder"},
+      {"encode", "0\n3\n1\n{dir}/folder\n\n6\n", Message::open_failure, "{dir}/folder"},
+      {"decode", "0\n4\n1\n{dir}/folder\n\n6\n", Message::open_failure, "{dir}/folder"},
   };
   // Permissions do not stop root from reading.
   if (geteuid() != 0) {
@@ -234,6 +242,8 @@ TEST(DiskFaults, InputsWhoseSizeCannotBeMeasuredAreReadErrors) {
         {"encrypt " + device, "0\n1\n1\n1\n" + device + "\n\n6\n", Message::read_error, device},
         {"decrypt, key file " + device, "0\n2\n2\n1\n{dir}/in\n" + device + "\n\n6\n", Message::read_error,
          device},
+        {"encode " + device, "0\n3\n1\n" + device + "\n{dir}/z\n8\n\n6\n", Message::read_error, device},
+        {"decode " + device, "0\n4\n1\n" + device + "\n{dir}/z\n\n6\n", Message::read_error, device},
     });
   }
 }
@@ -267,6 +277,10 @@ TEST(DiskFaults, AnInputThatShrinksWhileReadIsAReadError) {
        nullptr, "{dir}/in"},
       {"decrypt, key file", "0\n2\n2\n1\n{dir}/in\n{dir}/long-key\n{dir}/out\n\n6\n", Message::read_error,
        "{dir}/long-key", long_key, nullptr, "{dir}/long-key"},
+      {"encode", "0\n3\n3\n{dir}/in\n{dir}/out\n77\n\n6\n", Message::read_error, "{dir}/in", nullptr, nullptr,
+       "{dir}/in"},
+      {"decode", "0\n4\n2\n{dir}/in\n{dir}/out\n\n6\n", Message::read_error, "{dir}/in", nullptr, nullptr,
+       "{dir}/in"},
 
       // For real: the file is cut on disk once the questions are answered.
       {"split, cut on disk",
@@ -303,6 +317,10 @@ TEST(DiskFaults, AnInputThatShrinksWhileReadIsAReadError) {
        cut},
       {"encrypt, cut on disk", "0\n1\n1\n2\n{dir}/big\nk3y\n{dir}/out\n\n6\n", Message::read_error,
        "{dir}/big", big, cut_big},
+      {"encode, cut on disk", "0\n3\n1\n{dir}/big\n{dir}/out\n8\n\n6\n", Message::read_error, "{dir}/big",
+       big, cut_big},
+      {"decode, cut on disk", "0\n4\n1\n{dir}/big\n{dir}/out\n\n6\n", Message::read_error, "{dir}/big", big,
+       cut_big},
       {"decrypt, key cut on disk", "0\n2\n2\n1\n{dir}/in\n{dir}/long-key\n{dir}/out\n\n6\n",
        Message::read_error, "{dir}/long-key", long_key, cut_key},
   });

@@ -187,6 +187,24 @@ std::vector<Session> sessions() {
        "Output file is the same", "Berkas keluaran sama"},
       {"crypt", "decrypt, invalid type", "0\n2\n1\n3\n\n6\n", 0, "Invalid Choice!",
        "Pilihan tidak tersedia!"},
+
+      // Encode and decode.
+      {"encoding", "encode, binary", "0\n3\n1\nsix\nbin\n4\n\n6\n", 0, "Completed!", "Selesai!"},
+      {"encoding", "encode, output kept", "0\n3\n2\nsix\nhex\nN\n\n6\n", 0, "already exist", "telah ada"},
+      {"encoding", "encode, base 64 overwriting", "0\n3\n3\nin\nhex\n{Y:hex.txt}\n77\n\n6\n", 0, "Completed!",
+       "Selesai!"},
+      {"encoding", "encode, no bytes per line", "0\n3\n1\nsix\nzero\n0\n\n6\n", 0, "No file output!",
+       "Tidak ada berkas keluaren!"},
+      {"encoding", "encode, output is the input", "0\n3\n2\nhex.txt\nhex.txt\n\n6\n", 0,
+       "Output file is the same", "Berkas keluaran sama"},
+      {"encoding", "encode, invalid mode", "0\n3\n4\n\n6\n", 0, "Invalid Choice!", "Pilihan tidak tersedia!"},
+      {"encoding", "encode, missing input", "0\n3\n1\nmissing\n\n6\n", 0, "Could not open file",
+       "Tidak dapat membuka"},
+      {"encoding", "decode, name without .txt", "0\n4\n2\nhex\ndec\n\n6\n", 0, "Completed!", "Selesai!"},
+      {"encoding", "decode, output kept", "0\n4\n3\nhex.txt\nout\nN\n\n6\n", 0, "already exist", "telah ada"},
+      {"encoding", "decode, missing input", "0\n4\n1\nmissing\n\n6\n", 0, "Could not open file : \"missing\"",
+       "Tidak dapat membuka berkas : \"missing\""},
+      {"encoding", "decode, invalid mode", "0\n4\n0\n\n6\n", 0, "Invalid Choice!", "Pilihan tidak tersedia!"},
   };
 }
 
@@ -275,7 +293,8 @@ TEST_P(EndOfInput, EveryCutOfEverySessionEndsCleanly) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, EndOfInput,
-                         ::testing::Values("menus", "split", "join", "compare", "checksum", "crypt"));
+                         ::testing::Values("menus", "split", "join", "compare", "checksum", "crypt",
+                                           "encoding"));
 
 }  // namespace
 }  // namespace varnelo

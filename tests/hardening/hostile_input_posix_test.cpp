@@ -174,6 +174,8 @@ TEST(HostileInput, PathsAtTheirBufferLimitsAreTakenOrRefusedWhole) {
     std::string after_taken;
     std::string after_refused;
     std::string shows_when_taken;
+    std::string added = {};   // what the screen adds to the typed output path
+    std::string ending = {};  // what the typed path ends with
   };
   const std::vector<Prompt> prompts = {
       {"split input", 4096, true, "1\n2\n", "\n1\n1\n{in}.x\n\n6\n", "\n\n6\n", "Completed!"},
@@ -190,13 +192,22 @@ TEST(HostileInput, PathsAtTheirBufferLimitsAreTakenOrRefusedWhole) {
       {"encrypt input", 1000, true, "0\n1\n1\n1\n", "\nk\n{in}.e\n\n6\n", "\n\n6\n", "Completed!"},
       {"encrypt key file", 1000, true, "0\n1\n2\n1\n{in}\n", "\n{in}.e\n\n6\n", "\n\n6\n", "Completed!"},
       {"decrypt output", 1000, false, "0\n2\n1\n1\n{in}\nk\n", "\n\n6\n", "\n\n6\n", "Completed!"},
+      {"encode input", 1000, true, "0\n3\n2\n", "\n{in}.t\n4\n\n6\n", "\n\n6\n", "Completed!"},
+      // The output of an encoding gets ".txt" added, which must fit too.
+      {"encode output", 996, false, "0\n3\n2\n{in}\n", "\n4\n\n6\n", "\n\n6\n", "Completed!", ".txt"},
+      {"encode output ending in .txt", 1000, false, "0\n3\n2\n{in}\n", "\n4\n\n6\n", "\n\n6\n", "Completed!",
+       "", ".txt"},
+      {"decode input", 1000, true, "0\n4\n2\n", "\n{in}.d\n\n6\n", "\n\n6\n", "Completed!"},
+      {"decode output", 1000, false, "0\n4\n2\n{in}\n", "\n\n6\n", "\n\n6\n", "Completed!"},
   };
   for (const Prompt& prompt : prompts) {
     for (std::size_t length : {prompt.capacity - 1, prompt.capacity}) {
       for (bool from_clipboard : {false, true}) {
         TempDir dir;
         std::string in = dir.write("in", "abcdef");
-        std::string path = path_of_length(dir, length, prompt.input ? "abcdef" : nullptr);
+        std::string path =
+            path_of_length(dir, length - prompt.ending.size(), prompt.input ? "abcdef" : nullptr) +
+            prompt.ending;
         bool taken = length < prompt.capacity;
         std::string typed = prompt.before + (from_clipboard ? "?" : path) +
                             (taken ? prompt.after_taken : prompt.after_refused);
@@ -212,7 +223,7 @@ TEST(HostileInput, PathsAtTheirBufferLimitsAreTakenOrRefusedWhole) {
           EXPECT_TRUE(contains(run.text, prompt.shows_when_taken)) << context << run.text;
         }
         if (!prompt.input) {
-          EXPECT_EQ(std::filesystem::exists(path), taken) << context;
+          EXPECT_EQ(std::filesystem::exists(path + prompt.added), taken) << context;
         }
       }
     }
