@@ -41,10 +41,6 @@ std::optional<Notation> ask_notation() {
   return static_cast<Notation>(chosen);
 }
 
-void path_too_long() {
-  error_text("Path is too long!\n", "Alamat berkas terlalu panjang!\n");
-}
-
 bool ends_with_txt(const std::string& path) {
   return path.size() >= 4 && path.compare(path.size() - 4, 4, ".txt") == 0;
 }
@@ -60,7 +56,7 @@ std::optional<std::string> ask_output_path(const File& input, bool add_txt) {
   if (!path) return std::nullopt;
   if (add_txt && !ends_with_txt(*path)) {
     if (path->size() > longest_path_before_suffix) {
-      path_too_long();
+      report_path_too_long();
       return std::nullopt;
     }
     *path += ".txt";
@@ -288,7 +284,7 @@ void decode_screen(Menu& menu) {
   std::optional<File> input = File::open_read(*typed);
   if (!input) {
     if (typed->size() > longest_path_before_suffix) {
-      path_too_long();
+      report_path_too_long();
       return EOO(menu);
     }
     input = File::open_read(*typed + ".txt");
