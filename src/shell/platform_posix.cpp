@@ -262,11 +262,15 @@ Handle open_for_reading(const std::string& path) {
 }
 
 Handle open_for_writing(const std::string& path) {
+  // Opened without blocking: a named pipe that nobody reads from is refused at once instead of
+  // being waited on for ever (one with a reader takes the output as usual).
   int fd;
   do {
-    fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
   } while (fd < 0 && errno == EINTR);
-  return fd < 0 ? File::invalid_handle : fd;
+  if (fd < 0) return File::invalid_handle;
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  return fd;
 }
 
 bool close_handle(Handle handle) {
