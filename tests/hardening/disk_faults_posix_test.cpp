@@ -417,5 +417,37 @@ TEST(DiskFaults, AFailedRunKeepsNoSpaceReservedPastTheEndOfItsOutput) {
   }
 }
 
+// A named pipe that nobody reads from would take the output only once a reader came, so the
+// program would wait for ever; it is refused like any output that cannot be opened.
+TEST(DiskFaults, ANamedPipeWithoutAReaderIsRefusedAsAnOutput) {
+  struct Case {
+    std::string name;
+    std::string typed;
+    std::string pipe;
+  };
+  const std::vector<Case> cases = {
+      {"split", "1\n2\nin\n1\n1\npipe\nY\n\n6\n", "pipe"},
+      {"join", "2\n2\n1\nin\npipe\nY\n\n6\n", "pipe"},
+      {"encrypt", "0\n1\n1\n1\nin\nk\npipe\nY\n\n6\n", "pipe"},
+      {"encode", "0\n3\n2\nin\npipe\nY\n8\n\n6\n", "pipe.txt"},
+      {"decode", "0\n4\n2\nhex.txt\npipe\nY\n\n6\n", "pipe"},
+  };
+  for (const Case& c : cases) {
+    for (bool indonesian : {false, true}) {
+      TempDir dir;
+      for (const auto& [name, bytes] : layout())
+        dir.write(name, bytes);
+      ASSERT_EQ(mkfifo(dir.path(c.pipe).c_str(), 0600), 0);
+      auto result = testing::run_binary((indonesian ? "2\n" : "1\n") + c.typed, dir.root(), 10);
+      std::string context = c.name + (indonesian ? " (Indonesian)" : " (English)");
+      ASSERT_FALSE(result.timed_out) << context << ": waited for a reader";
+      EXPECT_EQ(result.exit_code, 0) << context;
+      EXPECT_NE(result.output.find(words(Message::output_failure, indonesian) + ("\"" + c.pipe + "\"\n")),
+                std::string::npos)
+          << context;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace varnelo
