@@ -17,6 +17,7 @@
 
 #include "shell/menus.hpp"
 #include "support/test_support.hpp"
+#include "watching_console.hpp"
 
 namespace varnelo {
 namespace {
@@ -37,21 +38,6 @@ std::string expand(std::string text, const TempDir& dir) {
     text.replace(at, 5, dir.root());
   return text;
 }
-
-// A console that meddles with the disk when the progress display is first drawn, that is
-// after every question and every count, just before the first byte is copied.
-class MeddlingConsole : public ScriptedConsole {
- public:
-  MeddlingConsole(std::string input, std::function<void()> meddle)
-      : ScriptedConsole(std::move(input)), meddle_(std::move(meddle)) {}
-  void clear() override {
-    if (meddle_) std::exchange(meddle_, nullptr)();
-    ScriptedConsole::clear();
-  }
-
- private:
-  std::function<void()> meddle_;
-};
 
 enum class Message { open_failure, output_failure, read_error, write_error };
 
@@ -93,8 +79,8 @@ void run_fault(const Fault& fault, bool indonesian) {
 
   if (!fault.short_file.empty()) set_fault_plan({expand(fault.short_file, dir), 3000, -1});
   int files_before = File::open_count();
-  MeddlingConsole port((indonesian ? "2\n" : "1\n") + expand(fault.typed, dir),
-                       fault.meddle ? std::function<void()>([&] { fault.meddle(dir); }) : nullptr);
+  testing::WatchingConsole port((indonesian ? "2\n" : "1\n") + expand(fault.typed, dir),
+                                fault.meddle ? std::function<void()>([&] { fault.meddle(dir); }) : nullptr);
   int exit_code;
   {
     ConsoleScope scope(port);
@@ -105,6 +91,7 @@ void run_fault(const Fault& fault, bool indonesian) {
   EXPECT_EQ(exit_code, 0) << context;
   EXPECT_TRUE(port.unread_input().empty()) << context << ": the screen ended before its answers were used";
   EXPECT_EQ(File::open_count(), files_before) << context << ": a file was left open";
+  EXPECT_EQ(port.open_at_pause(), 0) << context << ": files still open at the press-enter pause";
   const std::string& text = port.text();
   std::string message = words(fault.message, indonesian) + ("\"" + expand(fault.named, dir) + "\"\n");
   EXPECT_NE(text.find(message), std::string::npos) << context << ": no \"" << message << "\" in\n" << text;
@@ -369,8 +356,8 @@ TEST(DiskFaults, APieceThatGrowsBeforeItsCopyIsJoinedWhole) {
     for (const auto& [name, bytes] : layout())
       dir.write(name, bytes);
     std::string grown = layout().at("p.003") + testing::pattern_bytes(600000, 7);
-    MeddlingConsole port((indonesian ? "2\n2\n1\n" : "1\n2\n1\n") + dir.path("p.001") + "\n\n6\n",
-                         [&] { testing::write_file(dir.path("p.003"), grown); });
+    testing::WatchingConsole port((indonesian ? "2\n2\n1\n" : "1\n2\n1\n") + dir.path("p.001") + "\n\n6\n",
+                                  [&] { testing::write_file(dir.path("p.003"), grown); });
     port.clock_step_ = 1500;  // every redraw falls due
     {
       ConsoleScope scope(port);
@@ -401,8 +388,8 @@ TEST(DiskFaults, AFailedRunKeepsNoSpaceReservedPastTheEndOfItsOutput) {
     TempDir dir;
     // Sparse, so that a long input costs no disk; copies reserve only for long stretches.
     std::filesystem::resize_file(dir.write("big", "start"), std::int64_t{300} << 20);
-    MeddlingConsole port(expand(c.typed, dir),
-                         [&] { std::filesystem::resize_file(dir.path("big"), 3u << 20); });
+    testing::WatchingConsole port(expand(c.typed, dir),
+                                  [&] { std::filesystem::resize_file(dir.path("big"), 3u << 20); });
     {
       ConsoleScope scope(port);
       EXPECT_EQ(run_program(), 0) << c.name;

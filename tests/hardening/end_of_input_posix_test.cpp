@@ -11,6 +11,7 @@
 
 #include "shell/menus.hpp"
 #include "support/test_support.hpp"
+#include "watching_console.hpp"
 
 namespace varnelo {
 namespace {
@@ -219,18 +220,21 @@ void expect_layout_kept(const TempDir& dir, const Script& script, std::size_t cu
   }
 }
 
-// Runs the program in-process on `input` in `dir`; true when every file it opened was closed.
+// Runs the program in-process on `input` in `dir`; `files_closed` tells whether every file it
+// opened was closed, at the end and already at every press-enter pause.
 int run_in_process(const std::string& input, const TempDir& dir, bool& files_closed) {
   auto previous = std::filesystem::current_path();
   std::filesystem::current_path(dir.root());
   int files_before = File::open_count();
   int exit_code;
+  int open_at_pause;
   {
-    ScriptedConsole port(input);
+    testing::WatchingConsole port(input);
     ConsoleScope scope(port);
     exit_code = run_program();
+    open_at_pause = port.open_at_pause();
   }
-  files_closed = File::open_count() == files_before;
+  files_closed = File::open_count() == files_before && open_at_pause == 0;
   std::filesystem::current_path(previous);
   return exit_code;
 }
