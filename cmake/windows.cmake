@@ -1,6 +1,11 @@
 # Windows only: the icon and version block go into varnelo.exe, and the tests get GoogleTest
 # built from its sources when no build of it for Windows is installed.
 enable_language(RC)
+if(MINGW)
+  # One self-contained .exe: without -static every program needs MinGW's runtime DLLs beside
+  # it, and under wine it fails without a word (exit code 53).
+  string(APPEND CMAKE_EXE_LINKER_FLAGS " -static")
+endif()
 target_sources(varnelo PRIVATE ${PROJECT_SOURCE_DIR}/res/varnelo.rc)
 # windres reports no dependencies, so a new icon would not rebuild the resources by itself.
 set_source_files_properties(${PROJECT_SOURCE_DIR}/res/varnelo.rc PROPERTIES OBJECT_DEPENDS ${PROJECT_SOURCE_DIR}/res/varnelo.ico)
