@@ -12,6 +12,7 @@ namespace {
 
 int open_files = 0;
 FaultPlan fault_plan;
+PathGuard path_guard = nullptr;
 
 }  // namespace
 
@@ -38,23 +39,21 @@ File& File::operator=(File&& other) noexcept {
   return *this;
 }
 
-std::optional<File> File::open_read(const std::string& path) {
-  if (path.find('\0') != std::string::npos) return std::nullopt;
-  Handle handle = platform::open_for_reading(path);
-  if (handle == invalid_handle) return std::nullopt;
-  ++open_files;
-  File file(handle, path);
-  if (!fault_plan.path.empty() && fault_plan.path == path) file.read_budget_ = fault_plan.readable;
-  return file;
-}
+std::optional<File> File::open_read(const std::string& path) { return open(path, false); }
 
-std::optional<File> File::open_write(const std::string& path) {
+std::optional<File> File::open_write(const std::string& path) { return open(path, true); }
+
+std::optional<File> File::open(const std::string& path, bool for_writing) {
   if (path.find('\0') != std::string::npos) return std::nullopt;
-  Handle handle = platform::open_for_writing(path);
+  if (path_guard && !path_guard(path)) return std::nullopt;
+  Handle handle = for_writing ? platform::open_for_writing(path) : platform::open_for_reading(path);
   if (handle == invalid_handle) return std::nullopt;
   ++open_files;
   File file(handle, path);
-  if (!fault_plan.path.empty() && fault_plan.path == path) file.write_budget_ = fault_plan.writable;
+  if (!fault_plan.path.empty() && fault_plan.path == path) {
+    file.read_budget_ = fault_plan.readable;
+    file.write_budget_ = fault_plan.writable;
+  }
   return file;
 }
 
@@ -151,8 +150,8 @@ std::optional<FileIdentity> identity_of(const std::string& path) {
   return platform::identity_of_path(path);
 }
 
-void set_fault_plan(const FaultPlan& plan) {
-  fault_plan = plan;
-}
+void set_fault_plan(const FaultPlan& plan) { fault_plan = plan; }
+
+void set_path_guard(PathGuard guard) { path_guard = guard; }
 
 }  // namespace varnelo

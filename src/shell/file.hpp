@@ -63,6 +63,7 @@ class File {
 
  private:
   File(Handle handle, std::string path) : handle_(handle), path_(std::move(path)) {}
+  static std::optional<File> open(const std::string& path, bool for_writing);
 
   Handle handle_ = invalid_handle;
   std::string path_;
@@ -85,5 +86,10 @@ struct FaultPlan {
   std::int64_t writable = -1;
 };
 void set_fault_plan(const FaultPlan& plan);
+
+// Guard for fuzzing whole dialogues: while set, files are opened only at paths it accepts
+// (an open elsewhere fails as if the file did not exist or the folder were read-only).
+using PathGuard = bool (*)(const std::string& path);
+void set_path_guard(PathGuard guard);
 
 }  // namespace varnelo

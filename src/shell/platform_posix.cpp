@@ -245,16 +245,19 @@ std::unique_ptr<ConsolePort> make_platform_console() {
 namespace platform {
 
 Handle open_for_reading(const std::string& path) {
+  // Opened without blocking so a named pipe cannot stall the program; only files that can be
+  // measured and read to an end are taken.
   int fd;
   do {
-    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return File::invalid_handle;
   struct stat info;
-  if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+  if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode) || S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode)) {
     ::close(fd);
     return File::invalid_handle;
   }
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   return fd;
 }
 

@@ -192,8 +192,10 @@ namespace platform {
 Handle open_for_reading(const std::string& path) {
   int fd = _open(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
   if (fd < 0) return File::invalid_handle;
+  // Folders are no input, and a named pipe could stall the program on its first read.
   struct _stati64 info;
-  if (_fstati64(fd, &info) != 0 || (info.st_mode & _S_IFMT) == _S_IFDIR) {
+  if (_fstati64(fd, &info) != 0 || (info.st_mode & _S_IFMT) == _S_IFDIR ||
+      GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(fd))) == FILE_TYPE_PIPE) {
     _close(fd);
     return File::invalid_handle;
   }

@@ -51,6 +51,7 @@ void progress_bar(double start_time, std::uint16_t percent, std::int64_t bytes_d
   x(7);
   putf(">(%hu%c)\n", percent, '%');
   if (percent == 0) {
+    console().flush();
     timer = now_ticks;
     return;
   }
@@ -78,6 +79,7 @@ void progress_bar(double start_time, std::uint16_t percent, std::int64_t bytes_d
     x(10);
     say("Completed!\n", "Selesai!\n");
     x(7);
+    console().flush();
     timer = now();
     return;
   }
@@ -89,6 +91,7 @@ void progress_bar(double start_time, std::uint16_t percent, std::int64_t bytes_d
   print_duration(whole_seconds, static_cast<unsigned long long>(remaining / 3600), true);
   x(7);
   if (whole_seconds % 60 == 0) put("\b.");
+  console().flush();
   timer = now();
 }
 

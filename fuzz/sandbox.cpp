@@ -1,0 +1,54 @@
+#include "fuzz/sandbox.hpp"
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "shell/file.hpp"
+
+namespace varnelo::fuzzing {
+
+namespace {
+
+// Plain names in the current folder only: no folders, no way out.
+bool inside_sandbox(const std::string& path) {
+  return !path.empty() && path.size() < 64 && path.find('/') == std::string::npos && path != "." &&
+         path != "..";
+}
+
+void write(const std::string& name, const std::string& bytes) {
+  std::ofstream out(name, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+}  // namespace
+
+Sandbox::Sandbox() : previous_(std::filesystem::current_path().string()) {
+  static const std::filesystem::path root = [] {
+    std::string pattern = (std::filesystem::temp_directory_path() / "varnelo-fuzz-XXXXXX").string();
+    return std::filesystem::path(mkdtemp(pattern.data()));
+  }();
+  std::filesystem::current_path(root);
+  for (const auto& entry : std::filesystem::directory_iterator(root))
+    std::filesystem::remove_all(entry.path());
+  write("a", "abcabcab");
+  write("b", "abc");
+  write("e", "");
+  write("t", "01100001 0110\n4a4B YWJj=");
+  write("a.001", "ab");
+  write("a.002", "cd");
+  set_path_guard(inside_sandbox);
+}
+
+Sandbox::~Sandbox() {
+  set_path_guard(nullptr);
+  std::filesystem::current_path(previous_);
+}
+
+int open_files() {
+  return File::open_count();
+}
+
+}  // namespace varnelo::fuzzing
