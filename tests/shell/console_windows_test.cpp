@@ -135,6 +135,18 @@ TEST(WindowsFiles, ExistenceIsAskedOfTheFileSystem) {
   EXPECT_FALSE(path_exists(dir.path("missing folder/file.bin")));
 }
 
+TEST(WindowsFiles, FoldersAndNamedPipesAreNoInput) {
+  TempDir dir;
+  const char* pipe_name = "\\\\.\\pipe\\varnelo-input-test";
+  HANDLE pipe = CreateNamedPipeA(pipe_name, PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE, 1, 4096, 4096, 0, nullptr);
+  ASSERT_NE(pipe, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(File::open_read(pipe_name));
+  CloseHandle(pipe);
+  EXPECT_FALSE(File::open_read(dir.root()));
+  EXPECT_FALSE(File::open_read(dir.root() + "\\"));
+  EXPECT_TRUE(File::open_read(dir.write("plain.bin", "1")));
+}
+
 // Through a pipe the program writes exactly the plain text of the same dialogue run in-process:
 // no colour, resize or clear bytes, and line feeds without carriage returns.
 TEST(WindowsProcess, APipeGetsTheSameTextAsTheScriptedConsole) {
