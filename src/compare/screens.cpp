@@ -1,8 +1,192 @@
+#include <optional>
+#include <string>
+
+#include "compare/search.hpp"
+#include "shell/banner.hpp"
+#include "shell/progress.hpp"
 #include "shell/screens.hpp"
 
 namespace varnelo {
 
-// Not built yet: the entry ends at its press-enter pause.
-void compare_screen(Menu& menu) { EOO(menu); }
+namespace {
+
+// Reads an open file at any offset, seeking only when the file is not there already.
+class FileSource : public ByteSource {
+ public:
+  explicit FileSource(File& file) : file_(file) {}
+  bool read_at(std::int64_t offset, unsigned char* buffer, std::size_t count) override {
+    if (file_.position() != offset && !file_.seek(offset)) return false;
+    return file_.read_exact(buffer, count);
+  }
+
+ private:
+  File& file_;
+};
+
+std::string progress_label() {
+  const char* label = pick("Comparing file, please wait...\n", "Membandingkan berkas, silahkan tunggu...\n");
+  return label ? label : "";
+}
+
+// Prints the verdict of the equality comparison; false when a file could not be read (the
+// failure has been reported instead).
+bool compare_equality(File& first, File& second, std::int64_t first_size, std::int64_t second_size,
+                      ProgressMeter& meter) {
+  if (first_size != second_size) {
+    x(13);
+    say("Filesize is different (unequal file length)\n", "Ukuran berkas berbeda\n");
+    x(7);
+    sayf("Size of file 1 \"%s\" : %lli Bytes\nSize of file 2 \"%s\" : %lli Bytes\n",
+         "Ukuran berkas 1 \"%s\" : %lli Bytes\nUkuran berkas 2 \"%s\" : %lli Bytes\n", first.path().c_str(),
+         static_cast<long long>(first_size), second.path().c_str(), static_cast<long long>(second_size));
+    return true;
+  }
+  FileSource first_source(first), second_source(second);
+  EqualityResult result = compare_equal(first_source, second_source, first_size,
+                                        [&](std::int64_t step) { meter.step(step, first_size); });
+  if (result.failure != EqualityFailure::none) {
+    report_read_error(result.failure == EqualityFailure::first ? first.path() : second.path());
+    return false;
+  }
+  meter.complete(result.shown_bytes);
+  if (result.difference >= 0) {
+    x(13);
+    sayf("Files are not equal at position %lli\n", "Isi berkas tidak sama pada posisi ke %lli\n",
+         static_cast<long long>(result.difference));
+  } else {
+    x(10);
+    say("Files are equal\n", "Isi kedua berkas sama persis\n");
+  }
+  x(7);
+  return true;
+}
+
+// Prints where the smaller file occurs in the larger; false as above.
+bool search_containment(File& first, File& second, std::int64_t first_size, std::int64_t second_size,
+                        ProgressMeter& meter) {
+  // The smaller file is the part; of two equal sizes, file 1 is searched in file 2.
+  const bool part_is_first = first_size <= second_size;
+  File& part = part_is_first ? first : second;
+  File& host = part_is_first ? second : first;
+  const std::int64_t part_size = part_is_first ? first_size : second_size;
+  const std::int64_t host_size = part_is_first ? second_size : first_size;
+
+  FileSource host_source(host), part_source(part);
+  SearchResult result = find_occurrences(host_source, host_size, part_source, part_size,
+                                         [&](std::int64_t step) { meter.step(step, host_size); });
+  if (result.failure != ReadFailure::none) {
+    report_read_error(result.failure == ReadFailure::host ? host.path() : part.path());
+    return false;
+  }
+  meter.complete(result.scan_end);
+
+  const auto count = static_cast<long long>(result.positions.size());
+  if (count == 0) {
+    x(12);
+    if (part_is_first)
+      sayf("File 1 \"%s\" is not a part of file 2 \"%s\"\n",
+           "Berkas pertama \"%s\" bukan bagian dari berkas kedua \"%s\"\n", first.path().c_str(),
+           second.path().c_str());
+    else
+      sayf("File 2 \"%s\" is not a part of file 1 \"%s\"\n",
+           "Berkas kedua \"%s\" bukan bagian dari berkas pertama \"%s\"\n", second.path().c_str(),
+           first.path().c_str());
+    x(7);
+    return true;
+  }
+  x(14);
+  if (part_is_first)
+    sayf("File 1 \"%s\" is part of file 2 \"%s\" in position : \n",
+         "Berkas pertama \"%s\" adalah bagian dari berkas kedua \"%s\" pada posisi : \n",
+         first.path().c_str(), second.path().c_str());
+  else
+    sayf("File 2 \"%s\" is part of file 1 \"%s\" in position : \n",
+         "Berkas kedua \"%s\" adalah bagian dari berkas pertama \"%s\" pada posisi : \n",
+         second.path().c_str(), first.path().c_str());
+  x(10);
+  for (std::int64_t start : result.positions)
+    sayf("--> From %lli to %lli\n", "--> Dari %lli hingga %lli\n", static_cast<long long>(start),
+         static_cast<long long>(start + part_size));
+  x(15);
+  sayf("Found %lli position.\n", "Ditemukan %lli posisi.\n", count);
+  x(7);
+  // Without this line a full list would read as if it held every occurrence.
+  if (result.rest_unsearched) {
+    x(12);
+    sayf("Only the first %lli positions are listed; the rest of the file was not searched.\n",
+         "Hanya %lli posisi pertama yang ditampilkan; sisa berkas tidak dicari.\n", count);
+    x(7);
+  }
+  return true;
+}
+
+}  // namespace
+
+void compare_screen(Menu& menu) {
+  screen_banner("COMPARE", "BANDINGKAN", 10);
+  x(15);
+  say("Compare Options :", "Opsi Bandingkan :");
+  x(7);
+  say("\n1) Checks is both of this file are exactly same (equal)\n",
+      "\n1) Cek apakah kedua berkas ini benar-benar sama\n");
+  say("2) Checks is this file is a part of another file (partition)\nChoice : ",
+      "2) Cek apakah berkas ini adalah bagian dari berkas yang lain\nPilihanmu : ");
+  std::uint16_t option = 0;
+  get_num(option);
+  option = static_cast<std::uint16_t>(option - 1);
+  if (option > 1) {
+    error_text("Invalid Choice!\n", "Pilihan tidak tersedia!\n");
+    EOO(menu);
+    return;
+  }
+
+  say("input path and filename for file 1 : ", "masukkan alamat dan nama berkas pertama : ");
+  x(2);
+  std::optional<File> first = open_input();
+  if (!first) {
+    EOO(menu);
+    return;
+  }
+  x(7);
+  say("input path and filename for file 2 : ", "masukkan alamat dan nama berkas kedua : ");
+  x(2);
+  std::optional<File> second = open_input();
+  if (!second) {
+    first->close();
+    EOO(menu);
+    return;
+  }
+  x(7);
+
+  const double start_time = now();
+  const std::int64_t first_size = first->measure_size();
+  if (first_size < 0) {
+    report_read_error(first->path());
+    EOO(menu);
+    return;
+  }
+  const std::int64_t second_size = second->measure_size();
+  if (second_size < 0) {
+    report_read_error(second->path());
+    EOO(menu);
+    return;
+  }
+  ProgressMeter meter(start_time, progress_label());
+
+  if (option == 1 && (first_size == 0 || second_size == 0)) {
+    error_text("Could not process empty file!\n", "Tidak dapat memproses berkas kosong!\n");
+    first->close();
+    second->close();
+    EOO(menu);
+    return;
+  }
+  bool finished = option == 0 ? compare_equality(*first, *second, first_size, second_size, meter)
+                              : search_containment(*first, *second, first_size, second_size, meter);
+  first->close();
+  second->close();
+  // A read failure has been reported instead of a verdict; there is no time to show for it.
+  if (finished) running_time(start_time);
+  EOO(menu);
+}
 
 }  // namespace varnelo
