@@ -8,12 +8,14 @@ if(MINGW)
 endif()
 target_sources(varnelo PRIVATE ${PROJECT_SOURCE_DIR}/res/varnelo.rc)
 # windres reports no dependencies, so a new icon would not rebuild the resources by itself.
-set_source_files_properties(${PROJECT_SOURCE_DIR}/res/varnelo.rc PROPERTIES OBJECT_DEPENDS ${PROJECT_SOURCE_DIR}/res/varnelo.ico)
+set_source_files_properties(${PROJECT_SOURCE_DIR}/res/varnelo.rc
+                            PROPERTIES OBJECT_DEPENDS ${PROJECT_SOURCE_DIR}/res/varnelo.ico)
 
 if(VARNELO_TESTS)
   find_package(GTest QUIET CONFIG)
   if(NOT GTest_FOUND)
-    # Debian's googletest package ships the sources here; elsewhere point VARNELO_GTEST_SOURCE at a checkout.
+    # Debian's googletest package ships the sources here; elsewhere point VARNELO_GTEST_SOURCE
+    # at a checkout of them.
     set(VARNELO_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources for the Windows test build")
     if(NOT EXISTS ${VARNELO_GTEST_SOURCE}/CMakeLists.txt)
       message(FATAL_ERROR "No GoogleTest for Windows: install googletest or set VARNELO_GTEST_SOURCE")
@@ -38,6 +40,7 @@ if(VARNELO_TESTS)
   find_program(VARNELO_ICOTOOL icotool)
   if(VARNELO_WRESTOOL AND VARNELO_ICOTOOL)
     add_test(NAME WindowsResources.IconAndVersionBlock
-             COMMAND sh ${PROJECT_SOURCE_DIR}/res/check-resources.sh $<TARGET_FILE:varnelo> ${CMAKE_RC_COMPILER})
+             COMMAND sh ${PROJECT_SOURCE_DIR}/res/check-resources.sh $<TARGET_FILE:varnelo>
+                     ${CMAKE_RC_COMPILER})
   endif()
 endif()
