@@ -102,27 +102,27 @@ bool File::write(const void* data, std::size_t count) {
   return done == count;
 }
 
-bool File::copy_from(File& source, std::int64_t count) {
+File::CopyFault File::copy_checked(File& source, std::int64_t count) {
   // The kernel copy is skipped while a fault is planned, so the seam sees every byte.
   bool kernel = read_budget_ < 0 && write_budget_ < 0 && source.read_budget_ < 0 && source.write_budget_ < 0;
   while (kernel && count > 0) {
+    // A kernel failure moves nothing; the copy by hand below then finds which side fails.
     std::int64_t copied = platform::copy_range(source.handle_, handle_, count);
-    if (copied < 0) return false;
-    if (copied == 0) break;
+    if (copied <= 0) break;
     count -= copied;
     source.position_ += copied;
     position_ += copied;
   }
-  if (count == 0) return true;
+  if (count == 0) return CopyFault::none;
   static thread_local std::vector<unsigned char> buffer(1 << 20);
   while (count > 0) {
     std::size_t chunk =
         static_cast<std::size_t>(std::min<std::int64_t>(count, static_cast<std::int64_t>(buffer.size())));
-    if (!source.read_exact(buffer.data(), chunk)) return false;
-    if (!write(buffer.data(), chunk)) return false;
+    if (!source.read_exact(buffer.data(), chunk)) return CopyFault::read;
+    if (!write(buffer.data(), chunk)) return CopyFault::write;
     count -= static_cast<std::int64_t>(chunk);
   }
-  return true;
+  return CopyFault::none;
 }
 
 bool File::close() {

@@ -48,7 +48,10 @@ class File {
   bool write(const void* data, std::size_t count);
   // Copies `count` bytes from `source`'s position to this file's position, inside the kernel
   // where the platform can; false when a read came short or a write failed.
-  bool copy_from(File& source, std::int64_t count);
+  bool copy_from(File& source, std::int64_t count) { return copy_checked(source, count) == CopyFault::none; }
+  // The same copy, telling which side failed, so the right file can be named to the user.
+  enum class CopyFault { none, read, write };
+  CopyFault copy_checked(File& source, std::int64_t count);
 
   // Closes the handle; false when the system reported an error while closing.
   bool close();

@@ -25,9 +25,9 @@ std::int64_t read_some(Handle handle, void* buffer, std::size_t count);
 std::int64_t write_some(Handle handle, const void* data, std::size_t count);
 // New position, or -1 on error. `from_end` seeks relative to the end of the file.
 std::int64_t seek(Handle handle, std::int64_t offset, bool from_end);
-// Copies up to `count` bytes inside the kernel from the current positions, advancing both.
-// Returns the bytes copied, 0 when the kernel could not do it (the caller copies by hand) or
-// -1 on a write error.
+// Copies up to `count` bytes inside the kernel from the current positions, advancing both,
+// where that is the faster way. Returns the bytes copied, 0 when the caller is to copy by hand
+// (the platform may have reserved the destination's space for it) or -1 on a write error.
 std::int64_t copy_range(Handle from, Handle to, std::int64_t count);
 std::optional<FileIdentity> identity(Handle handle);
 std::optional<FileIdentity> identity_of_path(const std::string& path);

