@@ -1,0 +1,117 @@
+// SHA-256 and SHA-1 with the x86 SHA extensions. Only this file is compiled with the
+// instruction-set flags; the dispatcher calls it only after asking the processor.
+
+#include <immintrin.h>
+
+#include "checksum/compress.hpp"
+
+namespace varnelo::compress {
+
+namespace {
+
+alignas(16) constexpr std::uint32_t k256[64] = {
+    0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
+    0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe, 0x9bdc06a7, 0xc19bf174,
+    0xe49b69c1, 0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f, 0x4a7484aa, 0x5cb0a9dc, 0x76f988da,
+    0x983e5152, 0xa831c66d, 0xb00327c8, 0xbf597fc7, 0xc6e00bf3, 0xd5a79147, 0x06ca6351, 0x14292967,
+    0x27b70a85, 0x2e1b2138, 0x4d2c6dfc, 0x53380d13, 0x650a7354, 0x766a0abb, 0x81c2c92e, 0x92722c85,
+    0xa2bfe8a1, 0xa81a664b, 0xc24b8b70, 0xc76c51a3, 0xd192e819, 0xd6990624, 0xf40e3585, 0x106aa070,
+    0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
+    0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2,
+};
+
+// SHA-1: four steps with round function F, on message group `m` (E folded into its top lane).
+template <int F>
+inline void sha1_group(__m128i& abcd, __m128i& e_source, __m128i m, bool first, __m128i e0) {
+  __m128i wk = first ? _mm_add_epi32(e0, m) : _mm_sha1nexte_epu32(e_source, m);
+  e_source = abcd;
+  abcd = _mm_sha1rnds4_epu32(abcd, wk, F);
+}
+
+}  // namespace
+
+void sha256_x86(std::uint32_t* state, const std::uint8_t* blocks, std::size_t count) {
+  const __m128i byte_swap = _mm_set_epi64x(0x0c0d0e0f08090a0bULL, 0x0405060700010203ULL);
+  // The instructions keep the state as the lane groups ABEF and CDGH.
+  __m128i dcba = _mm_loadu_si128(reinterpret_cast<const __m128i*>(state));
+  __m128i hgfe = _mm_loadu_si128(reinterpret_cast<const __m128i*>(state + 4));
+  __m128i badc = _mm_shuffle_epi32(dcba, 0xb1);
+  __m128i efgh = _mm_shuffle_epi32(hgfe, 0x1b);
+  __m128i abef = _mm_alignr_epi8(badc, efgh, 8);
+  __m128i cdgh = _mm_blend_epi16(efgh, badc, 0xf0);
+
+  for (; count > 0; --count, blocks += 64) {
+    const __m128i abef_saved = abef, cdgh_saved = cdgh;
+    __m128i m[4];
+    for (int i = 0; i < 4; ++i)
+      m[i] = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(blocks + 16 * i)), byte_swap);
+#pragma GCC unroll 16
+    for (int g = 0; g < 16; ++g) {
+      __m128i wk = _mm_add_epi32(m[g & 3], _mm_load_si128(reinterpret_cast<const __m128i*>(k256 + 4 * g)));
+      cdgh = _mm_sha256rnds2_epu32(cdgh, abef, wk);
+      abef = _mm_sha256rnds2_epu32(abef, cdgh, _mm_shuffle_epi32(wk, 0x0e));
+      if (g < 12) {
+        // Schedule words 16 ahead: W[t-16] + s0(W[t-15]) + W[t-7] + s1(W[t-2]).
+        __m128i partial = _mm_add_epi32(_mm_sha256msg1_epu32(m[g & 3], m[(g + 1) & 3]),
+                                        _mm_alignr_epi8(m[(g + 3) & 3], m[(g + 2) & 3], 4));
+        m[g & 3] = _mm_sha256msg2_epu32(partial, m[(g + 3) & 3]);
+      }
+    }
+    abef = _mm_add_epi32(abef, abef_saved);
+    cdgh = _mm_add_epi32(cdgh, cdgh_saved);
+  }
+
+  __m128i feba = _mm_shuffle_epi32(abef, 0x1b);
+  __m128i dchg = _mm_shuffle_epi32(cdgh, 0xb1);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(state), _mm_blend_epi16(feba, dchg, 0xf0));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(state + 4), _mm_alignr_epi8(dchg, feba, 8));
+}
+
+void sha1_x86(std::uint32_t* state, const std::uint8_t* blocks, std::size_t count) {
+  // Reverses all 16 bytes: big-endian words, with word 0 in the top lane.
+  const __m128i byte_swap = _mm_set_epi64x(0x0001020304050607ULL, 0x08090a0b0c0d0e0fULL);
+  __m128i abcd = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(state)), 0x1b);
+  __m128i e0 = _mm_set_epi32(static_cast<int>(state[4]), 0, 0, 0);
+
+  for (; count > 0; --count, blocks += 64) {
+    const __m128i abcd_saved = abcd, e_saved = e0;
+    __m128i m[4];
+    for (int i = 0; i < 4; ++i)
+      m[i] = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(blocks + 16 * i)), byte_swap);
+    __m128i e_source = e0;
+    // Groups of four steps; group g+4 of the schedule is made once group g has been used.
+    auto schedule = [&m](int g) {
+      if (g < 16)
+        m[g & 3] = _mm_sha1msg2_epu32(
+            _mm_xor_si128(_mm_sha1msg1_epu32(m[g & 3], m[(g + 1) & 3]), m[(g + 2) & 3]), m[(g + 3) & 3]);
+    };
+#pragma GCC unroll 5
+    for (int g = 0; g < 5; ++g) {
+      sha1_group<0>(abcd, e_source, m[g & 3], g == 0, e0);
+      schedule(g);
+    }
+#pragma GCC unroll 5
+    for (int g = 5; g < 10; ++g) {
+      sha1_group<1>(abcd, e_source, m[g & 3], false, e0);
+      schedule(g);
+    }
+#pragma GCC unroll 5
+    for (int g = 10; g < 15; ++g) {
+      sha1_group<2>(abcd, e_source, m[g & 3], false, e0);
+      schedule(g);
+    }
+#pragma GCC unroll 5
+    for (int g = 15; g < 20; ++g) {
+      sha1_group<3>(abcd, e_source, m[g & 3], false, e0);
+      schedule(g);
+    }
+    // E after the last group is A from four steps earlier, rotated by 30.
+    e0 = _mm_sha1nexte_epu32(e_source, e_saved);
+    abcd = _mm_add_epi32(abcd, abcd_saved);
+  }
+
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(state), _mm_shuffle_epi32(abcd, 0x1b));
+  state[4] = static_cast<std::uint32_t>(_mm_extract_epi32(e0, 3));
+}
+
+}  // namespace varnelo::compress
