@@ -1,5 +1,5 @@
 // The Windows clipboard for real (under wine in CI). These tests share the one system
-// clipboard, so CTest runs them one at a time.
+// clipboard, so CTest runs each of them alone.
 
 #include <algorithm>
 #include <string>
