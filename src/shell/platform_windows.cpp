@@ -229,6 +229,18 @@ std::int64_t copy_range(Handle, Handle, std::int64_t) {
   return 0;
 }
 
+bool reserve(Handle handle, std::int64_t size) {
+  HANDLE file = reinterpret_cast<HANDLE>(_get_osfhandle(static_cast<int>(handle)));
+  LARGE_INTEGER current;
+  if (file == INVALID_HANDLE_VALUE || !GetFileSizeEx(file, &current)) return false;
+  // An allocation below the end of the file would cut the file short; those bytes have their space.
+  if (size <= current.QuadPart) return true;
+  // Allocation beyond the end leaves the size as it is; what is not written is freed at closing.
+  FILE_ALLOCATION_INFO allocation;
+  allocation.AllocationSize.QuadPart = size;
+  return SetFileInformationByHandle(file, FileAllocationInfo, &allocation, sizeof allocation) != 0;
+}
+
 std::optional<FileIdentity> identity(Handle handle) {
   return identity_of_windows_handle(reinterpret_cast<HANDLE>(_get_osfhandle(static_cast<int>(handle))));
 }

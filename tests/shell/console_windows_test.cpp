@@ -111,6 +111,21 @@ TEST(WindowsFiles, ExistenceIsAskedOfTheFileSystem) {
   EXPECT_FALSE(path_exists(dir.path("missing folder/file.bin")));
 }
 
+TEST(WindowsFiles, ReservingSpaceNeverChangesWhatTheFileHolds) {
+  TempDir dir;
+  for (std::int64_t size : {std::int64_t{3}, std::int64_t{6}, std::int64_t{1} << 20}) {
+    std::string path = dir.write("held.bin", "abcdef");
+    {
+      std::optional<File> file = File::open_write(path);
+      ASSERT_TRUE(file);
+      ASSERT_TRUE(file->write("abcdef", 6));
+      file->reserve(size);
+      EXPECT_EQ(file->measure_size(), 6) << size;
+    }
+    EXPECT_EQ(testing::read_file(path), "abcdef") << size;
+  }
+}
+
 TEST(WindowsFiles, FoldersAndNamedPipesAreNoInput) {
   TempDir dir;
   const char* pipe_name = "\\\\.\\pipe\\varnelo-input-test";
