@@ -168,7 +168,7 @@ std::optional<std::string> read_path(std::size_t capacity) {
     fits = path.size() + 1 <= capacity;
   }
   if (!fits) {
-    error_text("Path is too long!\n", "Alamat berkas terlalu panjang!\n");
+    report_path_too_long();
     return std::nullopt;
   }
   return path;
@@ -208,6 +208,8 @@ void error_text(const char* english, const char* indonesian) {
   say(english, indonesian);
   x(7);
 }
+
+void report_path_too_long() { error_text("Path is too long!\n", "Alamat berkas terlalu panjang!\n"); }
 
 void report_open_failure(const std::string& path) {
   report_path("Could not open file : ", "Tidak dapat membuka berkas : ", path);

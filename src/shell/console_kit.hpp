@@ -104,6 +104,9 @@ void print_logo();
 // Colour 12 text, then colour 7.
 void error_text(const char* english, const char* indonesian);
 
+// "Path is too long!" in colour 12: a path that does not fit its buffer.
+void report_path_too_long();
+
 // File messages: colour 4 for the words, colour 12 for the quoted path, then colour 7.
 void report_open_failure(const std::string& path);
 void report_read_error(const std::string& path);

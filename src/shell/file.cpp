@@ -125,6 +125,10 @@ File::CopyFault File::copy_checked(File& source, std::int64_t count) {
   return CopyFault::none;
 }
 
+bool File::reserve(std::int64_t size) {
+  return is_open() && size > 0 && platform::reserve(handle_, size);
+}
+
 bool File::close() {
   if (handle_ == invalid_handle) return true;
   bool closed = platform::close_handle(handle_);

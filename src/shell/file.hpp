@@ -53,6 +53,10 @@ class File {
   enum class CopyFault { none, read, write };
   CopyFault copy_checked(File& source, std::int64_t count);
 
+  // Reserves disk space for the first `size` bytes without changing the file's size, so that a
+  // long run of writes that follows costs the system less. Only a hint: false when declined.
+  bool reserve(std::int64_t size);
+
   // Closes the handle; false when the system reported an error while closing.
   bool close();
 

@@ -29,6 +29,9 @@ std::int64_t seek(Handle handle, std::int64_t offset, bool from_end);
 // where that is the faster way. Returns the bytes copied, 0 when the caller is to copy by hand
 // (the platform may have reserved the destination's space for it) or -1 on a write error.
 std::int64_t copy_range(Handle from, Handle to, std::int64_t count);
+// Allocates space for the first `size` bytes without changing the file's size; false when the
+// platform or the file system does not offer it.
+bool reserve(Handle handle, std::int64_t size);
 std::optional<FileIdentity> identity(Handle handle);
 std::optional<FileIdentity> identity_of_path(const std::string& path);
 bool exists(const std::string& path);

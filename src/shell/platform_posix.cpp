@@ -308,6 +308,20 @@ std::int64_t copy_range(Handle from, Handle to, std::int64_t count) {
   return 0;
 }
 
+bool reserve(Handle handle, std::int64_t size) {
+#if defined(__linux__)
+  int result;
+  do {
+    result = fallocate(static_cast<int>(handle), FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size));
+  } while (result != 0 && errno == EINTR);
+  return result == 0;
+#else
+  (void)handle;
+  (void)size;
+  return false;
+#endif
+}
+
 std::optional<FileIdentity> identity(Handle handle) {
   struct stat info;
   if (fstat(static_cast<int>(handle), &info) != 0) return std::nullopt;

@@ -71,7 +71,7 @@ void automatic_join() {
   // The name of the file to rebuild is taken as well as the name of its first piece.
   if (!splitjoin::names_first_piece(first)) first += splitjoin::first_suffix;
   if (first.size() + 1 > path_capacity) {
-    error_text("Path is too long!\n", "Alamat berkas terlalu panjang!\n");
+    report_path_too_long();
     return;
   }
   std::string output_path = first.substr(0, first.size() - splitjoin::first_suffix.size());

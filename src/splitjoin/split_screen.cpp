@@ -249,7 +249,7 @@ void split_dialogue() {
   }
   // Piece names add four characters to the input path, and they must fit their buffer too.
   if (split_mode == 0 && input->path().size() > splitjoin::max_named_input_path) {
-    error_text("Path is too long!\n", "Alamat berkas terlalu panjang!\n");
+    report_path_too_long();
     return;
   }
 
