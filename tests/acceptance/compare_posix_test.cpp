@@ -142,6 +142,11 @@ TEST(CompareSessions, RefusalsBeforeTheComparison) {
         {" \n", invalid},
         {"1\nmissing\n", first_prompt(language) + could_not_open + "missing\"\n"},
         {"2\none\n\n", first_prompt(language) + second_prompt(language) + could_not_open + "\"\n"},
+        // 999 characters fit the path buffer with its terminator; 1000 do not.
+        {"1\n" + std::string(1000, 'x') + "\n",
+         first_prompt(language) + pick(language, "Path is too long!\n", "Alamat berkas terlalu panjang!\n")},
+        {"1\n" + std::string(999, 'x') + "\n",
+         first_prompt(language) + could_not_open + std::string(999, 'x') + "\"\n"},
     };
     for (const auto& [answers, shown] : cases) {
       TempDir dir;
