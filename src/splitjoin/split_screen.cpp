@@ -238,7 +238,7 @@ void split_listed_typed(Split& split, std::uint16_t count) {
 }
 
 void split_dialogue() {
-  screen_banner("Split", "Potong", 11);
+  screen_banner("SPLIT", "POTONG", 11);
   x(15);
   say("Select split mode :", "Pilihan mode untuk pemotongan :");
   x(7);
