@@ -221,6 +221,10 @@ std::int64_t write_some(Handle handle, const void* data, std::size_t count) {
 }
 
 std::int64_t seek(Handle handle, std::int64_t offset, bool from_end) {
+  // Only files on disk have an end to seek to: a device such as NUL answers 0 whatever it holds.
+  if (from_end &&
+      GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(static_cast<int>(handle)))) != FILE_TYPE_DISK)
+    return -1;
   return _lseeki64(static_cast<int>(handle), offset, from_end ? SEEK_END : SEEK_SET);
 }
 
