@@ -1,6 +1,10 @@
 #include "shell/file.hpp"
 
 #include <algorithm>
+#include <condition_variable>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -143,6 +147,126 @@ std::optional<FileIdentity> File::identity() const {
 
 int File::open_count() {
   return open_files;
+}
+
+struct ReadAhead::State {
+  struct Buffer {
+    std::unique_ptr<std::uint8_t[]> bytes;
+    std::size_t size = 0;
+    bool short_read = false;
+  };
+
+  State(File& source, std::int64_t total, std::size_t capacity, ReadSizes read_sizes)
+      : file(source), count(total), buffer_size(capacity), sizes(std::move(read_sizes)) {}
+
+  // Reads the next run into the buffer at `fill_at`; false when nothing is to follow it.
+  bool fill_next() {
+    Buffer& buffer = buffers[fill_at];
+    std::size_t want = sizes ? sizes(offset) : buffer_size;
+    want = static_cast<std::size_t>(
+        std::clamp<std::int64_t>(static_cast<std::int64_t>(std::min(want, buffer_size)), 1, count - offset));
+    buffer.size = file.read(buffer.bytes.get(), want);
+    buffer.short_read = buffer.size < want;
+    offset += static_cast<std::int64_t>(buffer.size);
+    fill_at = (fill_at + 1) % buffers.size();
+    return !buffer.short_read && offset < count;
+  }
+
+  void read_ahead() {
+    for (;;) {
+      {
+        std::unique_lock lock(mutex);
+        freed.wait(lock, [this] { return stop || ready < buffers.size(); });
+        if (stop) return;
+      }
+      bool more = fill_next();
+      {
+        std::lock_guard lock(mutex);
+        ++ready;
+      }
+      filled.notify_one();
+      if (!more) return;
+    }
+  }
+
+  File& file;
+  const std::int64_t count;
+  const std::size_t buffer_size;
+  const ReadSizes sizes;
+  std::vector<Buffer> buffers;
+
+  // The reader's side.
+  std::int64_t offset = 0;
+  std::size_t fill_at = 0;
+
+  // Between the two: buffers filled and not yet given back (the one held by the caller too).
+  std::mutex mutex;
+  std::condition_variable filled, freed;
+  std::size_t ready = 0;
+  bool stop = false;
+  std::thread reader;
+
+  // The caller's side.
+  std::int64_t handed = 0;
+  std::size_t take_at = 0;
+  bool holding = false;
+  bool came_short = false;
+};
+
+ReadAhead::ReadAhead(File& file, std::int64_t count, std::size_t buffer_size, int buffers, ReadSizes sizes)
+    : state_(std::make_unique<State>(file, std::max<std::int64_t>(count, 0),
+                                     std::max<std::size_t>(buffer_size, 1), std::move(sizes))) {
+  State& state = *state_;
+  const auto capacity = static_cast<std::size_t>(
+      std::clamp<std::int64_t>(state.count, 1, static_cast<std::int64_t>(state.buffer_size)));
+  const bool threaded = buffers > 1 && state.count > static_cast<std::int64_t>(state.buffer_size);
+  state.buffers.resize(threaded ? static_cast<std::size_t>(buffers) : 1);
+  for (auto& buffer : state.buffers)
+    buffer.bytes.reset(new std::uint8_t[capacity]);
+  if (!threaded) return;
+  try {
+    state.reader = std::thread([&state] { state.read_ahead(); });
+  } catch (const std::system_error&) {
+    // Without a second thread every read happens in next(); one buffer is enough for that.
+    state.buffers.resize(1);
+  }
+}
+
+ReadAhead::~ReadAhead() {
+  if (!state_->reader.joinable()) return;
+  {
+    std::lock_guard lock(state_->mutex);
+    state_->stop = true;
+  }
+  state_->freed.notify_one();
+  state_->reader.join();
+}
+
+std::span<const std::uint8_t> ReadAhead::next() {
+  State& state = *state_;
+  if (!state.reader.joinable()) {
+    if (state.came_short || state.handed == state.count) return {};
+    state.fill_next();
+  } else {
+    std::unique_lock lock(state.mutex);
+    if (state.holding) {
+      state.holding = false;
+      --state.ready;
+      state.take_at = (state.take_at + 1) % state.buffers.size();
+      state.freed.notify_one();
+    }
+    if (state.came_short || state.handed == state.count) return {};
+    state.filled.wait(lock, [&state] { return state.ready > 0; });
+    state.holding = true;
+  }
+  const State::Buffer& buffer = state.buffers[state.take_at];
+  state.handed += static_cast<std::int64_t>(buffer.size);
+  state.came_short = buffer.short_read;
+  return {buffer.bytes.get(), buffer.size};
+}
+
+bool ReadAhead::came_short() const {
+  return state_->came_short;
 }
 
 bool path_exists(const std::string& path) {

@@ -2,7 +2,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
+#include <span>
 #include <string>
 
 namespace varnelo {
@@ -78,6 +81,35 @@ class File {
   // Bytes that may still be read or written before a planned fault (tests only); -1 is no limit.
   std::int64_t read_budget_ = -1;
   std::int64_t write_budget_ = -1;
+};
+
+// Reads a run of a file on a second thread, a few buffers ahead of the caller, so that the
+// system's copy out of the file overlaps the caller's work on the bytes before it. Only the
+// reader touches the file while this lives; the destructor stops and joins it, also when an
+// exception unwinds. A run that fits one buffer, or a thread that cannot be started, is read
+// on the caller's thread, one read per next().
+class ReadAhead {
+ public:
+  // The size of the read that starts `offset` bytes into the run; called in file order on the
+  // reading thread, and must not throw. Sizes are cut to the buffer and to what is left.
+  using ReadSizes = std::function<std::size_t(std::int64_t offset)>;
+
+  // Reads `count` bytes from the file's position into `buffers` buffers of `buffer_size` bytes,
+  // each read filling one buffer (or taking the size `sizes` gives).
+  ReadAhead(File& file, std::int64_t count, std::size_t buffer_size, int buffers, ReadSizes sizes = {});
+  ~ReadAhead();
+  ReadAhead(const ReadAhead&) = delete;
+  ReadAhead& operator=(const ReadAhead&) = delete;
+
+  // The bytes of the next read in file order, valid until the next call; empty after the last.
+  // A read that came short (the file ended early or failed) is handed out with the bytes it got,
+  // came_short() is true from then on, and nothing follows it.
+  std::span<const std::uint8_t> next();
+  bool came_short() const;
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
 };
 
 // Whether anything exists at the path, asked of the file system (not by opening it).

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <utility>
 
 #include "shell/file.hpp"
 
@@ -32,27 +33,38 @@ class BlockProgress {
   bool run(std::int64_t size, Move&& move, Report&& report) {
     std::int64_t left = size;
     while (left > 0) {
-      if (done_ >= rise_point()) {
-        ++shown_;
-        redraw_ = true;
-      }
-      if (redraw_) {
-        report(shown_, done_);
-        redraw_ = false;
-      }
-      // The next block at which the percentage rises starts a whole number of blocks on.
-      std::int64_t span = left;
-      std::int64_t ahead = rise_point() - done_;
-      if (ahead < left) {
-        std::int64_t blocks = ahead <= 0 ? 1 : (ahead + block_size - 1) / block_size;
-        if (blocks * block_size < left) span = blocks * block_size;
-      }
-      if (!move(span)) return false;
-      done_ += span;
-      left -= span;
+      Span span = next_span(left);
+      if (span.report) report(shown_, done_);
+      if (!move(span.bytes)) return false;
+      moved(span.bytes);
+      left -= span.bytes;
     }
     return true;
   }
+
+  // The span that `run` hands to `move` next when `left` bytes are still to go, and whether the
+  // display is due before it; `moved` then counts it as done. A copy of the accounting can thus
+  // walk the same spans ahead of the copy.
+  struct Span {
+    std::int64_t bytes;
+    bool report;
+  };
+  Span next_span(std::int64_t left) {
+    if (done_ >= rise_point()) {
+      ++shown_;
+      redraw_ = true;
+    }
+    bool report = std::exchange(redraw_, false);
+    // The next block at which the percentage rises starts a whole number of blocks on.
+    std::int64_t span = left;
+    std::int64_t ahead = rise_point() - done_;
+    if (ahead < left) {
+      std::int64_t blocks = ahead <= 0 ? 1 : (ahead + block_size - 1) / block_size;
+      if (blocks * block_size < left) span = blocks * block_size;
+    }
+    return {span, report};
+  }
+  void moved(std::int64_t bytes) { done_ += bytes; }
 
  private:
   // The smallest count of bytes done at which done * 100 / total exceeds the shown percentage,

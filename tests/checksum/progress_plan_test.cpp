@@ -180,5 +180,26 @@ TEST(FeedFile, ShortReadIsReported) {
   EXPECT_FALSE(short_fed.complete);
 }
 
+TEST(FeedFile, FileComingShortIsHashedUpToItsLastWholeStepOnly) {
+  // Never a byte that did not come from the file, and the display stops at the same point
+  // however far ahead the file was read: the last 64 KiB boundary the file delivered.
+  testing::TempDir dir;
+  const std::uint64_t length = (3u << 20) + 77u;
+  std::string content = testing::pattern_bytes(length, 8);
+  std::string path = dir.write("in.bin", content);
+  for (std::int64_t readable : {0, 1000, 65535, 65536, 65537, 700000, 2 << 20, (3 << 20) + 76}) {
+    set_fault_plan({path, readable, -1});
+    Fed fed = feed(path, length, 64);
+    set_fault_plan({});
+    ASSERT_FALSE(fed.complete) << readable;
+    const std::uint64_t hashed = static_cast<std::uint64_t>(readable) / 65536 * 65536;
+    EXPECT_EQ(fed.data, content.substr(0, hashed)) << readable;
+    std::vector<Call> expected;
+    for (const Call& call : literal_block_loop(static_cast<std::int64_t>(length), 64))
+      if (static_cast<std::uint64_t>(call.second) <= hashed && call.first < 100) expected.push_back(call);
+    EXPECT_EQ(fed.calls, expected) << readable;
+  }
+}
+
 }  // namespace
 }  // namespace varnelo

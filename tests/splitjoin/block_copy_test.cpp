@@ -158,5 +158,91 @@ TEST(CopyBlocks, CopiesFromTheCurrentPositionAndNamesTheFailingSide) {
   }
 }
 
+// Bytes a piece holds after a copy whose source gives out after `readable` bytes: the reads
+// and writes go in steps of at most 1 MiB counted from the start of every span, and a step that
+// came short writes nothing.
+std::int64_t written_before_short_read(BlockProgress progress, std::int64_t size, std::int64_t readable) {
+  std::int64_t written = 0;
+  bool stopped = false;
+  progress.run(
+      size,
+      [&](std::int64_t span) {
+        for (std::int64_t at = 0; at < span && !stopped; at += std::int64_t{1} << 20) {
+          std::int64_t step = std::min<std::int64_t>(span - at, std::int64_t{1} << 20);
+          if (written + step > readable)
+            stopped = true;
+          else
+            written += step;
+        }
+        return !stopped;
+      },
+      [](std::uint16_t, std::int64_t) {});
+  return written;
+}
+
+TEST(CopyBlocks, LargePiecesInARowWithFailuresLeavingTheSamePrefix) {
+  TempDir dir;
+  // Two pieces of a 200 MiB whole, the display due every 2 MiB, the first piece starting 1.5 MiB
+  // in: the spans are cut across the 1 MiB steps of the pieces.
+  const std::int64_t total = 200 << 20, already = 3 << 19;
+  const std::vector<std::int64_t> pieces = {(5 << 20) + 123, (2 << 20) + 4096};
+  std::string bytes = testing::pattern_bytes(static_cast<std::size_t>(pieces[0] + pieces[1]), 9);
+  std::string source_path = dir.write("source", bytes);
+  struct Case {
+    std::int64_t readable;
+    std::int64_t writable;
+  };
+  const std::vector<Case> cases = {
+      {-1, -1},
+      {0, -1},
+      {1 << 20, -1},
+      {(1 << 20) + (1 << 19), -1},
+      {(4 << 20) + 5, -1},
+      {pieces[0] + 100, -1},
+      {-1, 0},
+      {-1, 3000000},
+  };
+  for (const auto& c : cases) {
+    const std::string where = std::to_string(c.readable) + " / " + std::to_string(c.writable);
+    std::vector<std::string> targets = {dir.path("first"), dir.path("second")};
+    set_fault_plan({c.readable >= 0 ? source_path : targets[0], c.readable, c.writable});
+    BlockProgress progress(total);
+    progress.moved(already);
+    std::vector<std::int64_t> expected_sizes;
+    std::vector<CopyResult> results;
+    {
+      auto source = File::open_read(source_path);
+      ASSERT_TRUE(source.has_value());
+      for (std::size_t k = 0; k < pieces.size(); ++k) {
+        std::int64_t left_readable = c.readable < 0 ? pieces[k] : c.readable - source->position();
+        expected_sizes.push_back(written_before_short_read(progress, pieces[k], left_readable));
+        auto target = File::open_write(targets[k]);
+        ASSERT_TRUE(target.has_value());
+        Reports reports;
+        results.push_back(
+            copy_blocks(*source, *target, pieces[k], progress,
+                        [&](std::uint16_t shown, std::int64_t done) { reports.emplace_back(shown, done); }));
+        if (results.back() != CopyResult::copied) break;
+        EXPECT_EQ(source->position(), pieces[0] + (k ? pieces[1] : 0)) << where;
+      }
+    }
+    set_fault_plan({});
+    std::size_t offset = 0;
+    for (std::size_t k = 0; k < results.size(); ++k) {
+      std::string written = testing::read_file(targets[k]);
+      if (c.writable >= 0 && k == 0) {
+        EXPECT_EQ(results[k], CopyResult::write_failed) << where;
+        EXPECT_EQ(written, bytes.substr(0, static_cast<std::size_t>(c.writable))) << where;
+        continue;
+      }
+      EXPECT_EQ(written, bytes.substr(offset, static_cast<std::size_t>(expected_sizes[k])))
+          << where << " piece " << k;
+      EXPECT_EQ(results[k], expected_sizes[k] == pieces[k] ? CopyResult::copied : CopyResult::read_failed)
+          << where << " piece " << k;
+      offset += written.size();
+    }
+  }
+}
+
 }  // namespace
 }  // namespace varnelo::splitjoin

@@ -1,0 +1,152 @@
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "shell/file.hpp"
+#include "support/test_support.hpp"
+
+namespace varnelo {
+namespace {
+
+using testing::TempDir;
+
+struct Taken {
+  std::string bytes;
+  std::vector<std::size_t> runs;
+  bool came_short = false;
+};
+
+// Everything a reader hands out, until it hands out nothing.
+Taken take_all(ReadAhead& reader) {
+  Taken taken;
+  for (;;) {
+    auto run = reader.next();
+    if (run.empty() && !reader.came_short()) break;
+    taken.bytes.append(reinterpret_cast<const char*>(run.data()), run.size());
+    taken.runs.push_back(run.size());
+    if (reader.came_short()) {
+      taken.came_short = true;
+      // Nothing follows a short run.
+      EXPECT_TRUE(reader.next().empty());
+      EXPECT_TRUE(reader.came_short());
+      break;
+    }
+  }
+  return taken;
+}
+
+TEST(ReadAhead, HandsOutExactlyTheRunInOrderAndLeavesTheFileJustPastIt) {
+  TempDir dir;
+  const std::string content = testing::pattern_bytes(100000, 3);
+  const std::string path = dir.write("in.bin", content);
+  struct Case {
+    std::int64_t start, count;
+    std::size_t buffer_size;
+    int buffers;
+  };
+  const std::vector<Case> cases = {
+      {0, 0, 4096, 3},     {0, 1, 4096, 3},     {0, 4096, 4096, 3},    {0, 4097, 4096, 3},
+      {7, 99993, 1000, 3}, {7, 50000, 1000, 1}, {0, 100000, 999, 2},   {123, 77777, 4096, 4},
+      {0, 20000, 1, 3},    {99999, 1, 4096, 3}, {5, 60000, 100000, 3},
+  };
+  for (const auto& c : cases) {
+    auto file = File::open_read(path);
+    ASSERT_TRUE(file && file->seek(c.start));
+    Taken taken;
+    {
+      ReadAhead reader(*file, c.count, c.buffer_size, c.buffers);
+      taken = take_all(reader);
+    }
+    const std::string where = std::to_string(c.start) + "+" + std::to_string(c.count) + " in " +
+                              std::to_string(c.buffers) + "x" + std::to_string(c.buffer_size);
+    EXPECT_FALSE(taken.came_short) << where;
+    EXPECT_EQ(taken.bytes,
+              content.substr(static_cast<std::size_t>(c.start), static_cast<std::size_t>(c.count)))
+        << where;
+    for (std::size_t run : taken.runs)
+      EXPECT_LE(run, c.buffer_size) << where;
+    // A split goes on reading its next piece from here.
+    EXPECT_EQ(file->position(), c.start + c.count) << where;
+    std::string after(3, '\0');
+    std::size_t got = file->read(after.data(), after.size());
+    EXPECT_EQ(after.substr(0, got), content.substr(static_cast<std::size_t>(c.start + c.count), got))
+        << where;
+  }
+}
+
+TEST(ReadAhead, ShortFileHandsOutWhatCameThenStops) {
+  TempDir dir;
+  const std::string content = testing::pattern_bytes(30000, 5);
+  const std::string path = dir.write("in.bin", content);
+  struct Case {
+    std::int64_t readable;  // -1: the file itself is shorter than asked
+    std::int64_t count;
+    std::size_t buffer_size;
+    int buffers;
+    std::size_t delivered;
+  };
+  const std::vector<Case> cases = {
+      {-1, 40000, 4096, 3, 30000},  {-1, 40000, 100000, 3, 30000}, {5000, 30000, 1000, 3, 5000},
+      {5500, 30000, 1000, 1, 5500}, {0, 30000, 1000, 3, 0},        {29999, 30000, 4096, 2, 29999},
+  };
+  for (const auto& c : cases) {
+    if (c.readable >= 0) set_fault_plan({path, c.readable, -1});
+    auto file = File::open_read(path);
+    ASSERT_TRUE(file.has_value());
+    ReadAhead reader(*file, c.count, c.buffer_size, c.buffers);
+    Taken taken = take_all(reader);
+    set_fault_plan({});
+    EXPECT_TRUE(taken.came_short) << c.readable << " of " << c.count;
+    EXPECT_EQ(taken.bytes, content.substr(0, c.delivered)) << c.readable << " of " << c.count;
+  }
+}
+
+TEST(ReadAhead, ReadsTheSizesAskedForWithTheirOffsets) {
+  TempDir dir;
+  const std::string content = testing::pattern_bytes(50000, 6);
+  const std::string path = dir.write("in.bin", content);
+  for (int buffers : {1, 3}) {
+    auto file = File::open_read(path);
+    ASSERT_TRUE(file.has_value());
+    std::vector<std::int64_t> offsets;
+    // 1, 2, 3, ... bytes, cut by the 700-byte buffers and the end of the run.
+    std::size_t step = 0;
+    ReadAhead reader(*file, 45000, 700, buffers, [&](std::int64_t offset) {
+      offsets.push_back(offset);
+      return ++step;
+    });
+    Taken taken = take_all(reader);
+    ASSERT_EQ(taken.bytes, content.substr(0, 45000)) << buffers;
+    std::int64_t at = 0;
+    for (std::size_t k = 0; k < taken.runs.size(); ++k) {
+      EXPECT_EQ(offsets[k], at) << k;
+      EXPECT_EQ(taken.runs[k], std::min<std::size_t>({k + 1, 700, static_cast<std::size_t>(45000 - at)}))
+          << k;
+      at += static_cast<std::int64_t>(taken.runs[k]);
+    }
+  }
+}
+
+TEST(ReadAhead, LeavingEarlyStopsTheReaderEvenWhenAnExceptionUnwinds) {
+  TempDir dir;
+  const std::string path = dir.write("in.bin", testing::pattern_bytes(200000, 7));
+  for (int taken_runs : {0, 1, 5}) {
+    auto file = File::open_read(path);
+    ASSERT_TRUE(file.has_value());
+    // A thread still running when its handle is destroyed would end the test program.
+    EXPECT_THROW(
+        {
+          ReadAhead reader(*file, 200000, 1000, 3);
+          for (int k = 0; k < taken_runs; ++k)
+            EXPECT_EQ(reader.next().size(), 1000u);
+          throw std::runtime_error("gone");
+        },
+        std::runtime_error);
+    // The file is the caller's again, at a whole number of reads.
+    EXPECT_EQ(file->position() % 1000, 0) << taken_runs;
+    EXPECT_TRUE(file->close());
+  }
+}
+
+}  // namespace
+}  // namespace varnelo
