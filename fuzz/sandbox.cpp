@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -28,7 +30,16 @@ void write(const std::string& name, const std::string& bytes) {
 Sandbox::Sandbox() : previous_(std::filesystem::current_path().string()) {
   static const std::filesystem::path root = [] {
     std::string pattern = (std::filesystem::temp_directory_path() / "varnelo-fuzz-XXXXXX").string();
-    return std::filesystem::path(mkdtemp(pattern.data()));
+    std::filesystem::path made(mkdtemp(pattern.data()));
+    // The folder goes when the fuzzer ends its run, so runs do not pile folders up. Its name is
+    // kept where no destructor can reach it before the exit handler runs.
+    static char folder[4096];
+    std::snprintf(folder, sizeof folder, "%s", made.c_str());
+    std::atexit([] {
+      std::error_code ignored;
+      std::filesystem::remove_all(folder, ignored);
+    });
+    return made;
   }();
   std::filesystem::current_path(root);
   for (const auto& entry : std::filesystem::directory_iterator(root))
