@@ -39,11 +39,18 @@ Sandbox::Sandbox() : previous_(std::filesystem::current_path().string()) {
   write("t", "01100001 0110\n4a4B YWJj=");
   write("a.001", "ab");
   write("a.002", "cd");
+  write("k", "k3y");
+  // Found by the decoder only through its ".txt" fallback.
+  write("d.txt", "YWJj\nZGVm\n=");
+  // Delivers three bytes and then comes short; takes three bytes and then refuses more.
+  write("f", "abcdefghijklmnop");
+  set_fault_plan({"f", 3, 3});
   set_path_guard(inside_sandbox);
 }
 
 Sandbox::~Sandbox() {
   set_path_guard(nullptr);
+  set_fault_plan({});
   std::filesystem::current_path(previous_);
 }
 

@@ -5,7 +5,8 @@
 namespace varnelo::fuzzing {
 
 // For one run: moves into a private folder holding a few small files (laid out anew each time)
-// and lets files be opened only inside it, so fuzzed dialogues cannot touch anything else.
+// and lets files be opened only inside it, so fuzzed dialogues cannot touch anything else. One
+// of them, "f", fails: reads come short after three bytes and writes fail after three.
 // The previous working folder comes back when the scope ends.
 class Sandbox {
  public:

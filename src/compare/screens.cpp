@@ -159,14 +159,19 @@ void compare_screen(Menu& menu) {
   x(7);
 
   const double start_time = now();
+  // After a failure both files are closed before the pause, as after a comparison.
   const std::int64_t first_size = first->measure_size();
   if (first_size < 0) {
+    first->close();
+    second->close();
     report_read_error(first->path());
     EOO(menu);
     return;
   }
   const std::int64_t second_size = second->measure_size();
   if (second_size < 0) {
+    first->close();
+    second->close();
     report_read_error(second->path());
     EOO(menu);
     return;

@@ -236,23 +236,21 @@ void decode_file(File& input, File& output, Notation notation) {
   finish_run(input, output, meter, done);
 }
 
-}  // namespace
-
-void encode_screen(Menu& menu) {
+void encode_dialogue() {
   screen_banner("ENCODE", "ENKODE", 13);
   x(15);
   say("Select encode mode :", "Pilih mode penyandian (enkode) :");
   std::optional<Notation> notation = ask_notation();
-  if (!notation) return EOO(menu);
+  if (!notation) return;
 
   say("Input path and filename for input file : ", "Masukkan alamat dan nama berkas untuk berkas masukan : ");
   x(2);
   std::optional<File> input = open_input();
-  if (!input) return EOO(menu);
+  if (!input) return;
   x(7);
 
   std::optional<std::string> output_path = ask_output_path(*input, true);
-  if (!output_path || !confirm_overwrite(*output_path)) return EOO(menu);
+  if (!output_path || !confirm_overwrite(*output_path)) return;
 
   say("Bytes per line : ", "Banyak Byte dalam satu baris : ");
   std::uint16_t bytes_per_line = 0;
@@ -260,47 +258,58 @@ void encode_screen(Menu& menu) {
   // The output is opened only now, so an answer of 0 leaves an existing file as it was.
   if (bytes_per_line == 0) {
     error_text("No file output!", "Tidak ada berkas keluaren!");
-    return EOO(menu);
+    return;
   }
   std::optional<File> output = open_output(*output_path);
-  if (!output) return EOO(menu);
+  if (!output) return;
 
   encode_file(*input, *output, *notation, bytes_per_line);
-  EOO(menu);
 }
 
-void decode_screen(Menu& menu) {
+void decode_dialogue() {
   screen_banner("DECODE", "DEKODE", 11);
   x(15);
   say("Select decode mode :", "Pilih mode pemecah sandi (dekode) :");
   std::optional<Notation> notation = ask_notation();
-  if (!notation) return EOO(menu);
+  if (!notation) return;
 
   say("Input path and filename for input file : ", "Masukkan alamat dan nama berkas untuk berkas masukan : ");
   x(2);
   std::optional<std::string> typed = read_path();
-  if (!typed) return EOO(menu);
+  if (!typed) return;
   // A name typed without its ".txt" still finds the encoded file.
   std::optional<File> input = File::open_read(*typed);
   if (!input) {
     if (typed->size() > longest_path_before_suffix) {
       report_path_too_long();
-      return EOO(menu);
+      return;
     }
     input = File::open_read(*typed + ".txt");
   }
   if (!input) {
     report_open_failure(*typed);
-    return EOO(menu);
+    return;
   }
   x(7);
 
   std::optional<std::string> output_path = ask_output_path(*input, false);
-  if (!output_path || !confirm_overwrite(*output_path)) return EOO(menu);
+  if (!output_path || !confirm_overwrite(*output_path)) return;
   std::optional<File> output = open_output(*output_path);
-  if (!output) return EOO(menu);
+  if (!output) return;
 
   decode_file(*input, *output, *notation);
+}
+
+}  // namespace
+
+// The pause comes after the dialogue has returned, so every file it opened is closed by then.
+void encode_screen(Menu& menu) {
+  encode_dialogue();
+  EOO(menu);
+}
+
+void decode_screen(Menu& menu) {
+  decode_dialogue();
   EOO(menu);
 }
 

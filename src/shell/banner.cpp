@@ -89,7 +89,9 @@ void print_banner(std::string_view word, std::uint16_t colour) {
   for (std::size_t row = 0; row <= 5; ++row) {
     std::string line;
     for (char letter : word) {
-      const Glyph* glyph = find_glyph(letter);
+      // The letters exist once, in capitals; a word may be given in any case.
+      const Glyph* glyph =
+          find_glyph(letter >= 'a' && letter <= 'z' ? static_cast<char>(letter - 'a' + 'A') : letter);
       if (!glyph) {
         line += "   ";
         continue;

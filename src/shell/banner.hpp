@@ -6,7 +6,7 @@
 namespace varnelo {
 
 // Prints a word in block letters drawn with "$", "/", "\", "_" and "|" in the given colour,
-// followed by colour 7. Covers the letters of every screen's banner word.
+// followed by colour 7. Covers the letters of every screen's banner word, in either case.
 void print_banner(std::string_view word, std::uint16_t colour);
 
 // The screen banner of the current language: the English word for 0, the Indonesian for 1.

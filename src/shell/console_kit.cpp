@@ -183,7 +183,10 @@ std::optional<File> open_input(std::size_t capacity) {
 }
 
 bool confirm_overwrite(const std::string& path) {
-  if (!path_exists(path)) return true;
+  return !path_exists(path) || ask_overwrite(path);
+}
+
+bool ask_overwrite(const std::string& path) {
   x(4);
   say("File \"", "Berkas \"");
   x(12);
@@ -209,7 +212,9 @@ void error_text(const char* english, const char* indonesian) {
   x(7);
 }
 
-void report_path_too_long() { error_text("Path is too long!\n", "Alamat berkas terlalu panjang!\n"); }
+void report_path_too_long() {
+  error_text("Path is too long!\n", "Alamat berkas terlalu panjang!\n");
+}
 
 void report_open_failure(const std::string& path) {
   report_path("Could not open file : ", "Tidak dapat membuka berkas : ", path);

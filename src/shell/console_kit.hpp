@@ -94,6 +94,9 @@ std::optional<File> open_input(std::size_t capacity = path_capacity);
 // Asks before an existing file is overwritten; true when the path may be written. Existence is
 // asked of the file system, so an existing file that cannot be read is still asked about.
 bool confirm_overwrite(const std::string& path);
+// The same question whether or not the file is there yet: for a path that one run is about to
+// write twice (two outputs under one name), so the second would replace the first.
+bool ask_overwrite(const std::string& path);
 
 // Creates or truncates the output; on failure prints the message and returns nullopt.
 std::optional<File> open_output(const std::string& path);

@@ -23,7 +23,8 @@ bool close_handle(Handle handle);
 std::int64_t read_some(Handle handle, void* buffer, std::size_t count);
 // Bytes written or -1 on error.
 std::int64_t write_some(Handle handle, const void* data, std::size_t count);
-// New position, or -1 on error. `from_end` seeks relative to the end of the file.
+// New position, or -1 on error. `from_end` seeks relative to the end of the file, and fails
+// for anything whose end is not its size (character devices, pipes).
 std::int64_t seek(Handle handle, std::int64_t offset, bool from_end);
 // Copies up to `count` bytes inside the kernel from the current positions, advancing both,
 // where that is the faster way. Returns the bytes copied, 0 when the caller is to copy by hand

@@ -70,7 +70,9 @@ class BlockProgress {
   // The smallest count of bytes done at which done * 100 / total exceeds the shown percentage,
   // worked out without forming a product that could overflow.
   std::int64_t rise_point() const {
-    if (total_ <= 0) return std::numeric_limits<std::int64_t>::max();
+    // 100 % is the screen's own completion display; a join whose pieces grew after they were
+    // counted copies past its total, and must not show that display halfway.
+    if (total_ <= 0 || shown_ >= 99) return std::numeric_limits<std::int64_t>::max();
     std::int64_t next = std::int64_t{shown_} + 1;
     std::int64_t whole = total_ / 100;
     std::int64_t part = total_ % 100;

@@ -190,7 +190,7 @@ void manual_join() {
 }
 
 void join_dialogue() {
-  screen_banner("Join", "Gabung", 13);
+  screen_banner("JOIN", "GABUNG", 13);
   x(15);
   say("Select join mode :", "Pilihan mode untuk penggabungan :");
   x(7);

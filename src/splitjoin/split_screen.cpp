@@ -1,6 +1,8 @@
 // The split screen: one file cut into numbered pieces, named from the input path or typed, of
 // equal sizes or sizes typed piece by piece.
 
+#include <algorithm>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -134,11 +136,23 @@ bool ask_size(SizeDialogue& dialogue, std::uint16_t piece, std::optional<std::in
   return true;
 }
 
+// Whether `name` is one of the names already given, however it is spelled: the pieces are
+// written in turn, so the later one would replace the earlier.
+bool named_before(const std::vector<std::string>& earlier, const std::string& name) {
+  auto normal = [](const std::string& path) {
+    std::error_code ignored;
+    return std::filesystem::absolute(path, ignored).lexically_normal();
+  };
+  std::filesystem::path wanted = normal(name);
+  return std::any_of(earlier.begin(), earlier.end(),
+                     [&](const std::string& path) { return normal(path) == wanted; });
+}
+
 // Asks for a piece's name until one is given that may be written. An overwrite refused asks
-// again (after clearing the window when `clear` is set); a name too long or naming the input
-// asks again below its message.
-std::string ask_piece_name(const File& input, std::uint16_t piece, bool clear, const char* english,
-                           const char* indonesian) {
+// again (after clearing the window when `clear` is set), and so does a refused name of an
+// earlier piece; a name too long or naming the input asks again below its message.
+std::string ask_piece_name(const File& input, const std::vector<std::string>& earlier, std::uint16_t piece,
+                           bool clear, const char* english, const char* indonesian) {
   bool clear_now = clear;
   for (;;) {
     if (clear_now) cls();
@@ -148,7 +162,7 @@ std::string ask_piece_name(const File& input, std::uint16_t piece, bool clear, c
     std::optional<std::string> name = read_path();
     clear_now = false;
     if (!name || refuse_same_file(input, *name)) continue;
-    if (confirm_overwrite(*name)) return *name;
+    if (named_before(earlier, *name) ? ask_overwrite(*name) : confirm_overwrite(*name)) return *name;
     clear_now = clear;
   }
 }
@@ -189,8 +203,9 @@ void split_named_typed(Split& split, std::uint16_t count) {
 void split_listed_equal(Split& split, std::uint16_t count) {
   std::vector<std::string> names;
   for (std::uint16_t piece = 1; piece <= count; ++piece)
-    names.push_back(ask_piece_name(split.input, piece, false, "Input path and filename for file %hu : ",
-                                   "Masukan alamat dan nama berkas untuk berkas ke %hu : "));
+    names.push_back(ask_piece_name(
+        split.input, names, piece, false,
+        "Input path and filename for file %hu : ", "Masukan alamat dan nama berkas untuk berkas ke %hu : "));
   split.start(typed_label_english, typed_label_indonesian);
   x(7);
   if (split.write_listed_pieces(names, splitjoin::equal_split(split.size, count))) split.finish();
@@ -202,7 +217,8 @@ void split_listed_typed(Split& split, std::uint16_t count) {
   std::vector<std::int64_t> sizes;
   SizeDialogue dialogue{split.size, 13};
   for (std::uint16_t piece = 1; piece <= count; ++piece) {
-    names.push_back(ask_piece_name(split.input, piece, true, "Input path and filename for output file %hu : ",
+    names.push_back(ask_piece_name(split.input, names, piece, true,
+                                   "Input path and filename for output file %hu : ",
                                    "Masukan alamat dan nama berkas untuk berkas keluaran ke %hu : "));
     if (piece == count) {
       sizes.push_back(dialogue.remaining);
@@ -222,7 +238,7 @@ void split_listed_typed(Split& split, std::uint16_t count) {
 }
 
 void split_dialogue() {
-  screen_banner("Split", "Potong", 11);
+  screen_banner("SPLIT", "POTONG", 11);
   x(15);
   say("Select split mode :", "Pilihan mode untuk pemotongan :");
   x(7);

@@ -107,7 +107,13 @@ TEST(Clipboard, RoundTripsThroughTheRealX11Clipboard) {
   auto port = make_platform_console();
 
   ASSERT_TRUE(port->set_clipboard_text("SHA-1 Checksum for file a b is :\nda39a3ee"));
-  EXPECT_EQ(run_capture("xclip -o -selection clipboard"), "SHA-1 Checksum for file a b is :\nda39a3ee");
+  // xclip takes the selection from a background process of its own, a moment after it returns.
+  std::string pasted;
+  for (int attempt = 0; attempt < 50 && pasted.empty(); ++attempt) {
+    if (attempt) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    pasted = run_capture("xclip -o -selection clipboard 2>/dev/null");
+  }
+  EXPECT_EQ(pasted, "SHA-1 Checksum for file a b is :\nda39a3ee");
 
   testing::TempDir dir;
   std::string path = dir.write("from clipboard.bin", "xyz");

@@ -251,6 +251,12 @@ TEST(Logo, TwentyLinesOfSixtyThreeColumnsWithTheVersionLineByLanguage) {
   }
 }
 
+TEST(Banner, SmallLettersAreDrawnAsCapitals) {
+  auto small = run_dialogue("", 0, [] { print_banner("Split", 11); });
+  auto capitals = run_dialogue("", 0, [] { print_banner("SPLIT", 11); });
+  EXPECT_EQ(small.transcript(), capitals.transcript());
+}
+
 TEST(Banner, EveryScreenWordIsDrawnWithTheHouseCharacters) {
   for (const char* word :
        {"SPLIT", "POTONG", "JOIN", "GABUNG", "COMPARE", "BANDINGKAN", "CHECKSUM", "CEKSUM", "ENCRYPT",

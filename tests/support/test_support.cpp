@@ -1,10 +1,23 @@
 #include "support/test_support.hpp"
 
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <atomic>
+#include <random>
+#else
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <chrono>
 #include <cstdlib>
@@ -36,12 +49,32 @@ std::string pattern_bytes(std::size_t size, unsigned seed) {
   return bytes;
 }
 
+#ifdef _WIN32
+TempDir::TempDir() {
+  // No mkdtemp here: try fresh random names until create_directory makes one that was not there.
+  static std::atomic<unsigned> made_before{0};
+  std::mt19937_64 random(std::random_device{}() ^ (std::uint64_t{GetCurrentProcessId()} << 32) ^
+                         made_before++);
+  std::filesystem::path base = std::filesystem::temp_directory_path();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::filesystem::path candidate = base / ("varnelo-test-" + std::to_string(random() % 1000000000));
+    std::error_code error;
+    if (std::filesystem::create_directory(candidate, error)) {
+      // Forward slashes throughout, so paths built with "/" look the same as the root.
+      root_ = candidate.generic_string();
+      return;
+    }
+  }
+  throw std::runtime_error("cannot make a temporary folder");
+}
+#else
 TempDir::TempDir() {
   std::string pattern = (std::filesystem::temp_directory_path() / "varnelo-test-XXXXXX").string();
   char* made = mkdtemp(pattern.data());
   if (!made) throw std::runtime_error("cannot make a temporary folder");
   root_ = made;
 }
+#endif
 
 TempDir::~TempDir() {
   std::error_code ignored;
@@ -72,6 +105,48 @@ ProcessResult run_binary(const std::string& input, const std::string& working_di
   TempDir scratch;
   std::string input_path = scratch.write("stdin", input);
   std::string output_path = scratch.path("stdout");
+#ifdef _WIN32
+  // The child gets the input file as standard input and one file for both output streams.
+  SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE in = CreateFileA(input_path.c_str(), GENERIC_READ, FILE_SHARE_READ, &inheritable, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE out = CreateFileA(output_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (in == INVALID_HANDLE_VALUE || out == INVALID_HANDLE_VALUE) {
+    ADD_FAILURE() << "cannot open the files for the child's standard streams";
+    if (in != INVALID_HANDLE_VALUE) CloseHandle(in);
+    if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+    return result;
+  }
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = in;
+  startup.hStdOutput = out;
+  startup.hStdError = out;
+  PROCESS_INFORMATION process{};
+  std::string command_line = "\"" + std::string(binary) + "\"";
+  BOOL started =
+      CreateProcessA(binary, command_line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                     working_directory.empty() ? nullptr : working_directory.c_str(), &startup, &process);
+  CloseHandle(in);
+  CloseHandle(out);
+  if (!started) {
+    ADD_FAILURE() << "cannot start " << binary << " (error " << GetLastError() << ")";
+    return result;
+  }
+  DWORD limit = static_cast<DWORD>(timeout_seconds) * 1000;
+  if (WaitForSingleObject(process.hProcess, limit) == WAIT_TIMEOUT) {
+    TerminateProcess(process.hProcess, 9);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    result.timed_out = true;
+  }
+  DWORD exit_code = 0;
+  if (!result.timed_out && GetExitCodeProcess(process.hProcess, &exit_code))
+    result.exit_code = static_cast<int>(exit_code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+#else
   pid_t pid = fork();
   if (pid == 0) {
     int in = open(input_path.c_str(), O_RDONLY);
@@ -97,6 +172,7 @@ ProcessResult run_binary(const std::string& input, const std::string& working_di
     usleep(2000);
   }
   if (!result.timed_out && WIFEXITED(status)) result.exit_code = WEXITSTATUS(status);
+#endif
   result.output = read_file(output_path);
   return result;
 }

@@ -1,0 +1,46 @@
+# Windows only: the icon and version block go into varnelo.exe, and the tests get GoogleTest
+# built from its sources when no build of it for Windows is installed.
+enable_language(RC)
+if(MINGW)
+  # One self-contained .exe: without -static every program needs MinGW's runtime DLLs beside
+  # it, and under wine it fails without a word (exit code 53).
+  string(APPEND CMAKE_EXE_LINKER_FLAGS " -static")
+endif()
+target_sources(varnelo PRIVATE ${PROJECT_SOURCE_DIR}/res/varnelo.rc)
+# windres reports no dependencies, so a new icon would not rebuild the resources by itself.
+set_source_files_properties(${PROJECT_SOURCE_DIR}/res/varnelo.rc
+                            PROPERTIES OBJECT_DEPENDS ${PROJECT_SOURCE_DIR}/res/varnelo.ico)
+
+if(VARNELO_TESTS)
+  find_package(GTest QUIET CONFIG)
+  if(NOT GTest_FOUND)
+    # Debian's googletest package ships the sources here; elsewhere point VARNELO_GTEST_SOURCE
+    # at a checkout of them.
+    set(VARNELO_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources for the Windows test build")
+    if(NOT EXISTS ${VARNELO_GTEST_SOURCE}/CMakeLists.txt)
+      message(FATAL_ERROR "No GoogleTest for Windows: install googletest or set VARNELO_GTEST_SOURCE")
+    endif()
+    set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    add_subdirectory(${VARNELO_GTEST_SOURCE} ${PROJECT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+    # Our warning flags are not GoogleTest's to meet.
+    target_compile_options(gtest PRIVATE -w)
+    target_compile_options(gtest_main PRIVATE -w)
+    if(NOT TARGET GTest::gtest)
+      add_library(GTest::gtest ALIAS gtest)
+      add_library(GTest::gtest_main ALIAS gtest_main)
+    endif()
+    # Lets the tests' find_package(GTest) take the targets made above.
+    set(GTest_DIR ${CMAKE_CURRENT_LIST_DIR}/gtest-from-source CACHE PATH "" FORCE)
+  endif()
+
+  # Checks the icon and the version block of the built program from the build machine.
+  enable_testing()
+  find_program(VARNELO_WRESTOOL wrestool)
+  find_program(VARNELO_ICOTOOL icotool)
+  if(VARNELO_WRESTOOL AND VARNELO_ICOTOOL)
+    add_test(NAME WindowsResources.IconAndVersionBlock
+             COMMAND sh ${PROJECT_SOURCE_DIR}/res/check-resources.sh $<TARGET_FILE:varnelo>
+                     ${CMAKE_RC_COMPILER})
+  endif()
+endif()
