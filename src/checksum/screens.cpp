@@ -123,7 +123,7 @@ void run_checksum64(File& file, const std::string& label) {
   bool complete = feed_file(
       file, static_cast<std::uint64_t>(length), plan, 1,
       [&](std::uint16_t percent, std::int64_t bytes) { progress_bar(start_time, percent, bytes, label); },
-      [&](const std::uint8_t* data, std::size_t count) { checksum.update(data, count); });
+      [&](const std::uint8_t* data, std::size_t count) { checksum.update(data, count); }, Reading::in_turn);
   if (!complete) {
     file.close();
     report_read_error(file.path());

@@ -149,6 +149,8 @@ int File::open_count() {
   return open_files;
 }
 
+// Reads are numbered in file order; read k goes into buffer k % buffers. Whoever reads holds
+// `reading` from taking the number to marking it filled, so reads never overlap and stay in order.
 struct ReadAhead::State {
   struct Buffer {
     std::unique_ptr<std::uint8_t[]> bytes;
@@ -159,33 +161,47 @@ struct ReadAhead::State {
   State(File& source, std::int64_t total, std::size_t capacity, ReadSizes read_sizes)
       : file(source), count(total), buffer_size(capacity), sizes(std::move(read_sizes)) {}
 
-  // Reads the next run into the buffer at `fill_at`; false when nothing is to follow it.
-  bool fill_next() {
-    Buffer& buffer = buffers[fill_at];
+  // Read number `index` into its buffer; the caller holds `reading` and no lock on `mutex`.
+  void read_into(std::size_t index) {
+    Buffer& buffer = buffers[index % buffers.size()];
     std::size_t want = sizes ? sizes(offset) : buffer_size;
     want = static_cast<std::size_t>(
         std::clamp<std::int64_t>(static_cast<std::int64_t>(std::min(want, buffer_size)), 1, count - offset));
     buffer.size = file.read(buffer.bytes.get(), want);
     buffer.short_read = buffer.size < want;
     offset += static_cast<std::int64_t>(buffer.size);
-    fill_at = (fill_at + 1) % buffers.size();
-    return !buffer.short_read && offset < count;
+  }
+
+  // Takes the next read number while a buffer is free for it; false when there is none to take.
+  bool claim(std::size_t& index) {
+    if (stop || all_read || started - given_back >= buffers.size()) return false;
+    index = started++;
+    return true;
+  }
+
+  void finish(std::size_t index) {
+    const Buffer& buffer = buffers[index % buffers.size()];
+    filled = index + 1;
+    if (buffer.short_read || offset == count) all_read = true;
   }
 
   void read_ahead() {
     for (;;) {
       {
         std::unique_lock lock(mutex);
-        freed.wait(lock, [this] { return stop || ready < buffers.size(); });
-        if (stop) return;
+        freed.wait(lock, [this] { return stop || all_read || started - given_back < buffers.size(); });
+        if (stop || all_read) return;
       }
-      bool more = fill_next();
+      std::lock_guard read_lock(reading);
+      std::size_t index;
       {
         std::lock_guard lock(mutex);
-        ++ready;
+        // The caller may have read for itself while this thread waited for `reading`.
+        if (!claim(index)) continue;
       }
-      filled.notify_one();
-      if (!more) return;
+      read_into(index);
+      std::lock_guard lock(mutex);
+      finish(index);
     }
   }
 
@@ -194,21 +210,21 @@ struct ReadAhead::State {
   const std::size_t buffer_size;
   const ReadSizes sizes;
   std::vector<Buffer> buffers;
-
-  // The reader's side.
-  std::int64_t offset = 0;
-  std::size_t fill_at = 0;
-
-  // Between the two: buffers filled and not yet given back (the one held by the caller too).
-  std::mutex mutex;
-  std::condition_variable filled, freed;
-  std::size_t ready = 0;
-  bool stop = false;
   std::thread reader;
 
-  // The caller's side.
+  // Touched only while holding `reading`.
+  std::mutex reading;
+  std::int64_t offset = 0;
+
+  // Guarded by `mutex`: reads started, reads filled, buffers the caller gave back.
+  std::mutex mutex;
+  std::condition_variable freed;
+  std::size_t started = 0, filled = 0, given_back = 0;
+  bool all_read = false;
+  bool stop = false;
+
+  // The caller's own.
   std::int64_t handed = 0;
-  std::size_t take_at = 0;
   bool holding = false;
   bool came_short = false;
 };
@@ -227,8 +243,7 @@ ReadAhead::ReadAhead(File& file, std::int64_t count, std::size_t buffer_size, in
   try {
     state.reader = std::thread([&state] { state.read_ahead(); });
   } catch (const std::system_error&) {
-    // Without a second thread every read happens in next(); one buffer is enough for that.
-    state.buffers.resize(1);
+    // Without a second thread every read happens in next().
   }
 }
 
@@ -244,22 +259,30 @@ ReadAhead::~ReadAhead() {
 
 std::span<const std::uint8_t> ReadAhead::next() {
   State& state = *state_;
-  if (!state.reader.joinable()) {
-    if (state.came_short || state.handed == state.count) return {};
-    state.fill_next();
-  } else {
-    std::unique_lock lock(state.mutex);
-    if (state.holding) {
-      state.holding = false;
-      --state.ready;
-      state.take_at = (state.take_at + 1) % state.buffers.size();
-      state.freed.notify_one();
-    }
-    if (state.came_short || state.handed == state.count) return {};
-    state.filled.wait(lock, [&state] { return state.ready > 0; });
-    state.holding = true;
+  std::unique_lock lock(state.mutex);
+  if (state.holding) {
+    state.holding = false;
+    ++state.given_back;
+    state.freed.notify_one();
   }
-  const State::Buffer& buffer = state.buffers[state.take_at];
+  if (state.came_short || state.handed == state.count) return {};
+  const std::size_t index = state.given_back;
+  if (state.filled <= index) {
+    // Rather than wait until the reader is given time, the caller reads for itself; it waits
+    // only for a read already under way.
+    lock.unlock();
+    std::lock_guard read_lock(state.reading);
+    lock.lock();
+    if (state.filled <= index) {
+      state.started = index + 1;
+      lock.unlock();
+      state.read_into(index);
+      lock.lock();
+      state.finish(index);
+    }
+  }
+  state.holding = true;
+  const State::Buffer& buffer = state.buffers[index % state.buffers.size()];
   state.handed += static_cast<std::int64_t>(buffer.size);
   state.came_short = buffer.short_read;
   return {buffer.bytes.get(), buffer.size};

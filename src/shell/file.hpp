@@ -84,14 +84,14 @@ class File {
 };
 
 // Reads a run of a file on a second thread, a few buffers ahead of the caller, so that the
-// system's copy out of the file overlaps the caller's work on the bytes before it. Only the
-// reader touches the file while this lives; the destructor stops and joins it, also when an
-// exception unwinds. A run that fits one buffer, or a thread that cannot be started, is read
-// on the caller's thread, one read per next().
+// system's copy out of the file overlaps the caller's work on the bytes before it. The caller
+// never waits for that thread to be given time: when the next buffer is not read yet, it reads
+// it itself. Only these reads touch the file while this lives; the destructor stops and joins
+// the thread, also when an exception unwinds. A run that fits one buffer is read without one.
 class ReadAhead {
  public:
-  // The size of the read that starts `offset` bytes into the run; called in file order on the
-  // reading thread, and must not throw. Sizes are cut to the buffer and to what is left.
+  // The size of the read that starts `offset` bytes into the run; called in file order, one call
+  // at a time, on whichever thread reads, and must not throw. Cut to the buffer and what is left.
   using ReadSizes = std::function<std::size_t(std::int64_t offset)>;
 
   // Reads `count` bytes from the file's position into `buffers` buffers of `buffer_size` bytes,

@@ -10,7 +10,7 @@ namespace {
 // Bytes move in reads and writes of at most 1 MiB, cut afresh at the start of every span of the
 // accounting, so that a failure leaves the same bytes written however far the reader had got.
 constexpr std::int64_t chunk_size = std::int64_t{1} << 20;
-// While the output takes one chunk, a second thread reads the next ones.
+// While the output takes one chunk, a second thread reads the next two.
 constexpr int chunk_buffers = 3;
 
 }  // namespace

@@ -133,7 +133,8 @@ struct Fed {
   bool complete = false;
 };
 
-Fed feed(const std::string& path, std::uint64_t length, std::uint64_t block) {
+Fed feed(const std::string& path, std::uint64_t length, std::uint64_t block,
+         Reading reading = Reading::ahead) {
   Fed fed;
   auto file = File::open_read(path);
   EXPECT_TRUE(file.has_value());
@@ -147,24 +148,26 @@ Fed feed(const std::string& path, std::uint64_t length, std::uint64_t block) {
       },
       [&](const std::uint8_t* data, std::size_t size) {
         fed.data.append(reinterpret_cast<const char*>(data), size);
-      });
+      },
+      reading);
   return fed;
 }
 
 TEST(FeedFile, HandsOverEveryByteAndCallsWhereTheBlockLoopWould) {
   testing::TempDir dir;
-  for (std::uint64_t length : {0u, 1u, 63u, 64u, 100u, 5000u, (3u << 20) + 77u}) {
-    std::string content = testing::pattern_bytes(length, 2);
-    std::string path = dir.write("in.bin", content);
-    Fed fed = feed(path, length, 64);
-    ASSERT_TRUE(fed.complete);
-    EXPECT_EQ(fed.data, content) << length;
-    std::vector<Call> expected = literal_block_loop(static_cast<std::int64_t>(length), 64);
-    expected.pop_back();  // the completion display is the screen's
-    EXPECT_EQ(fed.calls, expected) << length;
-    for (std::size_t i = 0; i < fed.calls.size(); ++i)
-      EXPECT_EQ(fed.consumed_at_call[i], std::min<std::uint64_t>(fed.calls[i].second, length)) << length;
-  }
+  for (Reading reading : {Reading::ahead, Reading::in_turn})
+    for (std::uint64_t length : {0u, 1u, 63u, 64u, 100u, 5000u, (3u << 20) + 77u}) {
+      std::string content = testing::pattern_bytes(length, 2);
+      std::string path = dir.write("in.bin", content);
+      Fed fed = feed(path, length, 64, reading);
+      ASSERT_TRUE(fed.complete);
+      EXPECT_EQ(fed.data, content) << length;
+      std::vector<Call> expected = literal_block_loop(static_cast<std::int64_t>(length), 64);
+      expected.pop_back();  // the completion display is the screen's
+      EXPECT_EQ(fed.calls, expected) << length;
+      for (std::size_t i = 0; i < fed.calls.size(); ++i)
+        EXPECT_EQ(fed.consumed_at_call[i], std::min<std::uint64_t>(fed.calls[i].second, length)) << length;
+    }
 }
 
 TEST(FeedFile, ShortReadIsReported) {
@@ -187,18 +190,19 @@ TEST(FeedFile, FileComingShortIsHashedUpToItsLastWholeStepOnly) {
   const std::uint64_t length = (3u << 20) + 77u;
   std::string content = testing::pattern_bytes(length, 8);
   std::string path = dir.write("in.bin", content);
-  for (std::int64_t readable : {0, 1000, 65535, 65536, 65537, 700000, 2 << 20, (3 << 20) + 76}) {
-    set_fault_plan({path, readable, -1});
-    Fed fed = feed(path, length, 64);
-    set_fault_plan({});
-    ASSERT_FALSE(fed.complete) << readable;
-    const std::uint64_t hashed = static_cast<std::uint64_t>(readable) / 65536 * 65536;
-    EXPECT_EQ(fed.data, content.substr(0, hashed)) << readable;
-    std::vector<Call> expected;
-    for (const Call& call : literal_block_loop(static_cast<std::int64_t>(length), 64))
-      if (static_cast<std::uint64_t>(call.second) <= hashed && call.first < 100) expected.push_back(call);
-    EXPECT_EQ(fed.calls, expected) << readable;
-  }
+  for (Reading reading : {Reading::ahead, Reading::in_turn})
+    for (std::int64_t readable : {0, 1000, 65535, 65536, 65537, 700000, 2 << 20, (3 << 20) + 76}) {
+      set_fault_plan({path, readable, -1});
+      Fed fed = feed(path, length, 64, reading);
+      set_fault_plan({});
+      ASSERT_FALSE(fed.complete) << readable;
+      const std::uint64_t hashed = static_cast<std::uint64_t>(readable) / 65536 * 65536;
+      EXPECT_EQ(fed.data, content.substr(0, hashed)) << readable;
+      std::vector<Call> expected;
+      for (const Call& call : literal_block_loop(static_cast<std::int64_t>(length), 64))
+        if (static_cast<std::uint64_t>(call.second) <= hashed && call.first < 100) expected.push_back(call);
+      EXPECT_EQ(fed.calls, expected) << readable;
+    }
 }
 
 }  // namespace
