@@ -10,6 +10,7 @@
 #include "shell/progress.hpp"
 #include "shell/screens.hpp"
 #include "splitjoin/block_copy.hpp"
+#include "splitjoin/piece_count.hpp"
 #include "splitjoin/pieces.hpp"
 
 namespace varnelo {
@@ -129,17 +130,7 @@ void manual_join() {
   say("total file to join : ", "Jumah berkas untuk digabung : ");
   std::uint16_t count = 0;
   get_num(count);
-  if (count > splitjoin::max_pieces) {
-    x(12);
-    sayf("Total file limit is 999! but you input %hu.\n",
-         "Jumlah berkas maksimum yang dapat diproses adalah 999! sedangkan anda menginput %hu.\n", count);
-    x(7);
-    return;
-  }
-  if (count == 0) {
-    error_text("No file input!", "Tidak ada berkas masukan!");
-    return;
-  }
+  if (!splitjoin::piece_count_usable(count, "No file input!", "Tidak ada berkas masukan!")) return;
 
   std::vector<std::string> paths;
   std::int64_t total = 0;

@@ -12,6 +12,7 @@
 #include "shell/progress.hpp"
 #include "shell/screens.hpp"
 #include "splitjoin/block_copy.hpp"
+#include "splitjoin/piece_count.hpp"
 #include "splitjoin/pieces.hpp"
 
 namespace varnelo {
@@ -271,17 +272,7 @@ void split_dialogue() {
 
   say("Number of file output : ", "Jumlah berkas keluaran : ");
   get_num(count);
-  if (count > splitjoin::max_pieces) {
-    x(12);
-    sayf("Total file limit is 999! but you input %hu.\n",
-         "Jumlah berkas maksimum yang dapat diproses adalah 999! sedangkan anda menginput %hu.\n", count);
-    x(7);
-    return;
-  }
-  if (count == 0) {
-    error_text("No file output!", "Tidak ada berkas keluaren!");
-    return;
-  }
+  if (!splitjoin::piece_count_usable(count, "No file output!", "Tidak ada berkas keluaren!")) return;
   if (size / count == 0) {
     memory_management_fail();
     return;
