@@ -7,90 +7,106 @@ namespace varnelo {
 
 namespace {
 
-void invalid_choice() {
-  error_text("Invalid Choice!\n", "Pilihan tidak tersedia!\n");
+// An English and an Indonesian text.
+struct Both {
+  const char* english;
+  const char* indonesian;
+};
+
+// What tells the encrypt screen from the decrypt screen; the dialogue is the same.
+struct CipherDialogue {
+  Both banner;
+  std::uint16_t banner_colour;
+  Both mode_title;
+  Both mode_list;
+  Both type_title;
+  Both type_list;
+  Both path_prompt;
+  bool decrypt;
+};
+
+void say(const Both& text) {
+  varnelo::say(text.english, text.indonesian);
 }
 
-void hand_over(std::uint16_t key_mode, std::uint16_t operation) {
+// Ends the screen when `answer` (already taken minus one) is above `last`.
+bool refused(Menu& menu, std::uint16_t answer, std::uint16_t last) {
+  if (answer <= last) return false;
+  error_text("Invalid Choice!\n", "Pilihan tidak tersedia!\n");
+  EOO(menu);
+  return true;
+}
+
+void cipher_screen(Menu& menu, const CipherDialogue& dialogue) {
+  screen_banner(dialogue.banner.english, dialogue.banner.indonesian, dialogue.banner_colour);
+  x(15);
+  say(dialogue.mode_title);
+  x(7);
+  say(dialogue.mode_list);
+  std::uint16_t key_mode = 0;
+  std::uint16_t type = 0;
+  get_num(key_mode);
+  key_mode = static_cast<std::uint16_t>(key_mode - 1);
+  if (refused(menu, key_mode, 1)) return;
+  x(15);
+  say(dialogue.type_title);
+  x(7);
+  say(dialogue.type_list);
+  get_num(type);
+  type = static_cast<std::uint16_t>(type - 1);
+  // A decryption's type is doubled in 16 bits (subtraction is operation 2), so 32,769 and
+  // 32,770 land on 0 and 2 as well.
+  if (dialogue.decrypt) type = static_cast<std::uint16_t>(type * 2);
+  if (refused(menu, type, dialogue.decrypt ? 2 : 1)) return;
+  say(dialogue.path_prompt);
+  x(2);
   if (key_mode == 0)
-    cryp_txt_mode(operation);
+    cryp_txt_mode(type);
   else
-    cryp_data_mode(operation);
+    cryp_data_mode(type);
+  EOO(menu);
 }
 
 }  // namespace
 
 void encrypt_screen(Menu& menu) {
-  screen_banner("ENCRYPT", "ENKRIPSI", 12);
-  x(15);
-  say("Select encrypt mode :", "Pilih mode enkripsi :");
-  x(7);
-  say("\n1) Encrypt a file with plain text Key\n2) Encrypt a file with another file as a key\nChoice : ",
-      "\n1) Meng-enkripsi sebuah berkas dengan teks biasa sebagai kuncinya\n"
-      "2) Meng-enkripsi sebuah berkas dengan berkas lainnya sebagai kuncinya\nPilihamu : ");
-  std::uint16_t key_mode = 0;
-  std::uint16_t type = 0;
-  get_num(key_mode);
-  key_mode = static_cast<std::uint16_t>(key_mode - 1);
-  if (key_mode > 1) {
-    invalid_choice();
-    EOO(menu);
-    return;
-  }
-  x(15);
-  say("Select encryption type :", "Pilih jenis enkripsi :");
-  x(7);
-  say("\n1) XOR Encryption\n2) One-time-pad Encryption\nChoice : ",
-      "\n1) Enkripsi XOR\n2) Enkripsi One-time-pad\nPilihanmu : ");
-  get_num(type);
-  type = static_cast<std::uint16_t>(type - 1);
-  if (type > 1) {
-    invalid_choice();
-    EOO(menu);
-    return;
-  }
-  say("Input path and filename for file to encrypt : ",
-      "Masukkan alamat dan nama berkas untuk berkas yang akan di enkripsi : ");
-  x(2);
-  hand_over(key_mode, type);
-  EOO(menu);
+  cipher_screen(menu,
+                {
+                    .banner = {"ENCRYPT", "ENKRIPSI"},
+                    .banner_colour = 12,
+                    .mode_title = {"Select encrypt mode :", "Pilih mode enkripsi :"},
+                    .mode_list = {"\n1) Encrypt a file with plain text Key\n"
+                                  "2) Encrypt a file with another file as a key\nChoice : ",
+                                  "\n1) Meng-enkripsi sebuah berkas dengan teks biasa sebagai kuncinya\n"
+                                  "2) Meng-enkripsi sebuah berkas dengan berkas lainnya sebagai kuncinya\n"
+                                  "Pilihamu : "},
+                    .type_title = {"Select encryption type :", "Pilih jenis enkripsi :"},
+                    .type_list = {"\n1) XOR Encryption\n2) One-time-pad Encryption\nChoice : ",
+                                  "\n1) Enkripsi XOR\n2) Enkripsi One-time-pad\nPilihanmu : "},
+                    .path_prompt = {"Input path and filename for file to encrypt : ",
+                                    "Masukkan alamat dan nama berkas untuk berkas yang akan di enkripsi : "},
+                    .decrypt = false,
+                });
 }
 
 void decrypt_screen(Menu& menu) {
-  screen_banner("DECRYPT", "DEKRIPSI", 10);
-  x(15);
-  say("Select decrypt Mode :", "Pilih mode dekripsi :");
-  x(7);
-  say("\n1) Decrypt a file with plain text Key\n2) Decrypt a file with another file as a key\nChoice : ",
-      "\n1) Mendekripsi sebuah berkas dengan teks biasa sebagai kuncinya\n"
-      "2) Mendekripsi sebuah berkas dengan berkas lainnya sebagai kuncinya\nPilihamu : ");
-  std::uint16_t key_mode = 0;
-  std::uint16_t type = 0;
-  get_num(key_mode);
-  key_mode = static_cast<std::uint16_t>(key_mode - 1);
-  if (key_mode > 1) {
-    invalid_choice();
-    EOO(menu);
-    return;
-  }
-  x(15);
-  say("Select decryption type :", "Pilih jenis dekripsi :");
-  x(7);
-  say("\n1) XOR Decryption\n2) One-time-pad Decryption\nChoice : ",
-      "\n1) Dekripsi XOR\n2) Dekripsi One-time-pad\nPilihanmu : ");
-  get_num(type);
-  // Doubled in 16 bits, so 32,769 and 32,770 land on 0 and 2 as well.
-  type = static_cast<std::uint16_t>(static_cast<std::uint16_t>(type - 1) * 2);
-  if (type > 2) {
-    invalid_choice();
-    EOO(menu);
-    return;
-  }
-  say("Input path and filename for file to decrypt : ",
-      "Masukkan alamat dan nama berkas untuk berkas yang akan di dekripsi : ");
-  x(2);
-  hand_over(key_mode, type);
-  EOO(menu);
+  cipher_screen(menu,
+                {
+                    .banner = {"DECRYPT", "DEKRIPSI"},
+                    .banner_colour = 10,
+                    .mode_title = {"Select decrypt Mode :", "Pilih mode dekripsi :"},
+                    .mode_list = {"\n1) Decrypt a file with plain text Key\n"
+                                  "2) Decrypt a file with another file as a key\nChoice : ",
+                                  "\n1) Mendekripsi sebuah berkas dengan teks biasa sebagai kuncinya\n"
+                                  "2) Mendekripsi sebuah berkas dengan berkas lainnya sebagai kuncinya\n"
+                                  "Pilihamu : "},
+                    .type_title = {"Select decryption type :", "Pilih jenis dekripsi :"},
+                    .type_list = {"\n1) XOR Decryption\n2) One-time-pad Decryption\nChoice : ",
+                                  "\n1) Dekripsi XOR\n2) Dekripsi One-time-pad\nPilihanmu : "},
+                    .path_prompt = {"Input path and filename for file to decrypt : ",
+                                    "Masukkan alamat dan nama berkas untuk berkas yang akan di dekripsi : "},
+                    .decrypt = true,
+                });
 }
 
 }  // namespace varnelo
