@@ -24,6 +24,13 @@ std::string vformat(const char* format_text, va_list args) {
   return text;
 }
 
+// The next byte of a line already begun: input that ends there ends the line too, so a last
+// answer typed without its line feed still counts.
+int read_rest_of_line() {
+  int c = console().next_byte();
+  return c < 0 ? '\n' : c;
+}
+
 // Reads the rest of a number line; digits build the value modulo 2^width of U.
 template <typename U>
 void read_number(U& value) {
@@ -31,7 +38,7 @@ void read_number(U& value) {
   if (c == '\n') c = read_char();
   bool seen_digit = false;
   U number = 0;
-  for (; c != '\n'; c = read_char()) {
+  for (; c != '\n'; c = read_rest_of_line()) {
     if (c < '0' || c > '9') continue;
     seen_digit = true;
     number = static_cast<U>(number * 10u + static_cast<unsigned>(c - '0'));
@@ -132,7 +139,7 @@ void get_num64(std::int64_t& value) {
 bool read_line(std::string& line, std::size_t capacity) {
   line.clear();
   bool fits = true;
-  for (int c = read_char(); c != '\n'; c = read_char()) {
+  for (int c = read_char(); c != '\n'; c = read_rest_of_line()) {
     if (line.size() + 1 < capacity)
       line.push_back(static_cast<char>(c));
     else
@@ -150,7 +157,7 @@ int clip(const std::string& text) {
   say("Copy data output to clipbard (Y/N) ? ", "Salin keluaran data ke papanklip (Y/T) ? ");
   int answer = 'y';
   answer = read_char();
-  read_char();
+  read_rest_of_line();
   bool declined =
       (lang == 0 && (answer == 'n' || answer == 'N')) || (lang == 1 && (answer == 't' || answer == 'T'));
   if (declined) return 1;
@@ -196,7 +203,7 @@ bool ask_overwrite(const std::string& path) {
   x(7);
   say("Overwrite file (Y/N)? ", "Timpa berkas (Y/T)? ");
   int answer = read_char();
-  read_char();
+  read_rest_of_line();
   return answer == 'Y' || answer == 'y';
 }
 

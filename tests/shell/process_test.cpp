@@ -30,6 +30,9 @@ TEST(Process, ExitCodesAndEndOfInputThroughAPipe) {
       {"1\n0\n0\n", 0, "Choice (Pilihanmu) : "},
       {"1\n5\n", 0, "press enter to continue..."},
       {"1\n0\n6\n", 0, "Extra Feature :"},
+      // A last answer without its line feed is still taken.
+      {"3", 1, "Language not installed (Bahasa tidak tersedia)"},
+      {"1\n5", 0, "press enter to continue..."},
   };
   for (const auto& c : cases) {
     auto result = run_binary(c.input);

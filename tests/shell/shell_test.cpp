@@ -28,9 +28,21 @@ struct NumberCase {
 
 TEST(GetNum, TakesEveryDigitAndWrapsInSixteenBits) {
   const std::vector<NumberCase> cases = {
-      {"12\n", 7, 12},      {"1 2\n", 7, 12}, {"-5\n", 7, 5},    {"3a4\n", 7, 34},
-      {"70000\n", 7, 4464}, {"abc\n", 7, 7},  {"65537\n", 7, 1}, {"0\n", 7, 0},
-      {"\n12\n", 7, 12},    {"\n\n", 9, 9},   {"\n", 3, 3},      {" 0 0 1\n", 5, 1},
+      {"12\n", 7, 12},
+      {"1 2\n", 7, 12},
+      {"-5\n", 7, 5},
+      {"3a4\n", 7, 34},
+      {"70000\n", 7, 4464},
+      {"abc\n", 7, 7},
+      {"65537\n", 7, 1},
+      {"0\n", 7, 0},
+      {"\n12\n", 7, 12},
+      {"\n\n", 9, 9},
+      {"\n", 3, 3},
+      {" 0 0 1\n", 5, 1},
+      // The input may end without a line feed after the last answer.
+      {"12", 7, 12},
+      {"\n5", 7, 5},
   };
   for (const auto& c : cases) {
     std::uint16_t value = c.before;
@@ -80,6 +92,10 @@ TEST(ReadLine, KeepsTheLineAsTypedAndRefusesOverlongOnes) {
   auto dialogue = run_dialogue(std::string(1000, 'p') + "\nnext", 0, [&] { fits = read_line(line, 1000); });
   EXPECT_FALSE(fits);
   EXPECT_EQ(dialogue.console.unread_input(), "next");
+
+  run_dialogue("last words", 0, [&] { fits = read_line(line, 1000); });
+  EXPECT_TRUE(fits);
+  EXPECT_EQ(line, "last words");
 }
 
 TEST(ReadPath, QuestionMarkFirstTakesTheClipboardWhole) {
@@ -155,7 +171,8 @@ TEST(ConfirmOverwrite, OnlyCapitalOrSmallYProceeds) {
   TempDir dir;
   std::string existing = dir.write("old", "keep");
   const std::vector<std::pair<std::string, bool>> answers = {{"Y\n", true},  {"y\n", true},  {"n\n", false},
-                                                             {"N\n", false}, {"T\n", false}, {"\n\n", false}};
+                                                             {"N\n", false}, {"T\n", false}, {"\n\n", false},
+                                                             {"y", true},    {"n", false}};
   for (const auto& [typed, expected] : answers) {
     bool answer = !expected;
     auto dialogue = run_dialogue(typed, 0, [&] { answer = confirm_overwrite(existing); });
@@ -194,8 +211,8 @@ TEST(Clip, CopiesOnEveryAnswerButTheLanguagesNo) {
     int expected;
   };
   const std::vector<Case> cases = {
-      {0, "n\n", 1}, {0, "N\n", 1}, {0, "T\n", 0}, {0, "Y\n", 0},  {0, "\n\n", 0},
-      {1, "t\n", 1}, {1, "T\n", 1}, {1, "N\n", 0}, {1, "\n\n", 0},
+      {0, "n\n", 1}, {0, "N\n", 1}, {0, "T\n", 0},  {0, "Y\n", 0}, {0, "\n\n", 0}, {1, "t\n", 1},
+      {1, "T\n", 1}, {1, "N\n", 0}, {1, "\n\n", 0}, {0, "n", 1},   {1, "y", 0},
   };
   for (const auto& c : cases) {
     int result = -1;
