@@ -102,8 +102,11 @@ void memory_management_fail() {
 struct SizeDialogue {
   std::int64_t remaining;
   std::uint16_t figure_colour;
-  std::uint16_t unit_answer = 0;
-  std::int64_t size_answer = 0;
+  // Each answer keeps its value from one pass to the next, and a line without digits leaves it
+  // as it is: the unit as last used (the typed number minus one, after lowering), the size in
+  // bytes, the range end as typed.
+  std::uint16_t unit = 0;
+  std::int64_t size = 0;
   std::uint16_t range_end = 0;
 };
 
@@ -115,13 +118,14 @@ bool ask_size(SizeDialogue& dialogue, std::uint16_t piece, std::optional<std::in
   x(7);
   say("\n1) Bytes (B)\t2) KiloBytes (KB)\t3) MegaBytes (MB)\nChoice : ",
       "\n1) Byte (B)\t2) KiloByte (KB)\t3) MegaByte (MB)\nPilihanmu : ");
-  get_num(dialogue.unit_answer);
-  auto unit = static_cast<std::uint16_t>(dialogue.unit_answer - 1);
-  if (unit > 2) {
+  get_num(dialogue.unit);
+  dialogue.unit = static_cast<std::uint16_t>(dialogue.unit - 1);
+  if (dialogue.unit > 2) {
     invalid_choice();
     return false;
   }
-  SizeUnit used = splitjoin::fitting_unit(static_cast<SizeUnit>(unit), dialogue.remaining);
+  SizeUnit used = splitjoin::fitting_unit(static_cast<SizeUnit>(dialogue.unit), dialogue.remaining);
+  dialogue.unit = static_cast<std::uint16_t>(used);
   static const char* const available_formats[] = {"%lli Bytes\n", "%lli KB\n", "%lli MB\n"};
   static const char* const unit_names[] = {"Byte (B) : ", "KiloByte (KB) : ", "MegaByte (MB) : "};
   auto index = static_cast<std::size_t>(used);
@@ -132,8 +136,9 @@ bool ask_size(SizeDialogue& dialogue, std::uint16_t piece, std::optional<std::in
   x(7);
   sayf("Input filesize for file %hu in ", "Masukkan uhuran berkas untuk berkas ke %hu dalam satuan ", piece);
   put(unit_names[index]);
-  get_num64(dialogue.size_answer);
-  bytes = splitjoin::size_in_bytes(dialogue.size_answer, used);
+  get_num64(dialogue.size);
+  bytes = splitjoin::size_in_bytes(dialogue.size, used);
+  if (bytes) dialogue.size = *bytes;
   return true;
 }
 

@@ -188,11 +188,11 @@ TEST(SplitSessions, TypedSizesForNamedPieces) {
     }
     {
       // Megabytes are lowered to bytes for 500 bytes; a range end of 0 asks again for the same
-      // piece, and answers without digits keep the previous ones.
+      // piece, and a size answer without digits keeps the previous size.
       TempDir dir;
       const std::string data = pattern_bytes(500);
       dir.write("data.bin", data);
-      Outcome outcome = run(answer(language) + "1\n1\ndata.bin\n3\n2\n3\n100\n0\n-\n-\n9\n\n6\n", dir);
+      Outcome outcome = run(answer(language) + "1\n1\ndata.bin\n3\n2\n3\n100\n0\n1\n-\n9\n\n6\n", dir);
       std::string pass = unit_question(language) + available("500 Bytes\n") + size_prompt(1, "Byte (B) : ") +
                          range_prompt(1);
       EXPECT_EQ(outcome.output, head + remaining_2 + pass + remaining_2 + pass +
@@ -200,6 +200,19 @@ TEST(SplitSessions, TypedSizesForNamedPieces) {
       EXPECT_EQ(dir.read("data.bin.001"), data.substr(0, 100));
       EXPECT_EQ(dir.read("data.bin.002"), data.substr(100, 100));
       EXPECT_EQ(dir.read("data.bin.003"), data.substr(200));
+    }
+    {
+      // A unit answer without digits takes the unit last used minus one: kilobytes become bytes,
+      // and bytes an invalid choice. The size kept is the previous one in bytes: 1 KB is 1024.
+      TempDir dir;
+      dir.write("data.bin", pattern_bytes(5000));
+      Outcome outcome = run(answer(language) + "1\n1\ndata.bin\n3\n2\n2\n1\n0\n-\n-\n1\n-\n\n6\n", dir);
+      EXPECT_EQ(outcome.output, head + remaining_2 + unit_question(language) + available("4 KB\n") +
+                                    size_prompt(1, "KiloByte (KB) : ") + range_prompt(1) + remaining_2 +
+                                    unit_question(language) + available("5000 Bytes\n") +
+                                    size_prompt(1, "Byte (B) : ") + range_prompt(1) + remaining_1 +
+                                    unit_question(language) + invalid(language) + end_of_screen(language));
+      EXPECT_FALSE(dir.exists("data.bin.001"));
     }
     {
       // A size that leaves nothing for the last piece.
