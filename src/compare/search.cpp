@@ -134,9 +134,12 @@ class Search {
       report_to(start_);
     }
     if (static_cast<std::int64_t>(result_.positions.size()) == capacity_) {
-      std::int64_t last_end = result_.positions.back() + m_;
-      result_.scan_end = (last_end - 1) / progress_step * progress_step;
-      result_.rest_unsearched = n_ - last_end >= m_;
+      // The host is read in steps no longer than the part bytes an attempt still needs, so the
+      // step that completes an occurrence begins at its start, or a whole number of 4096-byte
+      // blocks on from there when the part is longer than one block.
+      std::int64_t last_start = result_.positions.back();
+      result_.scan_end = last_start + (m_ - 1) / progress_step * progress_step;
+      result_.rest_unsearched = n_ - (last_start + m_) >= m_;
     } else {
       result_.scan_end = n_;
       report_to(n_);
