@@ -134,9 +134,9 @@ class Search {
       report_to(start_);
     }
     if (static_cast<std::int64_t>(result_.positions.size()) == capacity_) {
-      // The host is read in steps no longer than the part bytes an attempt still needs, so the
-      // step that completes an occurrence begins at its start, or a whole number of 4096-byte
-      // blocks on from there when the part is longer than one block.
+      // Read in steps no longer than the part bytes an attempt still needs, an occurrence whose
+      // attempt opened a step is completed by the step that begins at its start, or whole
+      // 4096-byte blocks on from there for a longer part; that step is the one counted.
       std::int64_t last_start = result_.positions.back();
       result_.scan_end = last_start + (m_ - 1) / progress_step * progress_step;
       result_.rest_unsearched = n_ - (last_start + m_) >= m_;
