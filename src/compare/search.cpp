@@ -136,10 +136,13 @@ class Search {
     if (static_cast<std::int64_t>(result_.positions.size()) == capacity_) {
       // Read in steps no longer than the part bytes an attempt still needs, an occurrence whose
       // attempt opened a step is completed by the step that begins at its start, or whole
-      // 4096-byte blocks on from there for a longer part; that step is the one counted.
-      std::int64_t last_start = result_.positions.back();
-      result_.scan_end = last_start + (m_ - 1) / progress_step * progress_step;
-      result_.rest_unsearched = n_ - (last_start + m_) >= m_;
+      // 4096-byte blocks on from there for a longer part; that step is the one counted. It is
+      // never shown below a step whose progress was already reported.
+      const std::int64_t last_found = result_.positions.back();
+      const std::int64_t last_end = last_found + m_;
+      result_.scan_end = std::max(last_found + (m_ - 1) / progress_step * progress_step,
+                                  (last_end - 1) / progress_step * progress_step);
+      result_.rest_unsearched = n_ - last_end >= m_;
     } else {
       result_.scan_end = n_;
       report_to(n_);

@@ -57,8 +57,10 @@ Outcome naive_search(const std::string& host, const std::string& part) {
   }
   bool filled = static_cast<std::int64_t>(out.positions.size()) == capacity;
   std::int64_t scanned = filled ? out.positions.back() + m : n;
-  // The step that completes an occurrence begins at its start, or whole blocks further on.
-  out.scan_end = filled ? out.positions.back() + (m - 1) / 4096 * 4096 : n;
+  // The step that completes an occurrence begins at its start, or whole blocks further on, and
+  // is not shown below the last step reported.
+  out.scan_end =
+      filled ? std::max(out.positions.back() + (m - 1) / 4096 * 4096, (scanned - 1) / 4096 * 4096) : n;
   out.rest_unsearched = filled && n - scanned >= m;
   for (std::int64_t step = 0; step < scanned; step += 4096)
     out.steps.push_back(step);
@@ -183,11 +185,18 @@ struct EdgeCase {
   bool rest_unsearched;
 };
 
-std::vector<std::int64_t> sequence(std::int64_t count, std::int64_t stride = 1) {
+std::vector<std::int64_t> sequence(std::int64_t count, std::int64_t stride = 1, std::int64_t first = 0) {
   std::vector<std::int64_t> values(static_cast<std::size_t>(count));
   for (std::int64_t i = 0; i < count; ++i)
-    values[static_cast<std::size_t>(i)] = i * stride;
+    values[static_cast<std::size_t>(i)] = first + i * stride;
   return values;
+}
+
+std::string repeated(const std::string& text, int times) {
+  std::string out;
+  for (int i = 0; i < times; ++i)
+    out += text;
+  return out;
 }
 
 TEST(ContainmentSearch, EdgeCases) {
@@ -212,6 +221,8 @@ TEST(ContainmentSearch, EdgeCases) {
        false},
       {"one byte, no match", "aaaa", "b", {}, 4, false},
       {"a long part fills the list", big_part + big_part, big_part, {0, 5000}, 9096, false},
+      {"the last place crosses a reported step", "x" + repeated("ab", 2048), "ab", sequence(2048, 2, 1), 4096,
+       false},
   };
   for (const auto& c : cases) {
     Outcome want = naive_search(c.host, c.part);
