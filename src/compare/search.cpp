@@ -134,8 +134,14 @@ class Search {
       report_to(start_);
     }
     if (static_cast<std::int64_t>(result_.positions.size()) == capacity_) {
-      std::int64_t last_end = result_.positions.back() + m_;
-      result_.scan_end = (last_end - 1) / progress_step * progress_step;
+      // Read in steps no longer than the part bytes an attempt still needs, an occurrence whose
+      // attempt opened a step is completed by the step that begins at its start, or whole
+      // 4096-byte blocks on from there for a longer part; that step is the one counted. It is
+      // never shown below a step whose progress was already reported.
+      const std::int64_t last_found = result_.positions.back();
+      const std::int64_t last_end = last_found + m_;
+      result_.scan_end = std::max(last_found + (m_ - 1) / progress_step * progress_step,
+                                  (last_end - 1) / progress_step * progress_step);
       result_.rest_unsearched = n_ - last_end >= m_;
     } else {
       result_.scan_end = n_;

@@ -46,7 +46,7 @@ struct SearchResult {
   // Start offsets of the occurrences, leftmost first, never overlapping.
   std::vector<std::int64_t> positions;
   // Bytes processed as the completion display shows them: the host size, or, when the list
-  // filled, the offset of the step in which it filled.
+  // filled, the offset of the step that completed the last occurrence.
   std::int64_t scan_end = 0;
   // The list filled while the part of the host left unsearched could still hold another one.
   bool rest_unsearched = false;

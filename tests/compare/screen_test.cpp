@@ -214,10 +214,10 @@ TEST(CompareScreen, ContainmentReports) {
     };
     const std::vector<Case> cases = {
         {"smaller second file found once", aab, ab,
-         bytes_per_second("0", false) + t.completed_suffix + found(2, ab, aab) + "{c10}" + line(1, 3) +
+         bytes_per_second("1000", false) + t.completed_suffix + found(2, ab, aab) + "{c10}" + line(1, 3) +
              count(1)},
         {"two places", abc, abcabc,
-         bytes_per_second("0", false) + t.completed_suffix + found(1, abc, abcabc) + "{c10}" + line(0, 3) +
+         bytes_per_second("2.93", true) + t.completed_suffix + found(1, abc, abcabc) + "{c10}" + line(0, 3) +
              line(3, 6) + count(2)},
         {"equal sizes, different bytes", abcd, abce,
          bytes_per_second("3.91", true) + t.completed_suffix + not_part(1, abcd, abce)},
@@ -258,6 +258,8 @@ TEST(CompareScreen, AFullListSaysTheRestWasNotSearched) {
     EXPECT_NE(transcript.find(en ? "--> From 4095 to 4096\n{c15}" : "--> Dari 4095 hingga 4096\n{c15}"),
               std::string::npos);
     EXPECT_NE(transcript.find(count + warning + (en ? "Running time" : "Waktu proses")), std::string::npos);
+    // The completion display counts the host up to the step that found the last place listed.
+    EXPECT_NE(transcript.find(speed(4095, language)), std::string::npos);
 
     // Exactly as many places as the list holds, and nothing left over: no warning.
     auto exact_fit = compare(answers("2", exact, part), language);

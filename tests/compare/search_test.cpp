@@ -57,7 +57,10 @@ Outcome naive_search(const std::string& host, const std::string& part) {
   }
   bool filled = static_cast<std::int64_t>(out.positions.size()) == capacity;
   std::int64_t scanned = filled ? out.positions.back() + m : n;
-  out.scan_end = filled ? (scanned - 1) / 4096 * 4096 : n;
+  // The step that completes an occurrence begins at its start, or whole blocks further on, and
+  // is not shown below the last step reported.
+  out.scan_end =
+      filled ? std::max(out.positions.back() + (m - 1) / 4096 * 4096, (scanned - 1) / 4096 * 4096) : n;
   out.rest_unsearched = filled && n - scanned >= m;
   for (std::int64_t step = 0; step < scanned; step += 4096)
     out.steps.push_back(step);
@@ -182,27 +185,34 @@ struct EdgeCase {
   bool rest_unsearched;
 };
 
-std::vector<std::int64_t> sequence(std::int64_t count, std::int64_t stride = 1) {
+std::vector<std::int64_t> sequence(std::int64_t count, std::int64_t stride = 1, std::int64_t first = 0) {
   std::vector<std::int64_t> values(static_cast<std::size_t>(count));
   for (std::int64_t i = 0; i < count; ++i)
-    values[static_cast<std::size_t>(i)] = i * stride;
+    values[static_cast<std::size_t>(i)] = first + i * stride;
   return values;
+}
+
+std::string repeated(const std::string& text, int times) {
+  std::string out;
+  for (int i = 0; i < times; ++i)
+    out += text;
+  return out;
 }
 
 TEST(ContainmentSearch, EdgeCases) {
   std::string big_part = testing::pattern_bytes(5000, 3);
   std::string big_host = testing::pattern_bytes(10000, 9) + big_part + testing::pattern_bytes(3000, 5);
   const std::vector<EdgeCase> cases = {
-      {"one occurrence at the end", "aab", "ab", {1}, 0, false},
-      {"two adjacent", "abcabc", "abc", {0, 3}, 0, false},
-      {"overlaps are not counted", "aaaa", "aa", {0, 2}, 0, false},
+      {"one occurrence at the end", "aab", "ab", {1}, 1, false},
+      {"two adjacent", "abcabc", "abc", {0, 3}, 3, false},
+      {"overlaps are not counted", "aaaa", "aa", {0, 2}, 2, false},
       {"odd run", "aaa", "aa", {0}, 0, false},
       {"identical", std::string(10000, 'q'), std::string(10000, 'q'), {0}, 8192, false},
       {"equal size, different", "abcd", "abce", {}, 4, false},
       {"host ends with the first part byte", "xxa", "ab", {}, 3, false},
-      {"list fills at 4096", std::string(10000, 'z'), "z", sequence(4096), 0, true},
-      {"list fills with nothing left", std::string(4096, 'z'), "z", sequence(4096), 0, false},
-      {"list fills in a later step", std::string(9000, 'z'), "zz", sequence(4096, 2), 4096, true},
+      {"list fills at 4096", std::string(10000, 'z'), "z", sequence(4096), 4095, true},
+      {"list fills with nothing left", std::string(4096, 'z'), "z", sequence(4096), 4095, false},
+      {"list fills in a later step", std::string(9000, 'z'), "zz", sequence(4096, 2), 8190, true},
       {"part beyond 4096 bytes",
        big_host,
        big_part,
@@ -210,6 +220,9 @@ TEST(ContainmentSearch, EdgeCases) {
        static_cast<std::int64_t>(big_host.size()),
        false},
       {"one byte, no match", "aaaa", "b", {}, 4, false},
+      {"a long part fills the list", big_part + big_part, big_part, {0, 5000}, 9096, false},
+      {"the last place crosses a reported step", "x" + repeated("ab", 2048), "ab", sequence(2048, 2, 1), 4096,
+       false},
   };
   for (const auto& c : cases) {
     Outcome want = naive_search(c.host, c.part);
