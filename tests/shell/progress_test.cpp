@@ -71,6 +71,13 @@ TEST(ProgressBar, SpeedUnitsUseStrictComparisons) {
   };
   for (const auto& c : cases)
     EXPECT_NE(draw(100, c.bytes, 1000).find(c.shown), std::string::npos) << c.bytes;
+  const std::vector<Case> indonesian = {
+      {1048577, "Kecepatan proses rata-rata : {c11}1.00{c7} MB per detik.\n"},
+      {1048576, "Kecepatan proses rata-rata : {c11}1024.00{c7} KB per detik.\n"},
+      {1024, "Kecepatan proses rata-rata : {c11}1024{c7} Byte per detik.\n"},
+  };
+  for (const auto& c : indonesian)
+    EXPECT_NE(draw(100, c.bytes, 1000, 1).find(c.shown), std::string::npos) << c.bytes;
 }
 
 TEST(ProgressBar, RedrawsAtMostOncePerSecondBetweenOneAndNinetyNine) {
@@ -113,6 +120,12 @@ TEST(ProgressBar, RemainingTimeShowsOnlyNonZeroFiguresAndEndsWithAFullStop) {
       {50, 90500, 1, "Perkiraan selesai : sekitar {c14}1 menit 30 detik.{c7}"},
       // Under a second: no figure at all.
       {99, 50, 0, "Remaining time : about {c14}{c7}\b."},
+      {99, 50, 1, "Perkiraan selesai : sekitar {c14}{c7}\b."},
+      // 65 minutes left: hours and minutes, the full stop over the blank after the minutes.
+      {50, 3900000, 0, "Remaining time : about {c14}1 hour 5 minutes {c7}\b."},
+      {50, 3900000, 1, "Perkiraan selesai : sekitar {c14}1 jam 5 menit {c7}\b."},
+      // An hour and seven seconds: no minutes figure between them.
+      {50, 3607000, 1, "Perkiraan selesai : sekitar {c14}1 jam 7 detik.{c7}"},
       // 70,000 seconds left: 19 hours 26 minutes 40 seconds, without wrapping at 65,536.
       {50, 70000000, 0, "Remaining time : about {c14}19 hour 26 minutes 40 seconds.{c7}"},
   };

@@ -459,6 +459,113 @@ TEST(ExtraMenu, MainMenuEntryResetsTheMainInvalidCount) {
   EXPECT_EQ(session.exit_code, 0);
 }
 
+// Every window size the two menus set, in the order they set it.
+std::vector<std::string> window_sizes(const std::string& transcript) {
+  std::vector<std::string> sizes;
+  for (std::size_t at = transcript.find("{mode "); at != std::string::npos;
+       at = transcript.find("{mode ", at + 1))
+    sizes.push_back(transcript.substr(at + 6, transcript.find('}', at) - at - 6));
+  return sizes;
+}
+
+TEST(Menus, WindowSizesFollowTheMenuTheLanguageAndTheInvalidCount) {
+  struct Case {
+    const char* name;
+    std::string typed;
+    std::vector<std::string> sizes;
+  };
+  const std::vector<Case> cases = {
+      {"English: invalid at both menus, back, About",
+       "1\n7\n0\n7\n5\n5\n\n6\n",
+       {"64,24", "64,31", "64,30", "64,29", "64,30", "64,29", "90,24", "64,29"}},
+      {"Indonesian: wider invalid windows, language screen",
+       "2\n7\n0\n7\n0\n2\n6\n",
+       {"64,24", "64,31", "66,30", "81,29", "81,30", "95,40", "81,29"}},
+      {"a second invalid choice leaves the window alone until the last resize",
+       "1\n9\n9\n6\n",
+       {"64,24", "64,31", "64,30", "64,30"}},
+      {"language error from the extra menu", "1\n0\n0\n4\n\n", {"64,24", "64,31", "64,29", "95,40", "69,2"}},
+  };
+  for (const auto& c : cases) {
+    Session session = run_session(c.typed);
+    EXPECT_EQ(window_sizes(session.dialogue.transcript()), c.sizes) << c.name;
+  }
+}
+
+TEST(Menus, ScreensGetTheirWindowRightAfterTheChoice) {
+  struct Case {
+    std::string typed;
+    std::string after_choice;
+  };
+  const std::vector<Case> cases = {
+      {"1\n1\n", "{mode 95,40}"},    {"1\n2\n", "{mode 95,40}"},    {"1\n3\n", "{mode 95,40}"},
+      {"1\n4\n", "{mode 95,40}"},    {"1\n5\n", "{mode 90,24}"},    {"1\n0\n0\n", "{mode 95,40}"},
+      {"1\n0\n1\n", "{mode 95,40}"}, {"1\n0\n2\n", "{mode 95,40}"}, {"1\n0\n3\n", "{mode 95,40}"},
+      {"1\n0\n4\n", "{mode 95,40}"},
+  };
+  for (const auto& c : cases) {
+    Session session = run_session(c.typed);
+    const std::string& text = session.dialogue.transcript();
+    std::size_t choice = text.rfind("Choice : {c2}{c7}");
+    ASSERT_NE(choice, std::string::npos) << c.typed;
+    EXPECT_EQ(text.substr(choice + 17, c.after_choice.size()), c.after_choice) << c.typed;
+  }
+}
+
+TEST(Menus, AboutScreenWholeInBothLanguages) {
+  const std::vector<std::pair<std::uint16_t, std::string>> cases = {
+      {0,
+       "{c15}Varnelo{c7} \nFor more information, please visit {c9}www.varnelo.example\n{c7}If you have "
+       "problems in this program, please send email to me at {c9}halbrecht@varnelo.example\n{c7}press enter "
+       "to continue..."},
+      {1,
+       "{c15}Varnelo{c7} \nUntuk informasi lebih lanjut, kunjungi : {c9}www.varnelo.example\n{c7}Jika anda "
+       "mengalami masalah dalam program ini, kirim email ke : {c9}halbrecht@varnelo.example\n{c7}tekan enter "
+       "untuk melanjutkan..."},
+  };
+  for (const auto& [language, body] : cases) {
+    std::string logo = run_dialogue("", language, [] { print_logo(); }).transcript();
+    Session session = run_session(language == 0 ? "1\n5\n\n6\n" : "2\n5\n\n6\n");
+    std::string prompt = language == 0 ? "Choice : " : "Pilihanmu : ";
+    EXPECT_NE(
+        session.dialogue.transcript().find(prompt + "{c2}{c7}{mode 90,24}" + logo + body + "{mode 64,29}"),
+        std::string::npos)
+        << language;
+  }
+}
+
+TEST(ExtraMenu, LanguageScreenAndItsErrorInColour) {
+  std::string banner = run_dialogue("", 0, [] {
+                         print_banner("LANGUAGE", 14);
+                         print_banner("(BAHASA)", 14);
+                       }).transcript();
+  Session session = run_session("2\n0\n0\n0\n\n");
+  EXPECT_EQ(session.exit_code, 1);
+  const std::string& text = session.dialogue.transcript();
+  std::string expected =
+      "{mode 95,40}" + banner +
+      "{c15}Choose your language (Pilih bahasamu) :{c7}\n1) English (Ingris)\n2) Indonesian "
+      "(Indonesia)\nChoice (Pilihanmu) : {mode 69,2}{c206}error(1) (galat(1)) : {c12}Language not installed "
+      "(Bahasa tidak tersedia){c7}\npress enter to exit (tekan enter untuk keluar)...";
+  ASSERT_GE(text.size(), expected.size());
+  EXPECT_EQ(text.substr(text.size() - expected.size()), expected);
+}
+
+TEST(ExtraMenu, NinthInvalidChoiceClearsTheWindowWithoutResizing) {
+  std::string typed = "2\n0\n";
+  for (int i = 0; i < 9; ++i)
+    typed += "70000\n";
+  Session session = run_session(typed + "\n");
+  EXPECT_EQ(session.exit_code, 2);
+  const std::string& text = session.dialogue.transcript();
+  EXPECT_EQ(count(text, "{c4}Fitur yang anda pilih tidak tersedia! coba lagi pilihan yang lain\n{c7}"), 8);
+  const std::string ending =
+      "Pilihanmu : {c2}{c7}{mode 81,30}{cls}{c15}galat(2) : {c12}Pilihan anda salah berkali-kali hingga "
+      "melebihi batas{c7}\ntekan enter untuk keluar...";
+  ASSERT_GE(text.size(), ending.size());
+  EXPECT_EQ(text.substr(text.size() - ending.size()), ending);
+}
+
 TEST(Shell, EndOfInputAnywhereEndsWithCodeZero) {
   for (const std::string typed : {"", "1", "1\n", "1\n0\n", "1\n7\n", "2\n5\n"}) {
     Session session = run_session(typed);
