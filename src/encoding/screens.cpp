@@ -251,17 +251,18 @@ void encode_dialogue() {
 
   std::optional<std::string> output_path = ask_output_path(*input, true);
   if (!output_path || !confirm_overwrite(*output_path)) return;
+  // Opened before the line length is asked, so a path that cannot be written ends the dialogue
+  // here; an answer of 0 then leaves the output created, and empty.
+  std::optional<File> output = open_output(*output_path);
+  if (!output) return;
 
   say("Bytes per line : ", "Banyak Byte dalam satu baris : ");
   std::uint16_t bytes_per_line = 0;
   get_num(bytes_per_line);
-  // The output is opened only now, so an answer of 0 leaves an existing file as it was.
   if (bytes_per_line == 0) {
     error_text("No file output!", "Tidak ada berkas keluaren!");
     return;
   }
-  std::optional<File> output = open_output(*output_path);
-  if (!output) return;
 
   encode_file(*input, *output, *notation, bytes_per_line);
 }

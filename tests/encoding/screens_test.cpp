@@ -200,19 +200,23 @@ TEST(EncodeScreen, InvalidModeTouchesNothing) {
   }
 }
 
-TEST(EncodeScreen, NoBytesPerLineLeavesTheOutputAlone) {
+// The output is opened before the line length is asked, so 0 leaves it there, empty.
+TEST(EncodeScreen, NoBytesPerLineLeavesAnEmptyOutput) {
   for (std::string answer : {"0", "", "none", "65536"}) {
     TempDir dir;
     std::string in = dir.write("in", "data");
-    dir.write("old.txt", "precious");
-    auto kept = encode("1\n" + in + "\n" + dir.path("old") + "\ny\n" + answer + "\n\n\n");
-    EXPECT_NE(kept.transcript().find("Bytes per line : {c12}No file output!{c7}" + press_enter),
+    dir.write("old.txt", "replaced");
+    auto emptied = encode("1\n" + in + "\n" + dir.path("old") + "\ny\n" + answer + "\n\n\n");
+    EXPECT_NE(emptied.transcript().find("Bytes per line : {c12}No file output!{c7}" + press_enter),
               std::string::npos);
-    EXPECT_EQ(dir.read("old.txt"), "precious") << answer;
+    EXPECT_TRUE(dir.exists("old.txt"));
+    EXPECT_EQ(dir.read("old.txt"), "") << answer;
 
-    auto none = encode("1\n" + in + "\n" + dir.path("new") + "\n" + answer + "\n\n\n", 1);
-    EXPECT_NE(none.transcript().find("{c12}Tidak ada berkas keluaren!{c7}" + tekan_enter), std::string::npos);
-    EXPECT_FALSE(dir.exists("new.txt")) << answer;
+    auto created = encode("1\n" + in + "\n" + dir.path("new") + "\n" + answer + "\n\n\n", 1);
+    EXPECT_NE(created.transcript().find("{c12}Tidak ada berkas keluaren!{c7}" + tekan_enter),
+              std::string::npos);
+    EXPECT_TRUE(dir.exists("new.txt")) << answer;
+    EXPECT_EQ(dir.read("new.txt"), "") << answer;
   }
 }
 
@@ -245,11 +249,13 @@ TEST(EncodeScreen, MissingInputAndUnwritableOutput) {
 
   std::string in = dir.write("in", "data");
   std::string bad = dir.path("no/such/folder/out");
-  auto unwritable = encode("1\n" + in + "\n" + bad + "\n4\n\n");
-  // The failure to open is only known once the bytes per line have been given.
-  EXPECT_NE(unwritable.transcript().find("Bytes per line : {c4}Could write to file : {c12}\"" + bad +
-                                         ".txt\"\n{c7}" + press_enter),
+  auto unwritable = encode("1\n" + in + "\n" + bad + "\n\n");
+  // The bytes per line are not asked for an output that cannot be written.
+  EXPECT_NE(unwritable.transcript().find("{c2}{c7}{c4}Could write to file : {c12}\"" + bad + ".txt\"\n{c7}" +
+                                         press_enter),
             std::string::npos);
+  EXPECT_EQ(unwritable.text().find("Bytes per line"), std::string::npos);
+  EXPECT_TRUE(unwritable.console.unread_input().empty());
 }
 
 TEST(EncodeScreen, RefusesAnOutputPathWithoutRoomForTxt) {
