@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "compare/search.hpp"
+#include "tests/compare/naive_search.hpp"
 
 using namespace varnelo;
 
@@ -31,34 +32,7 @@ class MemorySource : public ByteSource {
   std::int64_t readable_;
 };
 
-struct Expected {
-  std::vector<std::int64_t> positions;
-  std::int64_t scan_end = 0;
-  bool rest_unsearched = false;
-  std::vector<std::int64_t> steps;
-};
-
-Expected naive_search(const std::string& host, const std::string& part) {
-  const auto n = static_cast<std::int64_t>(host.size());
-  const auto m = static_cast<std::int64_t>(part.size());
-  const std::int64_t capacity = std::min<std::int64_t>(n / m, position_list_limit);
-  Expected out;
-  for (std::int64_t s = 0; s + m <= n && static_cast<std::int64_t>(out.positions.size()) < capacity;) {
-    if (std::memcmp(host.data() + s, part.data(), static_cast<std::size_t>(m)) == 0) {
-      out.positions.push_back(s);
-      s += m;
-    } else {
-      ++s;
-    }
-  }
-  bool filled = static_cast<std::int64_t>(out.positions.size()) == capacity;
-  std::int64_t scanned = filled ? out.positions.back() + m : n;
-  out.scan_end = filled ? (scanned - 1) / progress_step * progress_step : n;
-  out.rest_unsearched = filled && n - scanned >= m;
-  for (std::int64_t step = 0; step < scanned; step += progress_step)
-    out.steps.push_back(step);
-  return out;
-}
+using reference::naive_search;
 
 // Reads the fuzz input front to back; runs out into zeros.
 class Reader {
@@ -122,7 +96,7 @@ void check_containment(Reader& in) {
   if (got.failure == ReadFailure::host && host_readable == n) std::abort();
   if (got.failure == ReadFailure::part && part_readable == m64) std::abort();
   if (got.failure != ReadFailure::none) return;
-  Expected want = naive_search(host, part);
+  reference::Outcome want = naive_search(host, part);
   if (got.positions != want.positions || got.scan_end != want.scan_end ||
       got.rest_unsearched != want.rest_unsearched || steps != want.steps)
     std::abort();

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "compare/naive_search.hpp"
 #include "support/test_support.hpp"
 
 namespace varnelo {
@@ -34,38 +35,8 @@ class MemorySource : public ByteSource {
   std::int64_t bytes_read_ = 0;
 };
 
-struct Outcome {
-  std::vector<std::int64_t> positions;
-  std::int64_t scan_end = 0;
-  bool rest_unsearched = false;
-  std::vector<std::int64_t> steps;
-};
-
-// The matching rule taken literally: try every start from the left, skip past each occurrence.
-Outcome naive_search(const std::string& host, const std::string& part) {
-  const auto n = static_cast<std::int64_t>(host.size());
-  const auto m = static_cast<std::int64_t>(part.size());
-  const std::int64_t capacity = std::min<std::int64_t>(n / m, 4096);
-  Outcome out;
-  for (std::int64_t s = 0; s + m <= n && static_cast<std::int64_t>(out.positions.size()) < capacity;) {
-    if (std::memcmp(host.data() + s, part.data(), static_cast<std::size_t>(m)) == 0) {
-      out.positions.push_back(s);
-      s += m;
-    } else {
-      ++s;
-    }
-  }
-  bool filled = static_cast<std::int64_t>(out.positions.size()) == capacity;
-  std::int64_t scanned = filled ? out.positions.back() + m : n;
-  // The step that completes an occurrence begins at its start, or whole blocks further on, and
-  // is not shown below the last step reported.
-  out.scan_end =
-      filled ? std::max(out.positions.back() + (m - 1) / 4096 * 4096, (scanned - 1) / 4096 * 4096) : n;
-  out.rest_unsearched = filled && n - scanned >= m;
-  for (std::int64_t step = 0; step < scanned; step += 4096)
-    out.steps.push_back(step);
-  return out;
-}
+using reference::naive_search;
+using reference::Outcome;
 
 Outcome search(const std::string& host, const std::string& part, const SearchTuning& tuning = {}) {
   MemorySource host_source(host), part_source(part);
