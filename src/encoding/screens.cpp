@@ -278,15 +278,10 @@ void decode_dialogue() {
   x(2);
   std::optional<std::string> typed = read_path();
   if (!typed) return;
-  // A name typed without its ".txt" still finds the encoded file.
+  // A name typed without its ".txt" still finds the encoded file, when that name fits the path
+  // buffer; otherwise the failure names the path as typed, like any other.
   std::optional<File> input = File::open_read(*typed);
-  if (!input) {
-    if (typed->size() > longest_path_before_suffix) {
-      report_path_too_long();
-      return;
-    }
-    input = File::open_read(*typed + ".txt");
-  }
+  if (!input && typed->size() <= longest_path_before_suffix) input = File::open_read(*typed + ".txt");
   if (!input) {
     report_open_failure(*typed);
     return;

@@ -1,3 +1,4 @@
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -436,17 +437,33 @@ TEST(DecodeScreen, FindsTheTxtFileWhenTheNameIsTypedWithout) {
   EXPECT_NE(empty.transcript().find("Could not open file : {c12}\"\"\n"), std::string::npos);
 }
 
-TEST(DecodeScreen, RefusesAnInputPathWithoutRoomForTheFallback) {
+TEST(DecodeScreen, AnInputPathWithoutRoomForTheFallbackIsTriedAsTyped) {
   TempDir dir;
-  auto path_of_length = [&](std::size_t length) {
-    std::string path = dir.path("missing/");
-    return path + std::string(length - path.size(), 'p');
-  };
-  auto fits = decode("1\n" + path_of_length(995) + "\n\n");
-  EXPECT_NE(fits.text().find("Could not open file : "), std::string::npos);
-  auto too_long = decode("1\n" + path_of_length(996) + "\n\n");
-  EXPECT_NE(too_long.text().find("Path is too long!\n" + press_enter), std::string::npos);
-  EXPECT_EQ(too_long.text().find("Could not open"), std::string::npos);
+  // Folders of 200 characters keep every name within what file systems allow.
+  std::string folder = dir.path("");
+  for (int level = 0; level < 4; ++level)
+    folder += std::string(200, 'd') + "/";
+  std::filesystem::create_directories(folder);
+  auto path_of_length = [&](std::size_t length) { return folder + std::string(length - folder.size(), 'p'); };
+  for (std::size_t length : {995, 996, 999}) {
+    std::string missing = path_of_length(length);
+    auto refused = decode("1\n" + missing + "\n\n");
+    EXPECT_NE(refused.text().find("Could not open file : \"" + missing + "\"\n" + press_enter),
+              std::string::npos)
+        << length;
+    EXPECT_EQ(refused.text().find("Path is too long!"), std::string::npos) << length;
+  }
+  // 995 characters leave room for the fallback name, which is found; 996 are opened as typed.
+  std::string short_name = path_of_length(995);
+  std::string long_name = path_of_length(996);
+  testing::write_file(short_name + ".txt", "6869");
+  testing::write_file(long_name, "6869");
+  for (const std::string& typed : {short_name, long_name}) {
+    std::string out = dir.path("out" + std::to_string(typed.size()));
+    auto found = decode("2\n" + typed + "\n" + out + "\n\n");
+    EXPECT_NE(found.text().find("Completed!"), std::string::npos) << typed.size();
+    EXPECT_EQ(testing::read_file(out), "hi") << typed.size();
+  }
 }
 
 TEST(DecodeScreen, RefusesToWriteOverItsInput) {
