@@ -134,10 +134,10 @@ class Search {
       report_to(start_);
     }
     if (static_cast<std::int64_t>(result_.positions.size()) == capacity_) {
-      // Read in steps no longer than the part bytes an attempt still needs, an occurrence whose
-      // attempt opened a step is completed by the step that begins at its start, or whole
-      // 4096-byte blocks on from there for a longer part; that step is the one counted. It is
-      // never shown below a step whose progress was already reported.
+      // The display counts up to the read step that completed the last occurrence. Steps are
+      // never longer than the part bytes an attempt still needs, so that step begins at the
+      // occurrence, or whole 4096-byte blocks into it for a longer part; and the count never
+      // falls below a step whose progress was already reported.
       const std::int64_t last_found = result_.positions.back();
       const std::int64_t last_end = last_found + m_;
       result_.scan_end = std::max(last_found + (m_ - 1) / progress_step * progress_step,
