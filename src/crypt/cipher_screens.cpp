@@ -2,6 +2,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "crypt/cipher.hpp"
@@ -96,16 +97,29 @@ std::optional<File> open_cipher_output(const File& input, const File* key) {
   return open_output(*path);
 }
 
+// A file opened at the path prompt, with the size measured at the start.
+struct MeasuredFile {
+  File file;
+  std::int64_t size;
+};
+
+// Opens and measures; nullopt once the failure has been reported.
+std::optional<MeasuredFile> open_measured_input() {
+  std::optional<File> file = open_input();
+  if (!file) return std::nullopt;
+  std::int64_t size = file->measure_size();
+  if (size < 0) {
+    report_read_error(file->path());
+    return std::nullopt;
+  }
+  return MeasuredFile{std::move(*file), size};
+}
+
 }  // namespace
 
 void cryp_txt_mode(unsigned operation) {
-  std::optional<File> input = open_input();
+  std::optional<MeasuredFile> input = open_measured_input();
   if (!input) return;
-  std::int64_t size = input->measure_size();
-  if (size < 0) {
-    report_read_error(input->path());
-    return;
-  }
   x(7);
   say("Input text key : ", "Masukkan kunci teks : ");
   x(2);
@@ -117,44 +131,34 @@ void cryp_txt_mode(unsigned operation) {
     x(7);
     return;
   }
-  std::optional<File> output = open_cipher_output(*input, nullptr);
+  std::optional<File> output = open_cipher_output(input->file, nullptr);
   if (!output) return;
   RepeatingKey stream(std::span(reinterpret_cast<const std::uint8_t*>(key.data()), key.size()));
-  transform_file(*input, size, *output, {}, [&](std::uint8_t* data, std::size_t count) {
+  transform_file(input->file, input->size, *output, {}, [&](std::uint8_t* data, std::size_t count) {
     stream.apply(operation, data, count);
     return true;
   });
 }
 
 void cryp_data_mode(unsigned operation) {
-  std::optional<File> input = open_input();
+  std::optional<MeasuredFile> input = open_measured_input();
   if (!input) return;
-  std::int64_t size = input->measure_size();
-  if (size < 0) {
-    report_read_error(input->path());
-    return;
-  }
   x(7);
   say("Input path and filename for file key : ",
       "Masukkan alamat dan nama berkas untuk berkas yang berperan sebagai kunci : ");
   x(2);
-  std::optional<File> key = open_input();
+  std::optional<MeasuredFile> key = open_measured_input();
   if (!key) return;
-  std::int64_t key_size = key->measure_size();
-  if (key_size < 0) {
-    report_read_error(key->path());
-    return;
-  }
   // An empty key has no byte to key the data with; an empty input needs none.
-  if (key_size == 0 && size > 0) {
+  if (key->size == 0 && input->size > 0) {
     error_text("Key file is empty!\n", "Berkas kunci kosong!\n");
     return;
   }
-  std::optional<File> output = open_cipher_output(*input, &*key);
+  std::optional<File> output = open_cipher_output(input->file, &key->file);
   if (!output) return;
-  FileKey source(*key);
-  KeyFileStream stream(source, key_size);
-  transform_file(*input, size, *output, key->path(),
+  FileKey source(key->file);
+  KeyFileStream stream(source, key->size);
+  transform_file(input->file, input->size, *output, key->file.path(),
                  [&](std::uint8_t* data, std::size_t count) { return stream.apply(operation, data, count); });
 }
 
