@@ -1,14 +1,11 @@
 #include "fuzz/sandbox.hpp"
 
-#include <unistd.h>
-
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
-#include "shell/file.hpp"
+#include "fuzz/scratch.hpp"
+#include "support/file_faults.hpp"
 
 namespace varnelo::fuzzing {
 
@@ -28,19 +25,7 @@ void write(const std::string& name, const std::string& bytes) {
 }  // namespace
 
 Sandbox::Sandbox() : previous_(std::filesystem::current_path().string()) {
-  static const std::filesystem::path root = [] {
-    std::string pattern = (std::filesystem::temp_directory_path() / "varnelo-fuzz-XXXXXX").string();
-    std::filesystem::path made(mkdtemp(pattern.data()));
-    // The folder goes when the fuzzer ends its run, so runs do not pile folders up. Its name is
-    // kept where no destructor can reach it before the exit handler runs.
-    static char folder[4096];
-    std::snprintf(folder, sizeof folder, "%s", made.c_str());
-    std::atexit([] {
-      std::error_code ignored;
-      std::filesystem::remove_all(folder, ignored);
-    });
-    return made;
-  }();
+  const std::filesystem::path root = scratch_folder();
   std::filesystem::current_path(root);
   for (const auto& entry : std::filesystem::directory_iterator(root))
     std::filesystem::remove_all(entry.path());
@@ -66,7 +51,7 @@ Sandbox::~Sandbox() {
 }
 
 int open_files() {
-  return File::open_count();
+  return open_file_count();
 }
 
 }  // namespace varnelo::fuzzing

@@ -8,10 +8,14 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "compare/equality.hpp"
 #include "compare/search.hpp"
+#include "fuzz/scratch.hpp"
 #include "tests/compare/naive_search.hpp"
 
 using namespace varnelo;
@@ -33,6 +37,10 @@ class MemorySource : public ByteSource {
 };
 
 using reference::naive_search;
+
+void write_file(const std::string& name, const std::string& bytes) {
+  std::ofstream(fuzzing::scratch_path(name), std::ios::binary | std::ios::trunc) << bytes;
+}
 
 // Reads the fuzz input front to back; runs out into zeros.
 class Reader {
@@ -114,22 +122,37 @@ void check_equality(Reader& in) {
   std::size_t from = cut % (first.size() + 1);
   std::reverse(second.begin() + static_cast<std::ptrdiff_t>(from), second.end());
   const auto size = static_cast<std::int64_t>(first.size());
-  std::int64_t readable = flags & 1 ? static_cast<std::int64_t>(cut) % size : size;
-  MemorySource a(first, flags & 2 ? readable : size), b(second, flags & 2 ? size : readable);
-  std::vector<std::int64_t> steps;
+  // One file may be cut short on disk while the comparison still counts on its whole size.
+  const std::size_t readable = flags & 1 ? cut % first.size() : first.size();
+  write_file("first", flags & 2 ? first.substr(0, readable) : first);
+  write_file("second", flags & 2 ? second : second.substr(0, readable));
+  std::optional<File> a = File::open_read(fuzzing::scratch_path("first"));
+  std::optional<File> b = File::open_read(fuzzing::scratch_path("second"));
+  std::vector<std::int64_t> calls;
   EqualityResult got = compare_equal(
-      a, b, size, [&](std::int64_t step) { steps.push_back(step); }, buffer);
-  if (got.failure != EqualityFailure::none) {
-    if (readable == size) std::abort();
-    return;
-  }
+      *a, *b, size, [&](std::uint16_t, std::int64_t bytes) { calls.push_back(bytes); }, buffer);
   auto mismatch = std::mismatch(first.begin(), first.end(), second.begin());
   std::int64_t difference = mismatch.first == first.end() ? -1 : mismatch.first - first.begin();
+  if (got.failure != EqualityFailure::none) {
+    // Only a file cut short before the first difference fails.
+    if (readable == first.size() ||
+        (difference >= 0 && static_cast<std::int64_t>(readable) > difference + 4096))
+      std::abort();
+    return;
+  }
+  // A file cut short counts only when the difference came before the cut.
+  if (difference < 0 ? readable < first.size() : static_cast<std::int64_t>(readable) <= difference)
+    std::abort();
   std::int64_t shown = difference < 0 ? size : difference / progress_step * progress_step;
-  std::vector<std::int64_t> want_steps;
-  for (std::int64_t step = 0; step < (difference < 0 ? size : difference + 1); step += progress_step)
-    want_steps.push_back(step);
-  if (got.difference != difference || got.shown_bytes != shown || steps != want_steps) std::abort();
+  // The display of a loop over 4096-byte blocks up to the one with the difference.
+  std::vector<std::int64_t> want;
+  std::int64_t percent = 0;
+  for (std::int64_t step = 0; step < (difference < 0 ? size : difference + 1); step += progress_step) {
+    bool rose = step * 100 / size > percent;
+    if (rose) ++percent;
+    if (rose || step == 0) want.push_back(step);
+  }
+  if (got.difference != difference || got.shown_bytes != shown || calls != want) std::abort();
 }
 
 }  // namespace

@@ -1,21 +1,25 @@
 // The split plan on fuzzed answers: equal sizes, typed sizes in bytes, kilobytes and
-// megabytes given piece by piece, the suffix counter, and the block accounting of the copy.
-// Each is checked against its rule taken literally: sizes that add up to the input and leave
-// every piece at least one byte, products that never overflow, and the progress display of a
-// loop that really moves one block of 4096 bytes at a time.
+// megabytes given piece by piece, the suffix counter, and the block pump's accounting of the
+// copy. Each is checked against its rule taken literally: sizes that add up to the input and
+// leave every piece at least one byte, products that never overflow, and the progress display
+// of a loop that really moves one block of 4096 bytes at a time.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <limits>
 #include <string>
 #include <vector>
 
-#include "splitjoin/block_copy.hpp"
+#include "fuzz/scratch.hpp"
+#include "io/block_pump.hpp"
 #include "splitjoin/pieces.hpp"
 
 using namespace varnelo;
 using namespace varnelo::splitjoin;
+
+constexpr std::int64_t block_size = 4096;
 
 namespace {
 
@@ -71,40 +75,55 @@ std::vector<Report> literal_reports(const std::vector<std::int64_t>& pieces, std
   return reports;
 }
 
-// The accounting under test; the bytes it hands over must add up to every piece exactly.
-std::vector<Report> accounted_reports(const std::vector<std::int64_t>& pieces, std::int64_t total) {
-  BlockProgress progress(total);
+// The split's copy through the block pump, over a sparse input of the total's size; the bytes it
+// hands over must add up to every piece exactly, each piece begun before its first byte.
+std::vector<Report> pumped_reports(const std::vector<std::int64_t>& pieces, std::int64_t total) {
+  const std::string path = fuzzing::scratch_path("input");
+  std::filesystem::resize_file(path, 0);
+  std::filesystem::resize_file(path, static_cast<std::uintmax_t>(total));
+  std::optional<File> input = File::open_read(path);
+  check(input.has_value());
+  BlockPump pump({.unit = 4096,
+                  .progress = {.divisor = static_cast<std::uint64_t>(total), .ceiling = 99},
+                  .segments = pieces});
   std::vector<Report> reports;
-  for (std::int64_t piece : pieces) {
-    std::int64_t moved = 0;
-    check(progress.run(
-        piece,
-        [&](std::int64_t span) {
-          check(span > 0 && moved + span <= piece);
-          moved += span;
-          return true;
-        },
-        [&](std::uint16_t shown, std::int64_t done) {
-          reports.push_back({shown, done});
-        }));
-    check(moved == piece);
-  }
-  check(progress.done() == total);
+  std::size_t piece = 0;
+  std::int64_t moved = 0;
+  pump.begin_segment = [&](std::size_t k) {
+    check(k == (moved == 0 ? 0 : piece + 1) && (k == 0 || moved == pieces[piece]));
+    piece = k;
+    moved = 0;
+    return Flow::go_on();
+  };
+  pump.take = [&](std::span<std::uint8_t> bytes) {
+    check(!bytes.empty() && moved + static_cast<std::int64_t>(bytes.size()) <= pieces[piece]);
+    moved += static_cast<std::int64_t>(bytes.size());
+    return Flow::go_on();
+  };
+  pump.show = [&](std::uint16_t shown, std::int64_t done) { reports.push_back({shown, done}); };
+  PumpOutcome outcome = pump.run(*input, total);
+  check(outcome.complete() && outcome.consumed == total && piece + 1 == pieces.size());
   return reports;
 }
 
 void check_accounting(const std::vector<std::int64_t>& pieces, std::int64_t total) {
-  std::vector<Report> accounted = accounted_reports(pieces, total);
-  // The literal loop takes one step per block; only small inputs can afford it.
-  if (total <= (std::int64_t{1} << 26)) {
-    check(accounted == literal_reports(pieces, total));
+  // The literal loop and the pump both take a step per block; only small inputs can afford them.
+  if (total <= (std::int64_t{1} << 24)) {
+    check(pumped_reports(pieces, total) == literal_reports(pieces, total));
     return;
   }
-  std::int64_t last = -1;
-  for (const Report& report : accounted) {
-    check(report.shown <= 100 && report.done > last && report.done < total);
-    last = report.done;
+  // Larger ones check that the schedule climbs one percent at a time, without overflow.
+  ProgressSchedule schedule({.divisor = static_cast<std::uint64_t>(total), .ceiling = 99});
+  check(schedule.next_rise() == 0 && schedule.at_unit(0) && schedule.shown() == 0);
+  std::uint64_t last = 0;
+  while (schedule.next_rise() != ProgressSchedule::never) {
+    const std::uint64_t rise = schedule.next_rise();
+    const std::uint16_t before = schedule.shown();
+    check(rise > last && rise < static_cast<std::uint64_t>(total));
+    check(schedule.at_unit(rise) && schedule.shown() == before + 1);
+    last = rise;
   }
+  check(schedule.shown() == 99);
 }
 
 void check_equal_split(std::int64_t size, std::uint16_t count) {

@@ -4,8 +4,7 @@
 
 #include "checksum/block_hash.hpp"
 #include "checksum/checksum64.hpp"
-#include "checksum/file_feed.hpp"
-#include "checksum/progress_plan.hpp"
+#include "io/block_pump.hpp"
 #include "shell/banner.hpp"
 #include "shell/progress.hpp"
 #include "shell/screens.hpp"
@@ -64,27 +63,26 @@ void run_block_hash(File& file, HashKind kind, std::uint16_t width, const BlockH
                     const std::string& label) {
   double start_time = now();
   std::int64_t length = file.measure_size();
-  if (length < 0) {
-    file.close();
-    report_read_error(file.path());
-    return;
-  }
+  if (length < 0) return report_read_error(file.path());
   BlockHash hash(kind);
   const std::uint64_t block = hash.block_size();
-  const std::uint64_t size = static_cast<std::uint64_t>(length);
-  // The padded message: the data, 0x80, zeros and the length field, in whole blocks.
+  const auto size = static_cast<std::uint64_t>(length);
+  // The padded message: the data, 0x80, zeros and the length field, in whole blocks; the
+  // percentage counts it against the data and one block more.
   const std::uint64_t blocks = (size + 1 + block / 8 + block - 1) / block;
-  ProgressPlan plan(blocks, block, size + block, true);
-  bool complete = feed_file(
-      file, size, plan, block,
-      [&](std::uint16_t percent, std::int64_t bytes) { progress_bar(start_time, percent, bytes, label); },
-      [&](const std::uint8_t* data, std::size_t count) { hash.update(data, count); });
-  if (!complete) {
-    file.close();
-    report_read_error(file.path());
-    return;
-  }
-  file.close();
+  // A second thread reads ahead: the system's copy out of the file is several times faster than
+  // the block hashes, and overlapping the two hides it.
+  BlockPump pump({.unit = block,
+                  .progress = {.divisor = size + block},
+                  .buffer_size = std::size_t{1} << 20,
+                  .buffers = 2,
+                  .units_end = blocks * block});
+  pump.show = progress_display(start_time, label);
+  pump.take = [&](std::span<std::uint8_t> bytes) {
+    hash.update(bytes.data(), bytes.size());
+    return Flow::go_on();
+  };
+  if (!pump.run(file, length).complete()) return report_read_error(file.path());
   std::string digits = hex_digits(hash.finish());
   progress_bar(start_time, 100, static_cast<std::int64_t>(blocks * block), label);
 
@@ -113,24 +111,20 @@ void run_checksum64(File& file, const std::string& label) {
   double start_time = now();
   progress_bar(start_time, 0, 0, label);
   std::int64_t length = file.measure_size();
-  if (length < 0) {
-    file.close();
-    report_read_error(file.path());
-    return;
-  }
+  if (length < 0) return report_read_error(file.path());
   Checksum64 checksum;
-  ProgressPlan plan(static_cast<std::uint64_t>(length), 1, static_cast<std::uint64_t>(length), false);
-  bool complete = feed_file(
-      file, static_cast<std::uint64_t>(length), plan, 1,
-      [&](std::uint16_t percent, std::int64_t bytes) { progress_bar(start_time, percent, bytes, label); },
-      [&](const std::uint8_t* data, std::size_t count) { checksum.update(data, count); }, Reading::in_turn);
-  if (!complete) {
-    file.close();
-    report_read_error(file.path());
-    return;
-  }
+  // The sum outruns the system's copy, so the file is read in turn in buffers that stay in the
+  // caches nearest the core; a second thread would only move every byte between caches.
+  BlockPump pump({.unit = 1,
+                  .progress = {.divisor = static_cast<std::uint64_t>(length), .first_call_forced = false},
+                  .buffer_size = std::size_t{1} << 16});
+  pump.show = progress_display(start_time, label);
+  pump.take = [&](std::span<std::uint8_t> bytes) {
+    checksum.update(bytes.data(), bytes.size());
+    return Flow::go_on();
+  };
+  if (!pump.run(file, length).complete()) return report_read_error(file.path());
   progress_bar(start_time, 100, length, label);
-  file.close();
   const unsigned long long value = checksum.value();
 
   const std::string& path = file.path();
@@ -149,50 +143,30 @@ void run_checksum64(File& file, const std::string& label) {
   running_time(start_time);
 }
 
-}  // namespace
-
-void checksum_screen(Menu& menu) {
+void checksum_dialogue() {
   screen_banner("CHECKSUM", "CEKSUM", 12);
-  x(15);
-  say("Checksum type :", "Jenis Ceksum :");
-  x(7);
-  say("\n1) SHA-2 Checksum (224-512 bit)\n2) SHA-1 Checksum (160 bit)\n"
-      "3) RIPEMD-160 Checksum (160 bit)\n4) MD5 Checksum (128 bit)\n5) Checksum64 (64 bit)\nChoice : ",
-      "\n1) Ceksum SHA-2 (224-512 bit)\n2) Ceksum SHA-1 (160 bit)\n"
-      "3) Ceksum RIPEMD-160 (160 bit)\n4) Ceksum MD5 (128 bit)\n5) Ceksum64 (64-bit)\nPilihanmu : ");
-  std::uint16_t type = 0;
-  get_num(type);
-  type = static_cast<std::uint16_t>(type - 1);
-  if (type > 4) {
-    error_text("Invalid Choice!", "Pilihan tidak tersedia!");
-    EOO(menu);
-    return;
-  }
+  std::optional<std::uint16_t> type = ask_choice(
+      {"Checksum type :", "Jenis Ceksum :"},
+      {"\n1) SHA-2 Checksum (224-512 bit)\n2) SHA-1 Checksum (160 bit)\n"
+       "3) RIPEMD-160 Checksum (160 bit)\n4) MD5 Checksum (128 bit)\n5) Checksum64 (64 bit)\nChoice : ",
+       "\n1) Ceksum SHA-2 (224-512 bit)\n2) Ceksum SHA-1 (160 bit)\n"
+       "3) Ceksum RIPEMD-160 (160 bit)\n4) Ceksum MD5 (128 bit)\n5) Ceksum64 (64-bit)\nPilihanmu : "},
+      {4});
+  if (!type) return;
 
   say("input path and filename to check : ", "masukkan alamat dan nama berkas untuk dicek : ");
   x(2);
   std::optional<File> file = open_input(large_path_capacity);
-  if (!file) {
-    EOO(menu);
-    return;
-  }
+  if (!file) return;
   x(7);
 
-  std::uint16_t variant = 0;
+  std::optional<std::uint16_t> variant = 0;
   if (type == 0) {
-    x(15);
-    say("Select SHA-2 Checksum type :", "Pilih jenis ceksum SHA-2 :");
-    x(7);
-    say("\n1) 512 bit\n2) 384 bit\n3) 256 bit\n4) 224 bit\nChoice : ",
-        "\n1) 512 bit\n2) 384 bit\n3) 256 bit\n4) 224 bit\nPilihanmu : ");
-    get_num(variant);
-    variant = static_cast<std::uint16_t>(variant - 1);
-    if (variant > 3) {
-      error_text("Invalid Choice!", "Pilihan tidak tersedia!");
-      file->close();
-      EOO(menu);
-      return;
-    }
+    variant = ask_choice({"Select SHA-2 Checksum type :", "Pilih jenis ceksum SHA-2 :"},
+                         {"\n1) 512 bit\n2) 384 bit\n3) 256 bit\n4) 224 bit\nChoice : ",
+                          "\n1) 512 bit\n2) 384 bit\n3) 256 bit\n4) 224 bit\nPilihanmu : "},
+                         {3});
+    if (!variant) return;
   }
 
   const char* chosen_label =
@@ -200,29 +174,32 @@ void checksum_screen(Menu& menu) {
                        "Menciptakan ceksum SHA-2, silahkan tunggu...\n")
                 : pick("Generating checksum, please wait...\n", "Menciptakan ceksum, silahkan tunggu...\n");
   const std::string label = chosen_label ? chosen_label : "";
-  switch (type) {
+  switch (*type) {
     case 0: {
       static constexpr HashKind variants[4] = {HashKind::sha512, HashKind::sha384, HashKind::sha256,
                                                HashKind::sha224};
       // Variants 0 and 1 are the 64-bit engine, 2 and 3 the 32-bit one; the low bit shortens.
-      std::uint16_t width = variant < 2 ? static_cast<std::uint16_t>((4 - (variant & 1)) * 128)
-                                        : static_cast<std::uint16_t>((8 - (variant & 1)) * 32);
-      run_block_hash(*file, variants[variant], width, sha2_texts, label);
-      break;
+      const std::uint16_t v = *variant;
+      std::uint16_t width = v < 2 ? static_cast<std::uint16_t>((4 - (v & 1)) * 128)
+                                  : static_cast<std::uint16_t>((8 - (v & 1)) * 32);
+      return run_block_hash(*file, variants[v], width, sha2_texts, label);
     }
     case 1:
-      run_block_hash(*file, HashKind::sha1, 0, sha1_texts, label);
-      break;
+      return run_block_hash(*file, HashKind::sha1, 0, sha1_texts, label);
     case 2:
-      run_block_hash(*file, HashKind::ripemd160, 0, ripemd160_texts, label);
-      break;
+      return run_block_hash(*file, HashKind::ripemd160, 0, ripemd160_texts, label);
     case 3:
-      run_block_hash(*file, HashKind::md5, 0, md5_texts, label);
-      break;
+      return run_block_hash(*file, HashKind::md5, 0, md5_texts, label);
     default:
-      run_checksum64(*file, label);
-      break;
+      return run_checksum64(*file, label);
   }
+}
+
+}  // namespace
+
+// The pause comes after the dialogue has returned, so the file it opened is closed by then.
+void checksum_screen(Menu& menu) {
+  checksum_dialogue();
   EOO(menu);
 }
 

@@ -1,7 +1,9 @@
 #include <optional>
 #include <string>
 
+#include "compare/equality.hpp"
 #include "compare/search.hpp"
+#include "io/progress_schedule.hpp"
 #include "shell/banner.hpp"
 #include "shell/progress.hpp"
 #include "shell/screens.hpp"
@@ -31,7 +33,7 @@ std::string progress_label() {
 // Prints the verdict of the equality comparison; false when a file could not be read (the
 // failure has been reported instead).
 bool compare_equality(File& first, File& second, std::int64_t first_size, std::int64_t second_size,
-                      ProgressMeter& meter) {
+                      double start_time) {
   if (first_size != second_size) {
     x(13);
     say("Filesize is different (unequal file length)\n", "Ukuran berkas berbeda\n");
@@ -41,14 +43,13 @@ bool compare_equality(File& first, File& second, std::int64_t first_size, std::i
          static_cast<long long>(first_size), second.path().c_str(), static_cast<long long>(second_size));
     return true;
   }
-  FileSource first_source(first), second_source(second);
-  EqualityResult result = compare_equal(first_source, second_source, first_size,
-                                        [&](std::int64_t step) { meter.step(step, first_size); });
+  const auto display = progress_display(start_time, progress_label());
+  EqualityResult result = compare_equal(first, second, first_size, display);
   if (result.failure != EqualityFailure::none) {
     report_read_error(result.failure == EqualityFailure::first ? first.path() : second.path());
     return false;
   }
-  meter.complete(result.shown_bytes);
+  display(100, result.shown_bytes);
   if (result.difference >= 0) {
     x(13);
     sayf("Files are not equal at position %lli\n", "Isi berkas tidak sama pada posisi ke %lli\n",
@@ -63,7 +64,7 @@ bool compare_equality(File& first, File& second, std::int64_t first_size, std::i
 
 // Prints where the smaller file occurs in the larger; false as above.
 bool search_containment(File& first, File& second, std::int64_t first_size, std::int64_t second_size,
-                        ProgressMeter& meter) {
+                        double start_time) {
   // The smaller file is the part; of two equal sizes, file 1 is searched in file 2.
   const bool part_is_first = first_size <= second_size;
   File& part = part_is_first ? first : second;
@@ -72,13 +73,17 @@ bool search_containment(File& first, File& second, std::int64_t first_size, std:
   const std::int64_t host_size = part_is_first ? second_size : first_size;
 
   FileSource host_source(host), part_source(part);
-  SearchResult result = find_occurrences(host_source, host_size, part_source, part_size,
-                                         [&](std::int64_t step) { meter.step(step, host_size); });
+  const auto display = progress_display(start_time, progress_label());
+  ProgressSchedule schedule({.divisor = static_cast<std::uint64_t>(host_size)});
+  SearchResult result =
+      find_occurrences(host_source, host_size, part_source, part_size, [&](std::int64_t step) {
+        if (schedule.at_unit(static_cast<std::uint64_t>(step))) display(schedule.shown(), step);
+      });
   if (result.failure != ReadFailure::none) {
     report_read_error(result.failure == ReadFailure::host ? host.path() : part.path());
     return false;
   }
-  meter.complete(result.scan_end);
+  display(100, result.scan_end);
 
   const auto count = static_cast<long long>(result.positions.size());
   if (count == 0) {
@@ -120,77 +125,49 @@ bool search_containment(File& first, File& second, std::int64_t first_size, std:
   return true;
 }
 
-}  // namespace
-
-void compare_screen(Menu& menu) {
+void compare_dialogue() {
   screen_banner("COMPARE", "BANDINGKAN", 10);
-  x(15);
-  say("Compare Options :", "Opsi Bandingkan :");
-  x(7);
-  say("\n1) Checks is both of this file are exactly same (equal)\n",
-      "\n1) Cek apakah kedua berkas ini benar-benar sama\n");
-  say("2) Checks is this file is a part of another file (partition)\nChoice : ",
-      "2) Cek apakah berkas ini adalah bagian dari berkas yang lain\nPilihanmu : ");
-  std::uint16_t option = 0;
-  get_num(option);
-  option = static_cast<std::uint16_t>(option - 1);
-  if (option > 1) {
-    error_text("Invalid Choice!\n", "Pilihan tidak tersedia!\n");
-    EOO(menu);
-    return;
-  }
+  std::optional<std::uint16_t> option =
+      ask_choice({"Compare Options :", "Opsi Bandingkan :"},
+                 {"\n1) Checks is both of this file are exactly same (equal)\n"
+                  "2) Checks is this file is a part of another file (partition)\nChoice : ",
+                  "\n1) Cek apakah kedua berkas ini benar-benar sama\n"
+                  "2) Cek apakah berkas ini adalah bagian dari berkas yang lain\nPilihanmu : "},
+                 {.last = 1, .end_line = true});
+  if (!option) return;
 
   say("input path and filename for file 1 : ", "masukkan alamat dan nama berkas pertama : ");
   x(2);
   std::optional<File> first = open_input();
-  if (!first) {
-    EOO(menu);
-    return;
-  }
+  if (!first) return;
   x(7);
   say("input path and filename for file 2 : ", "masukkan alamat dan nama berkas kedua : ");
   x(2);
   std::optional<File> second = open_input();
-  if (!second) {
-    first->close();
-    EOO(menu);
-    return;
-  }
+  if (!second) return;
   x(7);
 
   const double start_time = now();
-  // After a failure both files are closed before the pause, as after a comparison.
   const std::int64_t first_size = first->measure_size();
-  if (first_size < 0) {
-    first->close();
-    second->close();
-    report_read_error(first->path());
-    EOO(menu);
-    return;
-  }
+  if (first_size < 0) return report_read_error(first->path());
   const std::int64_t second_size = second->measure_size();
-  if (second_size < 0) {
-    first->close();
-    second->close();
-    report_read_error(second->path());
-    EOO(menu);
-    return;
-  }
-  ProgressMeter meter(start_time, progress_label());
+  if (second_size < 0) return report_read_error(second->path());
 
   if (option == 1 && (first_size == 0 || second_size == 0)) {
     error_text("Could not process empty file!\n", "Tidak dapat memproses berkas kosong!\n");
-    first->close();
-    second->close();
-    EOO(menu);
     return;
   }
-  bool finished = option == 0 ? compare_equality(*first, *second, first_size, second_size, meter)
-                              : search_containment(*first, *second, first_size, second_size, meter);
-  first->close();
-  second->close();
+  bool finished = option == 0 ? compare_equality(*first, *second, first_size, second_size, start_time)
+                              : search_containment(*first, *second, first_size, second_size, start_time);
   // A read failure has been reported instead of a verdict; there is no time to show for it.
   if (finished) running_time(start_time);
+}
+
+}  // namespace
+
+// The pause comes after the dialogue has returned, so both files are closed by then.
+void compare_screen(Menu& menu) {
+  compare_dialogue();
   EOO(menu);
 }
 

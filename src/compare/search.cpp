@@ -335,41 +335,4 @@ SearchResult find_occurrences(ByteSource& host, std::int64_t host_size, ByteSour
   return search.run();
 }
 
-EqualityResult compare_equal(ByteSource& first, ByteSource& second, std::int64_t size,
-                             const ProgressCallback& progress, std::size_t buffer_size) {
-  EqualityResult result;
-  std::int64_t next_report = 0;
-  auto report_to = [&](std::int64_t limit) {
-    for (limit = std::min(limit, size); next_report < limit; next_report += progress_step)
-      if (progress) progress(next_report);
-  };
-  const auto capacity = static_cast<std::size_t>(
-      std::max<std::int64_t>(1, std::min<std::int64_t>(static_cast<std::int64_t>(buffer_size), size)));
-  auto a = std::make_unique_for_overwrite<unsigned char[]>(capacity);
-  auto b = std::make_unique_for_overwrite<unsigned char[]>(capacity);
-  for (std::int64_t at = 0; at < size;) {
-    auto length =
-        static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(capacity), size - at));
-    report_to(at + 1);
-    if (!first.read_at(at, a.get(), length)) {
-      result.failure = EqualityFailure::first;
-      return result;
-    }
-    if (!second.read_at(at, b.get(), length)) {
-      result.failure = EqualityFailure::second;
-      return result;
-    }
-    if (std::memcmp(a.get(), b.get(), length) != 0) {
-      result.difference = at + (std::mismatch(a.get(), a.get() + length, b.get()).first - a.get());
-      result.shown_bytes = result.difference / progress_step * progress_step;
-      report_to(result.shown_bytes + 1);
-      return result;
-    }
-    at += static_cast<std::int64_t>(length);
-    report_to(at);
-  }
-  result.shown_bytes = size;
-  return result;
-}
-
 }  // namespace varnelo

@@ -60,19 +60,4 @@ SearchResult find_occurrences(ByteSource& host, std::int64_t host_size, ByteSour
                               std::int64_t part_size, const ProgressCallback& progress,
                               const SearchTuning& tuning = {});
 
-enum class EqualityFailure { none, first, second };
-
-struct EqualityResult {
-  EqualityFailure failure = EqualityFailure::none;
-  // Offset of the first byte that differs, or -1 when the files are equal.
-  std::int64_t difference = -1;
-  // Bytes processed as the completion display shows them: the size, or the offset of the
-  // step that held the difference.
-  std::int64_t shown_bytes = 0;
-};
-
-// Compares two sources of the same size in lock-step, stopping at the first difference.
-EqualityResult compare_equal(ByteSource& first, ByteSource& second, std::int64_t size,
-                             const ProgressCallback& progress, std::size_t buffer_size = 256 * 1024);
-
 }  // namespace varnelo

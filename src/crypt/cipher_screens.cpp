@@ -1,4 +1,3 @@
-#include <algorithm>
 #include <functional>
 #include <optional>
 #include <string>
@@ -7,6 +6,7 @@
 
 #include "crypt/cipher.hpp"
 #include "crypt/crypt_screens.hpp"
+#include "io/block_pump.hpp"
 #include "shell/console_kit.hpp"
 #include "shell/progress.hpp"
 
@@ -14,10 +14,8 @@ namespace varnelo {
 
 namespace {
 
-// Progress is counted in blocks of this size, whatever the size of the reads and writes.
-constexpr std::size_t progress_block = 4096;
-// Bytes move through memory in buffers of this size (a whole number of progress blocks),
-// small enough that the buffer and a key block stay in the cache between read and write.
+// Bytes move through memory in buffers of this size, small enough that the buffer and a key
+// block stay in the cache between read and write.
 constexpr std::size_t transfer_buffer = std::size_t{1} << 18;
 
 class FileKey : public KeySource {
@@ -30,71 +28,42 @@ class FileKey : public KeySource {
   File& file_;
 };
 
-void ask_output_path() {
-  x(7);
-  say("Input path and filename for file output : ",
-      "Masukkan alamat dan nama berkas untuk berkas keluaran : ");
-  x(2);
-}
-
 // Keys the input into the output under the progress display; `apply_key` returns false when
 // the key could not be read, and is then reported against `key_path`. Ends with the elapsed
 // time on success; every failure is reported here, without the completion display.
-void transform_file(File& input, std::int64_t size, File& output, const std::string& key_path,
+void transform_file(File& input, std::int64_t size, Output& output, const std::string& key_path,
                     const std::function<bool(std::uint8_t*, std::size_t)>& apply_key) {
   double start_time = now();
   x(7);
   const char* label = pick("Processing, please wait...\n", "Sedang diproses, silahkan tunggu...\n");
-  ProgressMeter meter(start_time, label ? label : "");
-  std::vector<std::uint8_t> buffer(
-      static_cast<std::size_t>(std::clamp<std::int64_t>(size, 1, transfer_buffer)));
-  std::int64_t position = 0;
-  while (position < size) {
-    auto wanted = static_cast<std::size_t>(std::min<std::int64_t>(size - position, buffer.size()));
-    std::size_t got = input.read(buffer.data(), wanted);
-    // Progress steps once per 4096-byte block, as a block-by-block loop would; after a short
-    // read, up to the block that came short, and only the whole blocks before it are written.
-    std::size_t complete = got == wanted ? wanted : got / progress_block * progress_block;
-    std::size_t reached = got == wanted ? wanted : complete + 1;
-    for (std::size_t offset = 0; offset < reached; offset += progress_block) {
-      meter.step(position + static_cast<std::int64_t>(offset), size);
-    }
-    if (complete > 0) {
-      if (!apply_key(buffer.data(), complete)) {
-        report_read_error(key_path);
-        return;
-      }
-      if (!output.write(buffer.data(), complete)) {
-        report_write_error(output.path());
-        return;
-      }
-    }
-    if (complete < wanted) {
-      report_read_error(input.path());
-      return;
-    }
-    position += static_cast<std::int64_t>(wanted);
-  }
+  const auto display = progress_display(start_time, label ? label : "");
+  BlockPump pump({.unit = 4096,
+                  .progress = {.divisor = static_cast<std::uint64_t>(size)},
+                  .buffer_size = transfer_buffer});
+  pump.show = display;
+  pump.take = [&](std::span<std::uint8_t> bytes) {
+    if (!apply_key(bytes.data(), bytes.size())) return Flow::failed();
+    return output.file().write(bytes.data(), bytes.size()) ? Flow::go_on() : Flow::write_error();
+  };
+  const PumpOutcome outcome = pump.run(input, size);
+  if (outcome.fault == PumpFault::read) return report_read_error(input.path());
+  if (outcome.fault == PumpFault::consumer) return report_read_error(key_path);
   // A failed close can lose written data, so it counts as a failed write.
-  if (!output.close()) {
-    report_write_error(output.path());
-    return;
-  }
-  meter.complete(position);
-  input.close();
+  if (outcome.fault == PumpFault::write || !output.commit()) return report_write_error(output.path());
+  display(100, size);
   running_time(start_time);
 }
 
-// The output path dialogue shared by both ciphers: path, same-file refusal, overwrite question,
-// opening. Returns no file after any refusal or failure, its message printed.
-std::optional<File> open_cipher_output(const File& input, const File* key) {
-  ask_output_path();
+// The output path dialogue shared by both ciphers: the path, then the output door. Returns no
+// file after any refusal or failure, its message printed.
+std::optional<Output> open_cipher_output(const File& input, const File* key) {
+  x(7);
+  say("Input path and filename for file output : ",
+      "Masukkan alamat dan nama berkas untuk berkas keluaran : ");
+  x(2);
   std::optional<std::string> path = read_path();
   if (!path) return std::nullopt;
-  // Writing would truncate the input (or key) before it is read.
-  if (refuse_same_file(input, *path) || (key && refuse_same_file(*key, *path))) return std::nullopt;
-  if (!confirm_overwrite(*path)) return std::nullopt;
-  return open_output(*path);
+  return output_door(*path, key ? identities({&input, key}) : identities({&input}));
 }
 
 // A file opened at the path prompt, with the size measured at the start.
@@ -131,7 +100,7 @@ void cryp_txt_mode(unsigned operation) {
     x(7);
     return;
   }
-  std::optional<File> output = open_cipher_output(input->file, nullptr);
+  std::optional<Output> output = open_cipher_output(input->file, nullptr);
   if (!output) return;
   RepeatingKey stream(std::span(reinterpret_cast<const std::uint8_t*>(key.data()), key.size()));
   transform_file(input->file, input->size, *output, {}, [&](std::uint8_t* data, std::size_t count) {
@@ -154,7 +123,7 @@ void cryp_data_mode(unsigned operation) {
     error_text("Key file is empty!\n", "Berkas kunci kosong!\n");
     return;
   }
-  std::optional<File> output = open_cipher_output(input->file, &key->file);
+  std::optional<Output> output = open_cipher_output(input->file, &key->file);
   if (!output) return;
   FileKey source(key->file);
   KeyFileStream stream(source, key->size);

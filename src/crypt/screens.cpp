@@ -7,12 +7,6 @@ namespace varnelo {
 
 namespace {
 
-// An English and an Indonesian text.
-struct Both {
-  const char* english;
-  const char* indonesian;
-};
-
 // What tells the encrypt screen from the decrypt screen; the dialogue is the same.
 struct CipherDialogue {
   Both banner;
@@ -25,45 +19,33 @@ struct CipherDialogue {
   bool decrypt;
 };
 
-void say(const Both& text) {
-  varnelo::say(text.english, text.indonesian);
+// A decryption's type is doubled in 16 bits (subtraction is operation 2), so 32,769 and 32,770
+// land on 0 and 2 as well.
+std::uint16_t doubled(std::uint16_t type) {
+  return static_cast<std::uint16_t>(type * 2);
 }
 
-// Ends the screen when `answer` (already taken minus one) is above `last`.
-bool refused(Menu& menu, std::uint16_t answer, std::uint16_t last) {
-  if (answer <= last) return false;
-  error_text("Invalid Choice!\n", "Pilihan tidak tersedia!\n");
-  EOO(menu);
-  return true;
-}
-
-void cipher_screen(Menu& menu, const CipherDialogue& dialogue) {
+void cipher_dialogue(const CipherDialogue& dialogue) {
   screen_banner(dialogue.banner.english, dialogue.banner.indonesian, dialogue.banner_colour);
-  x(15);
-  say(dialogue.mode_title);
-  x(7);
-  say(dialogue.mode_list);
-  std::uint16_t key_mode = 0;
-  std::uint16_t type = 0;
-  get_num(key_mode);
-  key_mode = static_cast<std::uint16_t>(key_mode - 1);
-  if (refused(menu, key_mode, 1)) return;
-  x(15);
-  say(dialogue.type_title);
-  x(7);
-  say(dialogue.type_list);
-  get_num(type);
-  type = static_cast<std::uint16_t>(type - 1);
-  // A decryption's type is doubled in 16 bits (subtraction is operation 2), so 32,769 and
-  // 32,770 land on 0 and 2 as well.
-  if (dialogue.decrypt) type = static_cast<std::uint16_t>(type * 2);
-  if (refused(menu, type, dialogue.decrypt ? 2 : 1)) return;
+  std::optional<std::uint16_t> key_mode =
+      ask_choice(dialogue.mode_title, dialogue.mode_list, {.last = 1, .end_line = true});
+  if (!key_mode) return;
+  std::optional<std::uint16_t> type =
+      dialogue.decrypt
+          ? ask_choice(dialogue.type_title, dialogue.type_list, {.last = 2, .end_line = true, .map = doubled})
+          : ask_choice(dialogue.type_title, dialogue.type_list, {.last = 1, .end_line = true});
+  if (!type) return;
   say(dialogue.path_prompt);
   x(2);
   if (key_mode == 0)
-    cryp_txt_mode(type);
+    cryp_txt_mode(*type);
   else
-    cryp_data_mode(type);
+    cryp_data_mode(*type);
+}
+
+// The pause comes after the dialogue has returned, so every file it opened is closed by then.
+void cipher_screen(Menu& menu, const CipherDialogue& dialogue) {
+  cipher_dialogue(dialogue);
   EOO(menu);
 }
 

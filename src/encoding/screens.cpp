@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "encoding/text_codec.hpp"
+#include "io/block_pump.hpp"
 #include "shell/banner.hpp"
 #include "shell/progress.hpp"
 #include "shell/screens.hpp"
@@ -15,38 +16,28 @@ namespace varnelo {
 namespace {
 
 // Progress is counted in blocks of 4096 input bytes (1365 three-byte groups when encoding
-// base 64), while the bytes are read 32 blocks at a time and written in 256 KiB pieces, sizes
-// at which the system's copies run fastest here and the buffers stay in the cache.
-constexpr std::int64_t block_size = 4096;
-constexpr std::int64_t mime_block_groups = 1365;
-constexpr std::int64_t read_blocks = 32;
+// base 64), which are also the pieces converted at a time; the bytes are read 32 blocks at a
+// time and written in 256 KiB pieces, sizes at which the system's copies run fastest and the
+// buffers stay in the cache.
+constexpr std::size_t block_size = 4096;
+constexpr std::size_t mime_block_size = 1365 * 3;
+constexpr std::size_t read_size = 32 * block_size;
 constexpr std::size_t flush_size = 256 * 1024;
 
 // The room a path buffer leaves for a ".txt" suffix.
 constexpr std::size_t longest_path_before_suffix = path_capacity - 1 - 4;
 
-// Asks for the notation (typed in colour 7); nullopt after "Invalid Choice!" for any answer
-// but 1, 2 or 3.
-std::optional<Notation> ask_notation() {
-  x(7);
-  say("\n1) Binary(base2) Mode\n2) Hexadecimal(base16) Mode\n3) MIME(base64) Mode\nChoice : ",
-      "\n1) Mode Biner (basis2)\n2) Mode Heksadesimal (basis16)\n3) Mode MIME (basis64)\nPilihanmu : ");
-  std::uint16_t answer = 0;
-  get_num(answer);
-  auto chosen = static_cast<std::uint16_t>(answer - 1);
-  if (chosen > 2) {
-    error_text("Invalid Choice!", "Pilihan tidak tersedia!");
-    return std::nullopt;
-  }
-  return static_cast<Notation>(chosen);
-}
+const Both notation_list = {
+    "\n1) Binary(base2) Mode\n2) Hexadecimal(base16) Mode\n3) MIME(base64) Mode\nChoice : ",
+    "\n1) Mode Biner (basis2)\n2) Mode Heksadesimal (basis16)\n3) Mode MIME (basis64)\nPilihanmu : "};
 
 bool ends_with_txt(const std::string& path) {
   return path.size() >= 4 && path.compare(path.size() - 4, 4, ".txt") == 0;
 }
 
-// Asks for the output path (typed in colour 2) and refuses the input file itself.
-std::optional<std::string> ask_output_path(const File& input, bool add_txt) {
+// Asks for the output path (typed in colour 2), adds ".txt" when asked to, and takes it through
+// the output door.
+std::optional<Output> ask_output(const File& input, bool add_txt) {
   x(7);
   say("Input path and filename for output file : ",
       "Masukkan alamat dan nama berkas untuk berkas keluaran : ");
@@ -61,8 +52,7 @@ std::optional<std::string> ask_output_path(const File& input, bool add_txt) {
     }
     *path += ".txt";
   }
-  if (refuse_same_file(input, *path)) return std::nullopt;
-  return path;
+  return output_door(*path, identities({&input}));
 }
 
 // Gathers converted text or data and writes it in pieces of `flush_size` bytes: small enough
@@ -70,50 +60,43 @@ std::optional<std::string> ask_output_path(const File& input, bool add_txt) {
 // pages so that every write starts on a page boundary of the file.
 class OutputBuffer {
  public:
-  OutputBuffer(File& file, std::size_t flush_size, std::size_t block_room)
-      : file_(file), flush_size_(flush_size), buffer_(flush_size + block_room) {}
+  OutputBuffer(File& file, std::size_t block_room) : file_(file), buffer_(flush_size + block_room) {}
 
   char* tail() { return buffer_.data() + used_; }
   void grow(std::size_t count) { used_ += count; }
-  // Writes one piece when there is one; false (after the message) when the write failed.
+  // Writes one piece when there is one; false when the write failed.
   bool write_when_full() {
-    if (used_ < flush_size_) return true;
-    std::size_t whole = used_ / flush_size_ * flush_size_;
-    if (!file_.write(buffer_.data(), whole)) return failed();
+    if (used_ < flush_size) return true;
+    std::size_t whole = used_ / flush_size * flush_size;
+    if (!file_.write(buffer_.data(), whole)) return false;
     used_ -= whole;
     std::memmove(buffer_.data(), buffer_.data() + whole, used_);
     return true;
   }
   // Writes everything gathered.
   bool write() {
-    if (!file_.write(buffer_.data(), used_)) return failed();
+    bool written = file_.write(buffer_.data(), used_);
     used_ = 0;
-    return true;
+    return written;
   }
 
  private:
-  bool failed() {
-    used_ = 0;
-    report_write_error(file_.path());
-    return false;
-  }
-
   File& file_;
-  std::size_t flush_size_;
   std::vector<char> buffer_;
   std::size_t used_ = 0;
 };
 
-// Closes both files and draws the completion display; false after a write error at closing.
-bool finish_run(File& input, File& output, ProgressMeter& meter, std::int64_t bytes_done) {
-  input.close();
-  if (!output.close()) {
-    report_write_error(output.path());
-    return false;
-  }
-  meter.complete(bytes_done);
-  running_time(meter.start_time());
-  return true;
+// Reports how a conversion ended: the fault, or the closed output with the completion display
+// showing `bytes_done` and the elapsed time. What was converted before a read failure is kept.
+void finish_run(const PumpOutcome& outcome, const File& input, Output& output, OutputBuffer& out,
+                double start_time, const std::string& label, std::int64_t bytes_done) {
+  if (outcome.fault == PumpFault::write) return report_write_error(output.path());
+  if (!out.write()) return report_write_error(output.path());
+  if (outcome.fault == PumpFault::read) return report_read_error(input.path());
+  // A failed close can lose written data, so it counts as a failed write.
+  if (!output.commit()) return report_write_error(output.path());
+  progress_bar(start_time, 100, bytes_done, label);
+  running_time(start_time);
 }
 
 const char* encode_label(Notation notation) {
@@ -151,96 +134,77 @@ std::string label_text(const char* label) {
 }
 
 // The encoding run with its progress display. Binary and hexadecimal count progress in
-// bytes; base 64 counts whole groups, and its last one or two bytes follow the loop.
-void encode_file(File& input, File& output, Notation notation, std::uint16_t bytes_per_line) {
+// bytes; base 64 counts whole groups, and its last one or two bytes follow the last block.
+void encode_file(File& input, Output& output, Notation notation, std::uint16_t bytes_per_line) {
   std::int64_t size = input.measure_size();
-  if (size < 0) {
-    report_read_error(input.path());
-    return;
-  }
+  if (size < 0) return report_read_error(input.path());
+  const double start_time = now();
+  const std::string label = label_text(encode_label(notation));
   TextEncoder encoder(notation, bytes_per_line);
   // The text's length is known in advance; reserving it spares the system work on every write.
-  output.reserve(static_cast<std::int64_t>(encoder.text_size(static_cast<std::uint64_t>(size))));
-  ProgressMeter meter(now(), label_text(encode_label(notation)));
+  output.file().reserve(static_cast<std::int64_t>(encoder.text_size(static_cast<std::uint64_t>(size))));
 
   const bool mime = notation == Notation::mime;
-  const std::int64_t unit = mime ? 3 : 1;
-  const std::int64_t block_units = mime ? mime_block_groups : block_size;
-  const std::int64_t total = size / unit;
-
-  std::vector<std::uint8_t> data(static_cast<std::size_t>(read_blocks * block_units * unit));
-  OutputBuffer out(output, flush_size, encoder.max_text(static_cast<std::size_t>(block_units * unit + 3)));
-  for (std::int64_t done = 0; done < total;) {
-    std::int64_t units = std::min(read_blocks * block_units, total - done);
-    std::size_t got = input.read(data.data(), static_cast<std::size_t>(units * unit));
-    for (std::int64_t first = 0; first < units; first += block_units) {
-      meter.step(done + first, total, (done + first) * unit);
-      auto from = static_cast<std::size_t>(first * unit);
-      auto length = static_cast<std::size_t>(std::min(block_units, units - first) * unit);
-      std::size_t available = got > from ? std::min(length, got - from) : 0;
-      out.grow(encoder.encode(data.data() + from, available, out.tail()));
-      if (available < length) {
-        // What was converted before the failure is kept.
-        if (out.write()) report_read_error(input.path());
-        return;
-      }
-      if (!out.write_when_full()) return;
+  const std::uint64_t groups = static_cast<std::uint64_t>(size) / 3;
+  const std::size_t block = mime ? mime_block_size : block_size;
+  BlockPump pump(
+      {.unit = block,
+       .progress = {.divisor = mime ? groups : static_cast<std::uint64_t>(size), .granule = mime ? 3u : 1u},
+       .buffer_size = read_size,
+       .units_end = mime ? groups * 3 : static_cast<std::uint64_t>(size)});
+  OutputBuffer out(output.file(), encoder.max_text(block + 3));
+  pump.show = progress_display(start_time, label);
+  pump.take = [&](std::span<std::uint8_t> bytes) {
+    for (std::size_t at = 0; at < bytes.size(); at += block) {
+      out.grow(encoder.encode(bytes.data() + at, std::min(block, bytes.size() - at), out.tail()));
+      if (!out.write_when_full()) return Flow::write_error();
     }
-    done += units;
-  }
-
-  auto rest = static_cast<std::size_t>(size - total * unit);
-  if (rest > 0 && !input.read_exact(data.data(), rest)) {
-    if (out.write()) report_read_error(input.path());
-    return;
-  }
-  out.grow(encoder.encode(data.data(), rest, out.tail()));
-  out.grow(encoder.finish(out.tail()));
-  if (!out.write()) return;
-  finish_run(input, output, meter, size);
+    return Flow::go_on();
+  };
+  const PumpOutcome outcome = pump.run(input, size);
+  if (outcome.complete()) out.grow(encoder.finish(out.tail()));
+  finish_run(outcome, input, output, out, start_time, label, size);
 }
 
 // The decoding run: progress in text bytes read, until the end of the text or, in base 64,
-// the first "=".
-void decode_file(File& input, File& output, Notation notation) {
+// the block that holds the first "=".
+void decode_file(File& input, Output& output, Notation notation) {
   std::int64_t size = input.measure_size();
-  if (size < 0) {
-    report_read_error(input.path());
-    return;
-  }
-  ProgressMeter meter(now(), label_text(decode_label(notation)));
+  if (size < 0) return report_read_error(input.path());
+  const double start_time = now();
+  const std::string label = label_text(decode_label(notation));
   TextDecoder decoder(notation);
-
-  std::vector<char> text(static_cast<std::size_t>(read_blocks * block_size));
-  OutputBuffer out(output, flush_size, TextDecoder::max_data(static_cast<std::size_t>(block_size)));
-  std::int64_t done = 0;
-  while (done < size && !decoder.ended()) {
-    auto wanted =
-        static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(text.size()), size - done));
-    std::size_t got = input.read(text.data(), wanted);
-    for (std::size_t from = 0; from < wanted && !decoder.ended(); from += block_size) {
-      meter.step(done, size);
-      std::size_t length = std::min<std::size_t>(block_size, wanted - from);
-      std::size_t available = got > from ? std::min(length, got - from) : 0;
-      out.grow(decoder.decode(text.data() + from, available, reinterpret_cast<std::uint8_t*>(out.tail())));
-      if (available < length) {
-        if (out.write()) report_read_error(input.path());
-        return;
-      }
-      if (!out.write_when_full()) return;
-      done += static_cast<std::int64_t>(length);
+  BlockPump pump({.unit = block_size,
+                  .progress = {.divisor = static_cast<std::uint64_t>(size)},
+                  .buffer_size = read_size});
+  OutputBuffer out(output.file(), TextDecoder::max_data(block_size));
+  std::uint64_t offset = 0;
+  pump.show = progress_display(start_time, label);
+  pump.take = [&](std::span<std::uint8_t> bytes) {
+    for (std::size_t at = 0; at < bytes.size();) {
+      // Block by block, so the text after the block that ends it is never read.
+      const std::size_t length = std::min(bytes.size() - at, block_size - (offset + at) % block_size);
+      out.grow(decoder.decode(reinterpret_cast<const char*>(bytes.data() + at), length,
+                              reinterpret_cast<std::uint8_t*>(out.tail())));
+      if (!out.write_when_full()) return Flow::write_error();
+      if (decoder.ended()) return Flow::stop_after(at);
+      at += length;
     }
-  }
-  out.grow(decoder.finish(reinterpret_cast<std::uint8_t*>(out.tail())));
-  if (!out.write()) return;
-  finish_run(input, output, meter, done);
+    offset += bytes.size();
+    return Flow::go_on();
+  };
+  const PumpOutcome outcome = pump.run(input, size);
+  if (outcome.complete()) out.grow(decoder.finish(reinterpret_cast<std::uint8_t*>(out.tail())));
+  // The display counts the text up to the end of the block that held the "=".
+  const std::int64_t done =
+      outcome.stopped ? std::min<std::int64_t>(size, (outcome.consumed / 4096 + 1) * 4096) : size;
+  finish_run(outcome, input, output, out, start_time, label, done);
 }
 
 void encode_dialogue() {
   screen_banner("ENCODE", "ENKODE", 13);
-  x(15);
-  say("Select encode mode :", "Pilih mode penyandian (enkode) :");
-  std::optional<Notation> notation = ask_notation();
+  std::optional<std::uint16_t> notation =
+      ask_choice({"Select encode mode :", "Pilih mode penyandian (enkode) :"}, notation_list, {2});
   if (!notation) return;
 
   say("Input path and filename for input file : ", "Masukkan alamat dan nama berkas untuk berkas masukan : ");
@@ -249,11 +213,9 @@ void encode_dialogue() {
   if (!input) return;
   x(7);
 
-  std::optional<std::string> output_path = ask_output_path(*input, true);
-  if (!output_path || !confirm_overwrite(*output_path)) return;
   // Opened before the line length is asked, so a path that cannot be written ends the dialogue
-  // here; an answer of 0 then leaves the output created, and empty.
-  std::optional<File> output = open_output(*output_path);
+  // here.
+  std::optional<Output> output = ask_output(*input, true);
   if (!output) return;
 
   say("Bytes per line : ", "Banyak Byte dalam satu baris : ");
@@ -264,14 +226,13 @@ void encode_dialogue() {
     return;
   }
 
-  encode_file(*input, *output, *notation, bytes_per_line);
+  encode_file(*input, *output, static_cast<Notation>(*notation), bytes_per_line);
 }
 
 void decode_dialogue() {
   screen_banner("DECODE", "DEKODE", 11);
-  x(15);
-  say("Select decode mode :", "Pilih mode pemecah sandi (dekode) :");
-  std::optional<Notation> notation = ask_notation();
+  std::optional<std::uint16_t> notation =
+      ask_choice({"Select decode mode :", "Pilih mode pemecah sandi (dekode) :"}, notation_list, {2});
   if (!notation) return;
 
   say("Input path and filename for input file : ", "Masukkan alamat dan nama berkas untuk berkas masukan : ");
@@ -288,12 +249,10 @@ void decode_dialogue() {
   }
   x(7);
 
-  std::optional<std::string> output_path = ask_output_path(*input, false);
-  if (!output_path || !confirm_overwrite(*output_path)) return;
-  std::optional<File> output = open_output(*output_path);
+  std::optional<Output> output = ask_output(*input, false);
   if (!output) return;
 
-  decode_file(*input, *output, *notation);
+  decode_file(*input, *output, static_cast<Notation>(*notation));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "shell/console_kit.hpp"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <vector>
@@ -136,6 +137,28 @@ void get_num64(std::int64_t& value) {
   value = static_cast<std::int64_t>(number);
 }
 
+bool ask_choice(const Both& title, const Both& list, const Choice& choice, std::uint16_t& answer) {
+  x(15);
+  say(title);
+  x(7);
+  say(list);
+  get_num(answer);
+  answer = static_cast<std::uint16_t>(answer - 1);
+  if (choice.map) answer = choice.map(answer);
+  if (answer <= choice.last) return true;
+  if (choice.end_line)
+    error_text("Invalid Choice!\n", "Pilihan tidak tersedia!\n");
+  else
+    error_text("Invalid Choice!", "Pilihan tidak tersedia!");
+  return false;
+}
+
+std::optional<std::uint16_t> ask_choice(const Both& title, const Both& list, const Choice& choice) {
+  std::uint16_t answer = 0;
+  if (!ask_choice(title, list, choice, answer)) return std::nullopt;
+  return answer;
+}
+
 bool read_line(std::string& line, std::size_t capacity) {
   line.clear();
   bool fits = true;
@@ -189,9 +212,7 @@ std::optional<File> open_input(std::size_t capacity) {
   return file;
 }
 
-bool confirm_overwrite(const std::string& path) {
-  return !path_exists(path) || ask_overwrite(path);
-}
+namespace {
 
 bool ask_overwrite(const std::string& path) {
   x(4);
@@ -207,10 +228,41 @@ bool ask_overwrite(const std::string& path) {
   return answer == 'Y' || answer == 'y';
 }
 
-std::optional<File> open_output(const std::string& path) {
-  std::optional<File> file = File::open_write(path);
-  if (!file) report_path("Could write to file : ", "Tidak menulis ke berkas : ", path);
-  return file;
+}  // namespace
+
+std::vector<FileIdentity> identities(std::initializer_list<const File*> files) {
+  std::vector<FileIdentity> found;
+  for (const File* file : files)
+    if (std::optional<FileIdentity> identity = file->identity()) found.push_back(*identity);
+  return found;
+}
+
+bool refuses_as_input(const std::string& path, const std::vector<FileIdentity>& avoid) {
+  // Writing would truncate an input before it is read.
+  std::optional<FileIdentity> target = identity_of(path);
+  if (!target || std::find(avoid.begin(), avoid.end(), *target) == avoid.end()) return false;
+  error_text("Output file is the same as an input file!\n", "Berkas keluaran sama dengan berkas masukan!\n");
+  return true;
+}
+
+bool may_write(const std::string& path, Ask ask) {
+  // Existence is asked of the file system, so an existing file that cannot be read is still asked about.
+  return (ask == Ask::if_exists && !path_exists(path)) || ask_overwrite(path);
+}
+
+bool admit_output(const std::string& path, const std::vector<FileIdentity>& avoid, Ask ask) {
+  return !refuses_as_input(path, avoid) && may_write(path, ask);
+}
+
+std::optional<Output> open_output(const std::string& path) {
+  std::optional<Output> output = Output::open(path);
+  if (!output) report_path("Could write to file : ", "Tidak menulis ke berkas : ", path);
+  return output;
+}
+
+std::optional<Output> output_door(const std::string& path, const std::vector<FileIdentity>& avoid) {
+  if (!admit_output(path, avoid)) return std::nullopt;
+  return open_output(path);
 }
 
 void error_text(const char* english, const char* indonesian) {
@@ -233,14 +285,6 @@ void report_read_error(const std::string& path) {
 
 void report_write_error(const std::string& path) {
   report_path("Write error on file : ", "Gagal menulis ke berkas : ", path);
-}
-
-bool refuse_same_file(const File& input, const std::string& output_path) {
-  std::optional<FileIdentity> in = input.identity();
-  std::optional<FileIdentity> out = identity_of(output_path);
-  if (!in || !out || *in != *out) return false;
-  error_text("Output file is the same as an input file!\n", "Berkas keluaran sama dengan berkas masukan!\n");
-  return true;
 }
 
 }  // namespace varnelo

@@ -9,8 +9,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "shell/file.hpp"
+#include "io/file.hpp"
+#include "io/output.hpp"
 
 #if defined(__GNUC__)
 #define VARNELO_PRINTF(format_index, first_arg) __attribute__((format(printf, format_index, first_arg)))
@@ -40,6 +42,14 @@ void put(std::string_view text);
 void putf(const char* format, ...) VARNELO_PRINTF(1, 2);
 // Prints the English or the Indonesian text by `lang` (nothing for any other value).
 void say(const char* english, const char* indonesian);
+// A text in both languages.
+struct Both {
+  const char* english;
+  const char* indonesian;
+};
+inline void say(const Both& text) {
+  say(text.english, text.indonesian);
+}
 void sayf(const char* english, const char* indonesian, ...) VARNELO_PRINTF(1, 3);
 std::string format(const char* format, ...) VARNELO_PRINTF(1, 2);
 
@@ -71,6 +81,19 @@ inline void EOO(Menu& menu) {
 void get_num(std::uint16_t& value);
 void get_num64(std::int64_t& value);
 
+// A numbered question: the title in colour 15, the list with its choice prompt in colour 7, and
+// the answer read into `answer` with get_num (a line without digits keeps its value) and taken
+// minus one, then passed through `map` when given. An answer above `last` prints "Invalid
+// Choice!" in colour 12 (with a line feed when `end_line`) and gives false.
+struct Choice {
+  std::uint16_t last;
+  bool end_line = false;
+  std::uint16_t (*map)(std::uint16_t) = nullptr;
+};
+bool ask_choice(const Both& title, const Both& list, const Choice& choice, std::uint16_t& answer);
+// The same from an answer of 0: nullopt after "Invalid Choice!".
+std::optional<std::uint16_t> ask_choice(const Both& title, const Both& list, const Choice& choice);
+
 // Reads one line of text into `line` (without its line feed, nothing else changed). The line
 // must fit in a buffer of `capacity` bytes with its terminator; a longer line is consumed
 // whole and false is returned.
@@ -91,15 +114,27 @@ std::optional<std::string> read_path(std::size_t capacity = path_capacity);
 // nullopt. The open file's path() is the path as used.
 std::optional<File> open_input(std::size_t capacity = path_capacity);
 
-// Asks before an existing file is overwritten; true when the path may be written. Existence is
-// asked of the file system, so an existing file that cannot be read is still asked about.
-bool confirm_overwrite(const std::string& path);
-// The same question whether or not the file is there yet: for a path that one run is about to
-// write twice (two outputs under one name), so the second would replace the first.
-bool ask_overwrite(const std::string& path);
+// The output door every screen goes through. `avoid` holds the files the output must not be
+// (inputs, a key file, pieces already named); a path that reaches one of them by any route is
+// refused with "Output file is the same as an input file!". An existing file is asked about
+// before it is replaced (and so is any path when `ask` is always: a name given twice in one
+// run). Then the output is opened, or "Could write to file : " printed. nullopt after any
+// refusal or failure, its message printed.
+enum class Ask { if_exists, always };
+std::optional<Output> output_door(const std::string& path, const std::vector<FileIdentity>& avoid);
 
-// Creates or truncates the output; on failure prints the message and returns nullopt.
-std::optional<File> open_output(const std::string& path);
+// The door's refusal and question alone, for outputs named before they are written; true when
+// the path may be written.
+bool admit_output(const std::string& path, const std::vector<FileIdentity>& avoid, Ask ask = Ask::if_exists);
+// Its two halves: true, after the message, when the path reaches one of the files to avoid; and
+// true when the path may be written, asked when it exists (or always).
+bool refuses_as_input(const std::string& path, const std::vector<FileIdentity>& avoid);
+bool may_write(const std::string& path, Ask ask = Ask::if_exists);
+// The door's last step, for a path admit_output let through.
+std::optional<Output> open_output(const std::string& path);
+
+// The identities of the open files given (those whose identity can be told), for `avoid`.
+std::vector<FileIdentity> identities(std::initializer_list<const File*> files);
 
 // The framed program banner, 20 lines of 63 columns; leaves colour 7 set.
 void print_logo();
@@ -114,9 +149,5 @@ void report_path_too_long();
 void report_open_failure(const std::string& path);
 void report_read_error(const std::string& path);
 void report_write_error(const std::string& path);
-
-// True when `output_path` names the same file as `input` (by identity, not by spelling);
-// prints "Output file is the same as an input file!" in colour 12 when it does.
-bool refuse_same_file(const File& input, const std::string& output_path);
 
 }  // namespace varnelo

@@ -31,6 +31,26 @@ class ConsolePort {
   virtual void flush() {}
 };
 
+// The buffering both real consoles share: typed bytes are read a block at a time, and text is
+// gathered and written out on flush (before every wait for input, and when much has gathered).
+class BufferedConsole : public ConsolePort {
+ public:
+  int next_byte() override;
+  void write(std::string_view text) override;
+  void flush() override;
+
+ protected:
+  // Reads up to `size` bytes of standard input; 0 or less once it has ended.
+  virtual std::int64_t read_input(char* buffer, std::size_t size) = 0;
+  virtual void write_output(std::string_view text) = 0;
+
+ private:
+  char in_buffer_[4096];
+  std::size_t in_next_ = 0;
+  std::size_t in_end_ = 0;
+  std::string out_;
+};
+
 // The port the program is talking to.
 ConsolePort& console();
 

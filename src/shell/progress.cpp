@@ -16,7 +16,7 @@ double now() {
 namespace {
 
 // Hours, minutes and seconds texts of the non-zero parts of a whole number of seconds; the
-// seconds text ends with `seconds_end` (". " for the estimate, " " for the elapsed time).
+// seconds text of the estimate ends with ".", that of the elapsed time with a blank.
 void print_duration(unsigned long long whole_seconds, unsigned long long hours, bool estimate) {
   unsigned long long minutes = (whole_seconds / 60) % 60;
   unsigned long long seconds = whole_seconds % 60;

@@ -1,64 +1,71 @@
 // The join screen: pieces written back, in order, into one file; found from the ".001" piece
 // by counting up its suffix, or listed one by one.
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "io/block_pump.hpp"
 #include "shell/banner.hpp"
 #include "shell/console_kit.hpp"
 #include "shell/progress.hpp"
 #include "shell/screens.hpp"
-#include "splitjoin/block_copy.hpp"
-#include "splitjoin/piece_count.hpp"
 #include "splitjoin/pieces.hpp"
+#include "splitjoin/questions.hpp"
 
 namespace varnelo {
 
-using splitjoin::BlockProgress;
-using splitjoin::CopyResult;
-
 namespace {
 
-// The copy phase of a join: every piece appended to the output under one progress display.
-struct Join {
-  File& output;
-  BlockProgress progress;
-  double start_time;
-  std::string label;
-
-  // Appends the whole piece as it is now; a failure is reported here.
-  bool append(File& piece) {
-    std::int64_t size = piece.measure_size();
+// Appends `count` pieces to the output under one progress display counting up to `total`;
+// `open_piece(k)` opens and measures piece k, or reports why it cannot. A join ends without the
+// completion display, only with the elapsed time; every failure is reported here.
+void copy_pieces(Output& output, std::size_t count, std::int64_t total, double start_time, std::string label,
+                 const std::function<std::optional<File>(std::size_t)>& open_piece) {
+  // Pieces that grew after they were counted copy past the total; the display still stops
+  // short of the completion display, which a join does not draw.
+  BlockPump pump({.unit = 4096,
+                  .progress = {.divisor = static_cast<std::uint64_t>(total), .ceiling = 99},
+                  .buffer_size = std::size_t{1} << 20,
+                  .buffers = 3});
+  pump.show = progress_display(start_time, std::move(label));
+  pump.take = [&](std::span<std::uint8_t> bytes) {
+    return output.file().write(bytes.data(), bytes.size()) ? Flow::go_on() : Flow::write_error();
+  };
+  std::optional<File> piece;
+  const PumpOutcome outcome = pump.run(count, [&](std::size_t k) -> std::optional<PumpSource> {
+    piece = open_piece(k);
+    if (!piece) return std::nullopt;
+    // The piece is copied whole as it is now.
+    std::int64_t size = piece->measure_size();
     if (size < 0) {
-      report_read_error(piece.path());
-      return false;
+      report_read_error(piece->path());
+      return std::nullopt;
     }
-    CopyResult result = copy_blocks(
-        piece, output, size, progress,
-        [this](std::uint16_t percent, std::int64_t done) { progress_bar(start_time, percent, done, label); });
-    if (result == CopyResult::read_failed) report_read_error(piece.path());
-    if (result == CopyResult::write_failed) report_write_error(output.path());
-    return result == CopyResult::copied;
-  }
+    // Space reserved ahead makes a long run of writes cheaper for the file system; only a hint.
+    if (size >= std::int64_t{1} << 20) output.file().reserve(output.file().position() + size);
+    return PumpSource{&*piece, size};
+  });
+  if (outcome.fault == PumpFault::read) report_read_error(piece->path());
+  if (outcome.fault == PumpFault::write) report_write_error(output.path());
+  if (!outcome.complete()) return;
+  // A failed close can lose written data, so it counts as a failed write.
+  if (!output.commit()) return report_write_error(output.path());
+  running_time(start_time);
+}
 
-  // A join ends without the completion display, only with the elapsed time.
-  void finish() {
-    if (!output.close()) return report_write_error(output.path());
-    running_time(start_time);
-  }
-};
-
-// Whether the output is one of the pieces from `first` on (under another name, through a link):
-// writing it would destroy that piece before it is read.
-bool output_is_a_piece(std::string name, const std::string& output) {
+// The identities of the pieces from `first` on, as far as they can be opened: the output must
+// be none of them, or writing it would destroy a piece before it is read.
+std::vector<FileIdentity> piece_identities(std::string name) {
+  std::vector<FileIdentity> found;
   for (std::uint16_t count = 0; count < splitjoin::max_pieces; ++count) {
     std::optional<File> piece = File::open_read(name);
-    if (!piece) return false;
-    if (refuse_same_file(*piece, output)) return true;
-    if (!splitjoin::advance_suffix(name)) return false;
+    if (!piece) break;
+    if (std::optional<FileIdentity> identity = piece->identity()) found.push_back(*identity);
+    if (!splitjoin::advance_suffix(name)) break;
   }
-  return false;
+  return found;
 }
 
 void automatic_join() {
@@ -77,13 +84,11 @@ void automatic_join() {
   }
   std::string output_path = first.substr(0, first.size() - splitjoin::first_suffix.size());
 
-  std::optional<File> piece = File::open_read(first);
-  if (!piece) {
+  if (!File::open_read(first)) {
     report_open_failure(first);
     return;
   }
-  if (output_is_a_piece(first, output_path) || !confirm_overwrite(output_path)) return;
-  std::optional<File> output = open_output(output_path);
+  std::optional<Output> output = output_door(output_path, piece_identities(first));
   if (!output) return;
 
   double start_time = now();
@@ -107,32 +112,27 @@ void automatic_join() {
       pick("Info : detected %hu files\nTotal filesize : %lli Bytes.\nJoining file, please wait...\n",
            "Informasi : terdeteksi %hu berkas\nJumlah ukuran berkas : %lli Bytes.\nMenggabung berkas, "
            "silahkan tunggu...\n");
-  Join join{*output, BlockProgress(total), start_time,
-            label ? format(label, count, static_cast<long long>(total)) : std::string()};
   std::string name = first;
-  for (std::uint16_t index = 0; index < count; ++index) {
-    if (index > 0) {
-      splitjoin::advance_suffix(name);
-      piece = File::open_read(name);
-      // A piece removed since it was counted is not skipped: the output would be silently short.
-      if (!piece) {
-        report_open_failure(name);
-        return;
-      }
-    }
-    if (!join.append(*piece)) return;
-    piece->close();
-  }
-  join.finish();
+  copy_pieces(*output, count, total, start_time,
+              label ? format(label, count, static_cast<long long>(total)) : std::string(),
+              [&](std::size_t k) -> std::optional<File> {
+                if (k > 0) splitjoin::advance_suffix(name);
+                std::optional<File> piece = File::open_read(name);
+                // A piece removed since it was counted is not skipped: the output would be
+                // silently short.
+                if (!piece) report_open_failure(name);
+                return piece;
+              });
 }
 
 void manual_join() {
   say("total file to join : ", "Jumah berkas untuk digabung : ");
   std::uint16_t count = 0;
   get_num(count);
-  if (!splitjoin::piece_count_usable(count, "No file input!", "Tidak ada berkas masukan!")) return;
+  if (!piece_count_usable(count, "No file input!", "Tidak ada berkas masukan!")) return;
 
   std::vector<std::string> paths;
+  std::vector<FileIdentity> inputs;
   std::int64_t total = 0;
   for (std::uint16_t index = 1; index <= count; ++index) {
     sayf("Input path and filename for file %hu : ", "Masukan alamat dan nama berkas untuk berkas ke %hu : ",
@@ -148,6 +148,7 @@ void manual_join() {
     }
     total += size;
     paths.push_back(input->path());
+    if (std::optional<FileIdentity> identity = input->identity()) inputs.push_back(*identity);
   }
 
   say("Input path and filename for file output : ",
@@ -156,43 +157,26 @@ void manual_join() {
   std::optional<std::string> output_path = read_path();
   if (!output_path) return;
   x(7);
-  for (const std::string& path : paths) {
-    std::optional<File> input = File::open_read(path);
-    if (input && refuse_same_file(*input, *output_path)) return;
-  }
-  if (!confirm_overwrite(*output_path)) return;
-  std::optional<File> output = open_output(*output_path);
+  std::optional<Output> output = output_door(*output_path, inputs);
   if (!output) return;
 
   double start_time = now();
   const char* label = pick("Total filesize : %lli Bytes.\nJoining file, please wait...\n",
                            "Jumlah ukuran berkas : %lli Bytes.\nMenggabung berkas, silahkan tunggu...\n");
-  Join join{*output, BlockProgress(total), start_time,
-            label ? format(label, static_cast<long long>(total)) : std::string()};
-  for (const std::string& path : paths) {
-    std::optional<File> input = File::open_read(path);
-    if (!input) {
-      report_open_failure(path);
-      return;
-    }
-    if (!join.append(*input)) return;
-  }
-  join.finish();
+  copy_pieces(*output, paths.size(), total, start_time,
+              label ? format(label, static_cast<long long>(total)) : std::string(),
+              [&](std::size_t k) -> std::optional<File> {
+                std::optional<File> input = File::open_read(paths[k]);
+                if (!input) report_open_failure(paths[k]);
+                return input;
+              });
 }
 
 void join_dialogue() {
   screen_banner("JOIN", "GABUNG", 13);
-  x(15);
-  say("Select join mode :", "Pilihan mode untuk penggabungan :");
-  x(7);
-  say("\n1) Automatic Mode\n2) Manual Mode\nChoice : ", "\n1) Mode Otomatis\n2) Mode Manual\nPilihanmu : ");
-  std::uint16_t join_mode = 0;
-  get_num(join_mode);
-  join_mode = static_cast<std::uint16_t>(join_mode - 1);
-  if (join_mode > 1) {
-    error_text("Invalid Choice!", "Pilihan tidak tersedia!");
-    return;
-  }
+  std::optional<std::uint16_t> join_mode =
+      ask_choice({"Select join mode :", "Pilihan mode untuk penggabungan :"}, mode_list, {1});
+  if (!join_mode) return;
   if (join_mode == 0) return automatic_join();
   manual_join();
 }

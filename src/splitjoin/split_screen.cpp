@@ -3,33 +3,31 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "io/block_pump.hpp"
 #include "shell/banner.hpp"
 #include "shell/console_kit.hpp"
 #include "shell/progress.hpp"
 #include "shell/screens.hpp"
-#include "splitjoin/block_copy.hpp"
-#include "splitjoin/piece_count.hpp"
 #include "splitjoin/pieces.hpp"
+#include "splitjoin/questions.hpp"
 
 namespace varnelo {
 
-using splitjoin::BlockProgress;
-using splitjoin::CopyResult;
 using splitjoin::SizeUnit;
 
 namespace {
 
-// One split after its questions: the open input, the progress of the copy and its display.
+// One split after its questions: the open input and the progress display of the copy.
 struct Split {
-  Split(File& file, std::int64_t file_size) : input(file), size(file_size), progress(file_size) {}
+  Split(File& file, std::int64_t file_size) : input(file), size(file_size) {}
 
   File& input;
   std::int64_t size;
-  BlockProgress progress;
   double start_time = 0;
   std::string label;
 
@@ -39,45 +37,60 @@ struct Split {
     label = chosen ? chosen : "";
   }
 
-  // Creates one piece and copies its bytes into it; a failure is reported here.
-  bool write_piece(const std::string& name, std::int64_t piece_size) {
-    std::optional<File> piece = open_output(name);
-    if (!piece) return false;
-    CopyResult result = copy_blocks(
-        input, *piece, piece_size, progress,
-        [this](std::uint16_t percent, std::int64_t done) { progress_bar(start_time, percent, done, label); });
-    if (result == CopyResult::read_failed) {
-      report_read_error(input.path());
-      return false;
-    }
-    if (result == CopyResult::write_failed || !piece->close()) {
-      report_write_error(name);
-      return false;
-    }
-    return true;
+  // Copies the input into pieces of the given sizes, each one's output given by `open_piece`
+  // just before its first byte (nullopt, its message printed, ends the split). Failures are
+  // reported here; true when every piece was written and closed.
+  bool write_pieces(const std::vector<std::int64_t>& sizes,
+                    const std::function<std::optional<Output>(std::size_t piece)>& open_piece) {
+    // The display counts 4096-byte blocks of each piece and stays below 100 % until the end;
+    // the bytes move in 1 MiB reads, two of them ahead of the writes.
+    BlockPump pump({.unit = 4096,
+                    .progress = {.divisor = static_cast<std::uint64_t>(size), .ceiling = 99},
+                    .buffer_size = std::size_t{1} << 20,
+                    .buffers = 3,
+                    .segments = sizes});
+    std::optional<Output> piece;
+    pump.begin_segment = [&](std::size_t k) {
+      if (piece && !close_piece(*piece)) return Flow::failed();
+      piece = open_piece(k);
+      if (!piece) return Flow::failed();
+      // Space reserved ahead makes a long run of writes cheaper for the file system; only a hint.
+      if (sizes[k] >= std::int64_t{1} << 20) piece->file().reserve(sizes[k]);
+      return Flow::go_on();
+    };
+    pump.take = [&](std::span<std::uint8_t> bytes) {
+      return piece->file().write(bytes.data(), bytes.size()) ? Flow::go_on() : Flow::write_error();
+    };
+    pump.show = progress_display(start_time, label);
+    const PumpOutcome outcome = pump.run(input, size);
+    if (outcome.fault == PumpFault::read) report_read_error(input.path());
+    if (outcome.fault == PumpFault::write) report_write_error(piece->path());
+    return outcome.complete() && close_piece(*piece);
+  }
+
+  // A failed close can lose written data, so it counts as a failed write.
+  static bool close_piece(Output& piece) {
+    if (piece.commit()) return true;
+    report_write_error(piece.path());
+    return false;
   }
 
   // Pieces named from the input path, each asked about just before it is written.
   bool write_named_pieces(const std::vector<std::int64_t>& sizes) {
     std::string name = splitjoin::first_piece_name(input.path());
-    for (std::int64_t piece_size : sizes) {
-      if (refuse_same_file(input, name) || !confirm_overwrite(name) || !write_piece(name, piece_size))
-        return false;
-      splitjoin::advance_suffix(name);
-    }
-    return true;
+    return write_pieces(sizes, [&, avoid = identities({&input})](std::size_t k) -> std::optional<Output> {
+      if (k > 0) splitjoin::advance_suffix(name);
+      return output_door(name, avoid);
+    });
   }
 
   // Pieces under the typed names, already asked about; names beyond the last piece stay untouched.
   bool write_listed_pieces(const std::vector<std::string>& names, const std::vector<std::int64_t>& sizes) {
-    for (std::size_t k = 0; k < sizes.size(); ++k)
-      if (!write_piece(names[k], sizes[k])) return false;
-    return true;
+    return write_pieces(sizes, [&](std::size_t k) { return open_output(names[k]); });
   }
 
   void finish() {
-    progress_bar(start_time, 100, progress.done(), label);
-    input.close();
+    progress_bar(start_time, 100, size, label);
     running_time(start_time);
   }
 };
@@ -90,9 +103,6 @@ const char* const named_label_indonesian =
 const char* const typed_label_english = "splitting file, please wait...\n";
 const char* const typed_label_indonesian = "Memotong berkas, silahkan tunggu...\n";
 
-void invalid_choice() {
-  error_text("Invalid Choice!", "Pilihan tidak tersedia!");
-}
 void memory_management_fail() {
   error_text("Memory management fail!", "Menejemen memori gagal!");
 }
@@ -113,17 +123,11 @@ struct SizeDialogue {
 // The size question for piece `piece`: unit, what is still available in it, and the size.
 // False when the unit answer is out of range (reported here).
 bool ask_size(SizeDialogue& dialogue, std::uint16_t piece, std::optional<std::int64_t>& bytes) {
-  x(15);
-  say("Filesize in :", "Ukuran berkas dalam satuan :");
-  x(7);
-  say("\n1) Bytes (B)\t2) KiloBytes (KB)\t3) MegaBytes (MB)\nChoice : ",
-      "\n1) Byte (B)\t2) KiloByte (KB)\t3) MegaByte (MB)\nPilihanmu : ");
-  get_num(dialogue.unit);
-  dialogue.unit = static_cast<std::uint16_t>(dialogue.unit - 1);
-  if (dialogue.unit > 2) {
-    invalid_choice();
+  if (!ask_choice({"Filesize in :", "Ukuran berkas dalam satuan :"},
+                  {"\n1) Bytes (B)\t2) KiloBytes (KB)\t3) MegaBytes (MB)\nChoice : ",
+                   "\n1) Byte (B)\t2) KiloByte (KB)\t3) MegaByte (MB)\nPilihanmu : "},
+                  {2}, dialogue.unit))
     return false;
-  }
   SizeUnit used = splitjoin::fitting_unit(static_cast<SizeUnit>(dialogue.unit), dialogue.remaining);
   dialogue.unit = static_cast<std::uint16_t>(used);
   static const char* const available_formats[] = {"%lli Bytes\n", "%lli KB\n", "%lli MB\n"};
@@ -167,8 +171,8 @@ std::string ask_piece_name(const File& input, const std::vector<std::string>& ea
     x(2);
     std::optional<std::string> name = read_path();
     clear_now = false;
-    if (!name || refuse_same_file(input, *name)) continue;
-    if (named_before(earlier, *name) ? ask_overwrite(*name) : confirm_overwrite(*name)) return *name;
+    if (!name || refuses_as_input(*name, identities({&input}))) continue;
+    if (may_write(*name, named_before(earlier, *name) ? Ask::always : Ask::if_exists)) return *name;
     clear_now = clear;
   }
 }
@@ -245,19 +249,10 @@ void split_listed_typed(Split& split, std::uint16_t count) {
 
 void split_dialogue() {
   screen_banner("SPLIT", "POTONG", 11);
-  x(15);
-  say("Select split mode :", "Pilihan mode untuk pemotongan :");
-  x(7);
-  say("\n1) Automatic Mode\n2) Manual Mode\nChoice : ", "\n1) Mode Otomatis\n2) Mode Manual\nPilihanmu : ");
-  std::uint16_t split_mode = 0;
-  std::uint16_t sizing = 0;
+  std::optional<std::uint16_t> split_mode =
+      ask_choice({"Select split mode :", "Pilihan mode untuk pemotongan :"}, mode_list, {1});
+  if (!split_mode) return;
   std::uint16_t count = 0;
-  get_num(split_mode);
-  split_mode = static_cast<std::uint16_t>(split_mode - 1);
-  if (split_mode > 1) {
-    invalid_choice();
-    return;
-  }
 
   say("Input path and filename to split : ", "Masukkan alamat dan nama berkas untuk dipotong : ");
   x(2);
@@ -277,25 +272,18 @@ void split_dialogue() {
 
   say("Number of file output : ", "Jumlah berkas keluaran : ");
   get_num(count);
-  if (!splitjoin::piece_count_usable(count, "No file output!", "Tidak ada berkas keluaren!")) return;
+  if (!piece_count_usable(count, "No file output!", "Tidak ada berkas keluaren!")) return;
   if (size / count == 0) {
     memory_management_fail();
     return;
   }
 
-  x(15);
-  say("Memory management :", "Menejemen memori :");
-  x(7);
-  say("\n1) Automatic Mode\n2) Manual Mode\nChoice : ", "\n1) Mode Otomatis\n2) Mode Manual\nPilihanmu : ");
-  get_num(sizing);
-  sizing = static_cast<std::uint16_t>(sizing - 1);
-  if (sizing > 1) {
-    invalid_choice();
-    return;
-  }
+  std::optional<std::uint16_t> sizing =
+      ask_choice({"Memory management :", "Menejemen memori :"}, mode_list, {1});
+  if (!sizing) return;
 
   Split split(*input, size);
-  switch (2 * split_mode + sizing) {
+  switch (2 * *split_mode + *sizing) {
     case 0:
       split.start(named_label_english, named_label_indonesian);
       if (split.write_named_pieces(splitjoin::equal_split(size, count))) split.finish();

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "compare/equality.hpp"
 #include "compare/naive_search.hpp"
 #include "support/test_support.hpp"
 
@@ -290,14 +291,14 @@ TEST(PairFinder, EveryVariantFindsTheFirstPair) {
 
 struct EqualityCase {
   std::string name;
-  std::string first;
   std::string second;
   std::int64_t difference;
   std::int64_t shown_bytes;
-  std::vector<std::int64_t> steps;
+  std::vector<std::int64_t> calls;
 };
 
-TEST(EqualityComparison, FindsTheFirstDifferenceAndShowsItsStep) {
+TEST(EqualityComparison, FindsTheFirstDifferenceAndShowsItsBlock) {
+  testing::TempDir dir;
   std::string data = testing::pattern_bytes(10000, 1);
   auto changed = [&](std::size_t at) {
     std::string copy = data;
@@ -305,38 +306,47 @@ TEST(EqualityComparison, FindsTheFirstDifferenceAndShowsItsStep) {
     return copy;
   };
   const std::vector<EqualityCase> cases = {
-      {"equal", data, data, -1, 10000, {0, 4096, 8192}},
-      {"empty", "", "", -1, 0, {}},
-      {"first byte", data, changed(0), 0, 0, {0}},
-      {"at 5000", data, changed(5000), 5000, 4096, {0, 4096}},
-      {"last byte of a step", data, changed(4095), 4095, 0, {0}},
-      {"first byte of a step", data, changed(8192), 8192, 8192, {0, 4096, 8192}},
-      {"last byte", data, changed(9999), 9999, 8192, {0, 4096, 8192}},
+      {"equal", data, -1, 10000, {0, 4096, 8192}},
+      {"first byte", changed(0), 0, 0, {0}},
+      {"at 5000", changed(5000), 5000, 4096, {0, 4096}},
+      {"last byte of a block", changed(4095), 4095, 0, {0}},
+      {"first byte of a block", changed(8192), 8192, 8192, {0, 4096, 8192}},
+      {"last byte", changed(9999), 9999, 8192, {0, 4096, 8192}},
   };
+  const std::string first_path = dir.write("first", data);
   for (std::size_t buffer : {std::size_t{1}, std::size_t{7}, std::size_t{4096}, std::size_t{1} << 18}) {
     for (const auto& c : cases) {
-      MemorySource first(c.first), second(c.second);
-      std::vector<std::int64_t> steps;
+      const std::string second_path = dir.write("second", c.second);
+      auto first = File::open_read(first_path);
+      auto second = File::open_read(second_path);
+      std::vector<std::int64_t> calls;
       EqualityResult result = compare_equal(
-          first, second, first.size(), [&](std::int64_t step) { steps.push_back(step); }, buffer);
+          *first, *second, 10000, [&](std::uint16_t, std::int64_t bytes) { calls.push_back(bytes); }, buffer);
       EXPECT_EQ(result.failure, EqualityFailure::none) << c.name;
       EXPECT_EQ(result.difference, c.difference) << c.name << ", buffer " << buffer;
       EXPECT_EQ(result.shown_bytes, c.shown_bytes) << c.name << ", buffer " << buffer;
-      EXPECT_EQ(steps, c.steps) << c.name << ", buffer " << buffer;
+      EXPECT_EQ(calls, c.calls) << c.name << ", buffer " << buffer;
     }
   }
 }
 
 TEST(EqualityComparison, ReportsWhichFileCouldNotBeRead) {
+  testing::TempDir dir;
   std::string data = testing::pattern_bytes(50000, 6);
-  const std::vector<std::pair<std::int64_t, std::int64_t>> limits = {{20000, -1}, {-1, 20000}, {0, 0}};
-  const std::vector<EqualityFailure> expected = {EqualityFailure::first, EqualityFailure::second,
-                                                 EqualityFailure::first};
-  for (std::size_t i = 0; i < limits.size(); ++i) {
-    MemorySource first(data, limits[i].first), second(data, limits[i].second);
-    EqualityResult result = compare_equal(first, second, first.size(), nullptr, 4096);
-    EXPECT_EQ(result.failure, expected[i]) << i;
-    EXPECT_EQ(result.difference, -1) << i;
+  const std::string first_path = dir.write("first", data);
+  const std::string second_path = dir.write("second", data);
+  const std::vector<std::pair<std::string, EqualityFailure>> faults = {
+      {first_path, EqualityFailure::first}, {second_path, EqualityFailure::second}};
+  for (const auto& [path, expected] : faults) {
+    for (std::int64_t readable : {0, 20000}) {
+      set_fault_plan({path, readable, -1});
+      auto first = File::open_read(first_path);
+      auto second = File::open_read(second_path);
+      EqualityResult result = compare_equal(*first, *second, 50000, nullptr, 4096);
+      set_fault_plan({});
+      EXPECT_EQ(result.failure, expected) << path << " " << readable;
+      EXPECT_EQ(result.difference, -1) << path << " " << readable;
+    }
   }
 }
 

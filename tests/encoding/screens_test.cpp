@@ -510,8 +510,9 @@ TEST(DecodeScreen, ReadAndWriteFailuresAreReported) {
   EXPECT_NE(short_read.transcript().find("{c4}Read error on file : {c12}\"" + in + "\"\n{c7}" + press_enter),
             std::string::npos);
   EXPECT_EQ(short_read.text().find("Completed!"), std::string::npos);
+  // Only whole blocks of the text that came are decoded.
   std::string kept = dir.read("out");
-  EXPECT_EQ(kept, testing::reference_decode(Notation::hexadecimal, text.substr(0, 1500000)));
+  EXPECT_EQ(kept, testing::reference_decode(Notation::hexadecimal, text.substr(0, 1500000 / 4096 * 4096)));
 
   set_fault_plan({dir.path("out"), -1, 1000});
   auto short_write = decode("2\n" + in + "\n" + dir.path("out") + "\ny\n\n");

@@ -78,7 +78,7 @@ void run_fault(const Fault& fault, bool indonesian) {
   std::string context = fault.name + (indonesian ? " (Indonesian)" : " (English)");
 
   if (!fault.short_file.empty()) set_fault_plan({expand(fault.short_file, dir), 3000, -1});
-  int files_before = File::open_count();
+  int files_before = open_file_count();
   testing::WatchingConsole port((indonesian ? "2\n" : "1\n") + expand(fault.typed, dir),
                                 fault.meddle ? std::function<void()>([&] { fault.meddle(dir); }) : nullptr);
   int exit_code;
@@ -90,7 +90,7 @@ void run_fault(const Fault& fault, bool indonesian) {
 
   EXPECT_EQ(exit_code, 0) << context;
   EXPECT_TRUE(port.unread_input().empty()) << context << ": the screen ended before its answers were used";
-  EXPECT_EQ(File::open_count(), files_before) << context << ": a file was left open";
+  EXPECT_EQ(open_file_count(), files_before) << context << ": a file was left open";
   EXPECT_EQ(port.open_at_pause(), 0) << context << ": files still open at the press-enter pause";
   const std::string& text = port.text();
   std::string message = words(fault.message, indonesian) + ("\"" + expand(fault.named, dir) + "\"\n");

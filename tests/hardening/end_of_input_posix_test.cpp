@@ -225,7 +225,7 @@ void expect_layout_kept(const TempDir& dir, const Script& script, std::size_t cu
 int run_in_process(const std::string& input, const TempDir& dir, bool& files_closed) {
   auto previous = std::filesystem::current_path();
   std::filesystem::current_path(dir.root());
-  int files_before = File::open_count();
+  int files_before = open_file_count();
   int exit_code;
   int open_at_pause;
   {
@@ -234,7 +234,7 @@ int run_in_process(const std::string& input, const TempDir& dir, bool& files_clo
     exit_code = run_program();
     open_at_pause = port.open_at_pause();
   }
-  files_closed = File::open_count() == files_before && open_at_pause == 0;
+  files_closed = open_file_count() == files_before && open_at_pause == 0;
   std::filesystem::current_path(previous);
   return exit_code;
 }

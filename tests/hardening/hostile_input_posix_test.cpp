@@ -24,13 +24,13 @@ struct Session {
 Session run_session(const std::string& typed, bool indonesian, const std::string& clipboard = {}) {
   ScriptedConsole port((indonesian ? "2\n" : "1\n") + typed);
   port.clipboard_ = clipboard;
-  int files_before = File::open_count();
+  int files_before = open_file_count();
   Session run;
   {
     ConsoleScope scope(port);
     run.exit_code = run_program();
   }
-  EXPECT_EQ(File::open_count(), files_before) << "a file was left open";
+  EXPECT_EQ(open_file_count(), files_before) << "a file was left open";
   run.text = port.text();
   run.all_read = port.unread_input().empty();
   return run;

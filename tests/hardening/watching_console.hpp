@@ -10,8 +10,9 @@
 #include <string>
 #include <utility>
 
-#include "shell/file.hpp"
+#include "io/file.hpp"
 #include "shell/scripted_console.hpp"
+#include "support/file_faults.hpp"
 
 namespace varnelo::testing {
 
@@ -28,7 +29,7 @@ class WatchingConsole : public ScriptedConsole {
   int next_byte() override {
     const std::string& shown = text();
     if (shown.ends_with("press enter to continue...") || shown.ends_with("tekan enter untuk melanjutkan..."))
-      open_at_pause_ = std::max(open_at_pause_, File::open_count() - files_before_);
+      open_at_pause_ = std::max(open_at_pause_, open_file_count() - files_before_);
     return ScriptedConsole::next_byte();
   }
 
@@ -37,7 +38,7 @@ class WatchingConsole : public ScriptedConsole {
 
  private:
   std::function<void()> meddle_;
-  int files_before_ = File::open_count();
+  int files_before_ = open_file_count();
   int open_at_pause_ = 0;
 };
 

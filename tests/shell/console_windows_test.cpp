@@ -92,7 +92,7 @@ TEST(WindowsFiles, IdentityFollowsTheFileNotTheSpelling) {
   EXPECT_FALSE(identity_of(dir.path("missing.bin")));
 
   bool refused = false;
-  auto dialogue = run_dialogue("", 0, [&] { refused = refuse_same_file(*file, backslashed); });
+  auto dialogue = run_dialogue("", 0, [&] { refused = refuses_as_input(backslashed, identities({&*file})); });
   EXPECT_TRUE(refused);
   EXPECT_EQ(dialogue.text(), "Output file is the same as an input file!\n");
 }

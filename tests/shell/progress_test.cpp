@@ -159,25 +159,5 @@ TEST(RunningTime, SecondsBelowAMinuteAndWholeFiguresAbove) {
   }
 }
 
-TEST(ProgressMeter, RisesByAtMostOnePerStepAndStartsAtZero) {
-  std::vector<std::string> shown;
-  auto dialogue = run_dialogue("", 0, [&] {
-    auto& port = static_cast<ScriptedConsole&>(console());
-    port.clock_step_ = 2000;  // every redraw is due
-    timer = 0;
-    ProgressMeter meter(0, "L\n");
-    // 25 blocks of 4096 bytes in a file of 100 KiB: at most 24 % before the end.
-    for (std::int64_t done = 0; done < 102400; done += 4096)
-      meter.step(done, 102400);
-    EXPECT_EQ(meter.shown(), 24);
-    meter.complete(102400);
-  });
-  const std::string& text = dialogue.transcript();
-  EXPECT_NE(text.find(">(0%)"), std::string::npos);
-  EXPECT_NE(text.find(">(24%)"), std::string::npos);
-  EXPECT_EQ(text.find(">(25%)"), std::string::npos);
-  EXPECT_NE(text.find(">(100%)"), std::string::npos);
-}
-
 }  // namespace
 }  // namespace varnelo

@@ -1,13 +1,7 @@
 #include "support/test_support.hpp"
 
 #ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "io/windows_api.hpp"
 
 #include <atomic>
 #include <random>

@@ -7,9 +7,10 @@
 #include <string_view>
 #include <utility>
 
+#include "io/file.hpp"
 #include "shell/console_kit.hpp"
-#include "shell/file.hpp"
 #include "shell/scripted_console.hpp"
+#include "support/file_faults.hpp"
 
 namespace varnelo::testing {
 
@@ -49,7 +50,7 @@ struct Dialogue {
 template <typename Body>
 Dialogue run_dialogue(std::string input, std::uint16_t language, Body&& body) {
   Dialogue dialogue{ScriptedConsole(std::move(input))};
-  int files_before = File::open_count();
+  int files_before = open_file_count();
   {
     ConsoleScope scope(dialogue.console);
     lang = language;
@@ -59,7 +60,7 @@ Dialogue run_dialogue(std::string input, std::uint16_t language, Body&& body) {
       dialogue.ended_by_end_of_input = true;
     }
   }
-  EXPECT_EQ(File::open_count(), files_before) << "a file was left open";
+  EXPECT_EQ(open_file_count(), files_before) << "a file was left open";
   return dialogue;
 }
 

@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/file.hpp"
+#include "io/read_ahead.hpp"
 #include "support/test_support.hpp"
 
 namespace varnelo {
@@ -98,32 +98,6 @@ TEST(ReadAhead, ShortFileHandsOutWhatCameThenStops) {
     set_fault_plan({});
     EXPECT_TRUE(taken.came_short) << c.readable << " of " << c.count;
     EXPECT_EQ(taken.bytes, content.substr(0, c.delivered)) << c.readable << " of " << c.count;
-  }
-}
-
-TEST(ReadAhead, ReadsTheSizesAskedForWithTheirOffsets) {
-  TempDir dir;
-  const std::string content = testing::pattern_bytes(50000, 6);
-  const std::string path = dir.write("in.bin", content);
-  for (int buffers : {1, 3}) {
-    auto file = File::open_read(path);
-    ASSERT_TRUE(file.has_value());
-    std::vector<std::int64_t> offsets;
-    // 1, 2, 3, ... bytes, cut by the 700-byte buffers and the end of the run.
-    std::size_t step = 0;
-    ReadAhead reader(*file, 45000, 700, buffers, [&](std::int64_t offset) {
-      offsets.push_back(offset);
-      return ++step;
-    });
-    Taken taken = take_all(reader);
-    ASSERT_EQ(taken.bytes, content.substr(0, 45000)) << buffers;
-    std::int64_t at = 0;
-    for (std::size_t k = 0; k < taken.runs.size(); ++k) {
-      EXPECT_EQ(offsets[k], at) << k;
-      EXPECT_EQ(taken.runs[k], std::min<std::size_t>({k + 1, 700, static_cast<std::size_t>(45000 - at)}))
-          << k;
-      at += static_cast<std::int64_t>(taken.runs[k]);
-    }
   }
 }
 

@@ -1,5 +1,5 @@
 // POSIX terminals (Linux, macOS): the console port with ANSI colours and xterm window
-// sequences, the system clipboard through its command-line tools, and the file calls.
+// sequences, and the system clipboard through its command-line tools.
 
 #include <fcntl.h>
 #include <poll.h>
@@ -14,11 +14,11 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "shell/console_port.hpp"
-#include "shell/platform.hpp"
 
 extern char** environ;
 
@@ -143,7 +143,7 @@ bool has_environment(const char* name) {
   return value && *value;
 }
 
-class PosixConsole : public ConsolePort {
+class PosixConsole : public BufferedConsole {
  public:
   PosixConsole() : terminal_(isatty(1) == 1) {
     // A closed pipe on standard output must not kill the program halfway through a file.
@@ -151,35 +151,16 @@ class PosixConsole : public ConsolePort {
   }
   ~PosixConsole() override { flush(); }
 
-  int next_byte() override {
-    if (in_next_ == in_end_) {
-      flush();
-      ssize_t got;
-      do {
-        got = ::read(0, in_buffer_, sizeof in_buffer_);
-      } while (got < 0 && errno == EINTR);
-      if (got <= 0) return -1;
-      in_next_ = 0;
-      in_end_ = static_cast<std::size_t>(got);
-    }
-    return static_cast<unsigned char>(in_buffer_[in_next_++]);
-  }
-
-  void write(std::string_view text) override {
-    out_ += text;
-    if (out_.size() >= 1 << 16) flush();
-  }
-
   void set_attribute(std::uint16_t attribute) override {
-    if (terminal_) out_ += sgr_for(attribute);
+    if (terminal_) write(sgr_for(attribute));
   }
 
   void resize(std::uint16_t columns, std::uint16_t lines) override {
-    if (terminal_) out_ += "\x1b[8;" + std::to_string(lines) + ";" + std::to_string(columns) + "t";
+    if (terminal_) write("\x1b[8;" + std::to_string(lines) + ";" + std::to_string(columns) + "t");
   }
 
   void clear() override {
-    if (terminal_) out_ += "\x1b[2J\x1b[H";
+    if (terminal_) write("\x1b[2J\x1b[H");
   }
 
   std::string clipboard_text() override {
@@ -202,10 +183,16 @@ class PosixConsole : public ConsolePort {
         .count();
   }
 
-  void flush() override {
-    if (!out_.empty()) write_all(1, out_.data(), out_.size());
-    out_.clear();
+ protected:
+  std::int64_t read_input(char* buffer, std::size_t size) override {
+    ssize_t got;
+    do {
+      got = ::read(0, buffer, size);
+    } while (got < 0 && errno == EINTR);
+    return got;
   }
+
+  void write_output(std::string_view text) override { write_all(1, text.data(), text.size()); }
 
  private:
   static std::vector<std::vector<std::string>> copy_tools() {
@@ -229,10 +216,6 @@ class PosixConsole : public ConsolePort {
   }
 
   bool terminal_;
-  char in_buffer_[4096];
-  std::size_t in_next_ = 0;
-  std::size_t in_end_ = 0;
-  std::string out_;
   std::string own_clipboard_;
 };
 
@@ -241,130 +224,5 @@ class PosixConsole : public ConsolePort {
 std::unique_ptr<ConsolePort> make_platform_console() {
   return std::make_unique<PosixConsole>();
 }
-
-namespace platform {
-
-Handle open_for_reading(const std::string& path) {
-  // Opened without blocking so a named pipe cannot stall the program; only files that can be
-  // measured and read to an end are taken.
-  int fd;
-  do {
-    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0) return File::invalid_handle;
-  struct stat info;
-  if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode) || S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode)) {
-    ::close(fd);
-    return File::invalid_handle;
-  }
-  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  return fd;
-}
-
-Handle open_for_writing(const std::string& path) {
-  // Opened without blocking: a named pipe that nobody reads from is refused at once instead of
-  // being waited on for ever (one with a reader takes the output as usual).
-  int fd;
-  do {
-    fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0) return File::invalid_handle;
-  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  return fd;
-}
-
-bool close_handle(Handle handle) {
-  int fd = static_cast<int>(handle);
-  // Space reserved ahead of a write outlives the handle; after a run that stopped early it
-  // would stay held past the end of the file, where no listing shows it. Cutting the file at
-  // its own length gives it back.
-  struct stat info;
-  if ((fcntl(fd, F_GETFL) & O_ACCMODE) != O_RDONLY && fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-      static_cast<std::int64_t>(info.st_blocks) * 512 >
-          (static_cast<std::int64_t>(info.st_size) | 0xFFFFF) + 1) {
-    // A hint like the reservation itself: where the file system refuses, the file is still whole.
-    if (ftruncate(fd, info.st_size) != 0) errno = 0;
-  }
-  return ::close(fd) == 0;
-}
-
-std::int64_t read_some(Handle handle, void* buffer, std::size_t count) {
-  for (;;) {
-    ssize_t got = ::read(static_cast<int>(handle), buffer, count);
-    if (got < 0 && errno == EINTR) continue;
-    return got;
-  }
-}
-
-std::int64_t write_some(Handle handle, const void* data, std::size_t count) {
-  for (;;) {
-    ssize_t put = ::write(static_cast<int>(handle), data, count);
-    if (put < 0 && errno == EINTR) continue;
-    return put;
-  }
-}
-
-std::int64_t seek(Handle handle, std::int64_t offset, bool from_end) {
-  if (from_end) {
-    // Only files and disks have an end to seek to: a character device such as /dev/zero
-    // answers 0 whatever it holds, and would be taken for an empty file.
-    struct stat info;
-    if (fstat(static_cast<int>(handle), &info) != 0 || !(S_ISREG(info.st_mode) || S_ISBLK(info.st_mode))) {
-      errno = ESPIPE;
-      return -1;
-    }
-  }
-  return lseek(static_cast<int>(handle), static_cast<off_t>(offset), from_end ? SEEK_END : SEEK_SET);
-}
-
-std::int64_t copy_range(Handle from, Handle to, std::int64_t count) {
-  (void)from;
-#if defined(__linux__)
-  // copy_file_range splices page by page and comes out slower on ext4 than the caller's large
-  // reads and writes, which gain another third when the destination's blocks are reserved ahead
-  // (a hint only: where it fails, the copy goes on). So the copy itself is left to the caller.
-  off_t at = count >= (1 << 20) ? lseek(static_cast<int>(to), 0, SEEK_CUR) : -1;
-  if (at >= 0) fallocate(static_cast<int>(to), FALLOC_FL_KEEP_SIZE, at, static_cast<off_t>(count));
-#else
-  (void)to;
-  (void)count;
-#endif
-  return 0;
-}
-
-bool reserve(Handle handle, std::int64_t size) {
-#if defined(__linux__)
-  int result;
-  do {
-    result = fallocate(static_cast<int>(handle), FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size));
-  } while (result != 0 && errno == EINTR);
-  return result == 0;
-#else
-  (void)handle;
-  (void)size;
-  return false;
-#endif
-}
-
-std::optional<FileIdentity> identity(Handle handle) {
-  struct stat info;
-  if (fstat(static_cast<int>(handle), &info) != 0) return std::nullopt;
-  return FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
-}
-
-std::optional<FileIdentity> identity_of_path(const std::string& path) {
-  struct stat info;
-  if (stat(path.c_str(), &info) != 0) return std::nullopt;
-  return FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
-}
-
-bool exists(const std::string& path) {
-  struct stat info;
-  if (lstat(path.c_str(), &info) == 0) return true;
-  // Only a plain "no such file" means absent; anything else is asked about.
-  return errno != ENOENT && errno != ENOTDIR && errno != ENAMETOOLONG;
-}
-
-}  // namespace platform
 
 }  // namespace varnelo

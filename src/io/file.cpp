@@ -1,0 +1,131 @@
+#include "io/file.hpp"
+
+#include <utility>
+
+namespace varnelo {
+
+namespace {
+
+FileCalls platform_calls;
+FileCalls* installed_calls = &platform_calls;
+
+}  // namespace
+
+platform::Handle FileCalls::open(const std::string& path, bool for_writing) {
+  return for_writing ? platform::open_for_writing(path) : platform::open_for_reading(path);
+}
+
+bool FileCalls::close(platform::Handle handle) {
+  return platform::close_handle(handle);
+}
+
+std::int64_t FileCalls::read_some(platform::Handle handle, void* buffer, std::size_t count) {
+  return platform::read_some(handle, buffer, count);
+}
+
+std::int64_t FileCalls::write_some(platform::Handle handle, const void* data, std::size_t count) {
+  return platform::write_some(handle, data, count);
+}
+
+FileCalls* install_file_calls(FileCalls* calls) {
+  return std::exchange(installed_calls, calls ? calls : &platform_calls);
+}
+
+File::~File() noexcept {
+  close();
+}
+
+File::File(File&& other) noexcept
+    : handle_(std::exchange(other.handle_, platform::invalid_handle)),
+      path_(std::move(other.path_)),
+      position_(other.position_),
+      calls_(other.calls_) {}
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    close();
+    handle_ = std::exchange(other.handle_, platform::invalid_handle);
+    path_ = std::move(other.path_);
+    position_ = other.position_;
+    calls_ = other.calls_;
+  }
+  return *this;
+}
+
+std::optional<File> File::open_read(const std::string& path) {
+  return open(path, false);
+}
+
+std::optional<File> File::open_write(const std::string& path) {
+  return open(path, true);
+}
+
+std::optional<File> File::open(const std::string& path, bool for_writing) {
+  if (path.find('\0') != std::string::npos) return std::nullopt;
+  platform::Handle handle = installed_calls->open(path, for_writing);
+  if (handle == platform::invalid_handle) return std::nullopt;
+  return File(handle, path, installed_calls);
+}
+
+std::int64_t File::measure_size() {
+  std::int64_t size = platform::seek(handle_, 0, true);
+  if (size < 0 || !seek(0)) return -1;
+  return size;
+}
+
+bool File::seek(std::int64_t offset) {
+  std::int64_t at = platform::seek(handle_, offset, false);
+  if (at < 0) return false;
+  position_ = at;
+  return true;
+}
+
+std::size_t File::read(void* buffer, std::size_t count) {
+  auto* bytes = static_cast<unsigned char*>(buffer);
+  return transfer(count,
+                  [&](std::size_t done) { return calls_->read_some(handle_, bytes + done, count - done); });
+}
+
+bool File::write(const void* data, std::size_t count) {
+  const auto* bytes = static_cast<const unsigned char*>(data);
+  return transfer(count, [&](std::size_t done) {
+           return calls_->write_some(handle_, bytes + done, count - done);
+         }) == count;
+}
+
+// Goes on after short transfers until `count` bytes moved, the file ended or a call failed.
+template <typename Step>
+std::size_t File::transfer(std::size_t count, Step step) {
+  std::size_t done = 0;
+  while (done < count) {
+    std::int64_t moved = step(done);
+    if (moved <= 0) break;
+    done += static_cast<std::size_t>(moved);
+  }
+  position_ += static_cast<std::int64_t>(done);
+  return done;
+}
+
+bool File::reserve(std::int64_t size) {
+  return is_open() && size > 0 && platform::reserve(handle_, size);
+}
+
+bool File::close() {
+  if (handle_ == platform::invalid_handle) return true;
+  return calls_->close(std::exchange(handle_, platform::invalid_handle));
+}
+
+std::optional<FileIdentity> File::identity() const {
+  return platform::identity(handle_);
+}
+
+bool path_exists(const std::string& path) {
+  return path.find('\0') == std::string::npos && platform::exists(path);
+}
+
+std::optional<FileIdentity> identity_of(const std::string& path) {
+  if (path.find('\0') != std::string::npos) return std::nullopt;
+  return platform::identity_of_path(path);
+}
+
+}  // namespace varnelo

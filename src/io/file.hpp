@@ -1,0 +1,86 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "io/platform.hpp"
+
+namespace varnelo {
+
+// The system calls a File makes. The platform's are used unless a test installs its own around
+// them (planned faults, a sandbox for fuzzing, a count of open files).
+class FileCalls {
+ public:
+  virtual ~FileCalls() = default;
+  virtual platform::Handle open(const std::string& path, bool for_writing);
+  virtual bool close(platform::Handle handle);
+  virtual std::int64_t read_some(platform::Handle handle, void* buffer, std::size_t count);
+  virtual std::int64_t write_some(platform::Handle handle, const void* data, std::size_t count);
+};
+
+// Installs `calls` for every file opened from now on; nullptr goes back to the platform's.
+// Returns the calls installed before.
+FileCalls* install_file_calls(FileCalls* calls);
+
+// A move-only handle on one open file, always in binary mode, with 64-bit sizes and positions.
+// The destructor closes it, so every way out of a screen closes its files by itself.
+class File {
+ public:
+  File() = default;
+  ~File() noexcept;
+  File(File&& other) noexcept;
+  File& operator=(File&& other) noexcept;
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+
+  // Opens an existing file for reading. Directories and everything else that cannot be
+  // read as a file are refused.
+  static std::optional<File> open_read(const std::string& path);
+  // Creates or truncates a file for writing.
+  static std::optional<File> open_write(const std::string& path);
+
+  bool is_open() const { return handle_ != platform::invalid_handle; }
+  const std::string& path() const { return path_; }
+
+  // Seeks to the end, takes the position and seeks back to offset 0; -1 on failure.
+  std::int64_t measure_size();
+  bool seek(std::int64_t offset);
+  std::int64_t position() const { return position_; }
+
+  // Reads up to `count` bytes, going on after short reads until `count` bytes came, the file
+  // ended or a read failed. Returns the number of bytes read.
+  std::size_t read(void* buffer, std::size_t count);
+  bool read_exact(void* buffer, std::size_t count) { return read(buffer, count) == count; }
+  // Writes all `count` bytes; false when any of them could not be written.
+  bool write(const void* data, std::size_t count);
+
+  // Reserves disk space for the first `size` bytes without changing the file's size, so that a
+  // long run of writes that follows costs the system less. Only a hint: false when declined.
+  bool reserve(std::int64_t size);
+
+  // Closes the handle; false when the system reported an error while closing.
+  bool close();
+
+  std::optional<FileIdentity> identity() const;
+
+ private:
+  File(platform::Handle handle, std::string path, FileCalls* calls)
+      : handle_(handle), path_(std::move(path)), calls_(calls) {}
+  static std::optional<File> open(const std::string& path, bool for_writing);
+  template <typename Step>
+  std::size_t transfer(std::size_t count, Step step);
+
+  platform::Handle handle_ = platform::invalid_handle;
+  std::string path_;
+  std::int64_t position_ = 0;
+  // The calls the file was opened through; it is closed through them too.
+  FileCalls* calls_ = nullptr;
+};
+
+// Whether anything exists at the path, asked of the file system (not by opening it).
+bool path_exists(const std::string& path);
+std::optional<FileIdentity> identity_of(const std::string& path);
+
+}  // namespace varnelo

@@ -1,0 +1,118 @@
+#include "support/file_faults.hpp"
+
+#include <algorithm>
+#include <map>
+#include <mutex>
+
+#include "io/file.hpp"
+
+namespace varnelo {
+
+namespace {
+
+struct Budget {
+  std::int64_t readable = -1;
+  std::int64_t writable = -1;
+};
+
+// A read-ahead thread reads one file while the screen writes another, so the seam's books are
+// kept under a lock.
+class FaultyCalls : public FileCalls {
+ public:
+  FaultyCalls() { install_file_calls(this); }
+
+  platform::Handle open(const std::string& path, bool for_writing) override {
+    std::lock_guard lock(mutex_);
+    if (guard_ && !guard_(path)) return platform::invalid_handle;
+    platform::Handle handle = FileCalls::open(path, for_writing);
+    if (handle == platform::invalid_handle) return handle;
+    Budget& budget = open_[handle];
+    budget = {};
+    if (!plan_.path.empty() && plan_.path == path) budget = {plan_.readable, plan_.writable};
+    return handle;
+  }
+
+  bool close(platform::Handle handle) override {
+    {
+      std::lock_guard lock(mutex_);
+      open_.erase(handle);
+    }
+    return FileCalls::close(handle);
+  }
+
+  std::int64_t read_some(platform::Handle handle, void* buffer, std::size_t count) override {
+    const std::int64_t allowed = take(handle, count, &Budget::readable);
+    if (allowed == 0 && count > 0) return 0;
+    std::int64_t got = FileCalls::read_some(handle, buffer, static_cast<std::size_t>(allowed));
+    give_back(handle, allowed - std::max<std::int64_t>(got, 0), &Budget::readable);
+    return got;
+  }
+
+  std::int64_t write_some(platform::Handle handle, const void* data, std::size_t count) override {
+    const std::int64_t allowed = take(handle, count, &Budget::writable);
+    if (allowed == 0 && count > 0) return -1;
+    std::int64_t put = FileCalls::write_some(handle, data, static_cast<std::size_t>(allowed));
+    give_back(handle, allowed - std::max<std::int64_t>(put, 0), &Budget::writable);
+    return put;
+  }
+
+  void plan(const FaultPlan& plan) {
+    std::lock_guard lock(mutex_);
+    plan_ = plan;
+  }
+  void guard(PathGuard guard) {
+    std::lock_guard lock(mutex_);
+    guard_ = guard;
+  }
+  int open_count() {
+    std::lock_guard lock(mutex_);
+    return static_cast<int>(open_.size());
+  }
+
+ private:
+  // Takes up to `count` bytes from the handle's budget and returns how many may go.
+  std::int64_t take(platform::Handle handle, std::size_t count, std::int64_t Budget::*side) {
+    std::lock_guard lock(mutex_);
+    auto at = open_.find(handle);
+    const auto wanted = static_cast<std::int64_t>(count);
+    if (at == open_.end() || at->second.*side < 0) return wanted;
+    const std::int64_t allowed = std::min(wanted, at->second.*side);
+    at->second.*side -= allowed;
+    return allowed;
+  }
+
+  void give_back(platform::Handle handle, std::int64_t unused, std::int64_t Budget::*side) {
+    std::lock_guard lock(mutex_);
+    auto at = open_.find(handle);
+    if (at != open_.end() && at->second.*side >= 0) at->second.*side += unused;
+  }
+
+  std::mutex mutex_;
+  FaultPlan plan_;
+  PathGuard guard_ = nullptr;
+  std::map<platform::Handle, Budget> open_;
+};
+
+FaultyCalls& seam() {
+  static FaultyCalls calls;
+  return calls;
+}
+
+// Installed before main, so every file a test opens goes through the seam and is counted.
+[[maybe_unused]] FaultyCalls& installed_at_start = seam();
+
+}  // namespace
+
+void set_fault_plan(const FaultPlan& plan) {
+  seam().plan(plan);
+}
+
+void set_path_guard(PathGuard guard) {
+  seam().guard(guard);
+}
+
+int open_file_count() {
+  return seam().open_count();
+}
+
+}  // namespace varnelo
