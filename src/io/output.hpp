@@ -1,7 +1,9 @@
 #pragma once
 
+#include <initializer_list>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "io/file.hpp"
 
@@ -25,5 +27,11 @@ class Output {
 
   File file_;
 };
+
+// The identities of the open files given (those whose identity can be told): the files an output
+// must not be.
+std::vector<FileIdentity> identities(std::initializer_list<const File*> files);
+// Whether `path` reaches one of those files, by any route (another spelling, a link).
+bool names_one_of(const std::string& path, const std::vector<FileIdentity>& files);
 
 }  // namespace varnelo

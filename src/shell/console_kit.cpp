@@ -1,6 +1,5 @@
 #include "shell/console_kit.hpp"
 
-#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <vector>
@@ -230,17 +229,9 @@ bool ask_overwrite(const std::string& path) {
 
 }  // namespace
 
-std::vector<FileIdentity> identities(std::initializer_list<const File*> files) {
-  std::vector<FileIdentity> found;
-  for (const File* file : files)
-    if (std::optional<FileIdentity> identity = file->identity()) found.push_back(*identity);
-  return found;
-}
-
 bool refuses_as_input(const std::string& path, const std::vector<FileIdentity>& avoid) {
   // Writing would truncate an input before it is read.
-  std::optional<FileIdentity> target = identity_of(path);
-  if (!target || std::find(avoid.begin(), avoid.end(), *target) == avoid.end()) return false;
+  if (!names_one_of(path, avoid)) return false;
   error_text("Output file is the same as an input file!\n", "Berkas keluaran sama dengan berkas masukan!\n");
   return true;
 }

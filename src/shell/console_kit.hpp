@@ -133,9 +133,6 @@ bool may_write(const std::string& path, Ask ask = Ask::if_exists);
 // The door's last step, for a path admit_output let through.
 std::optional<Output> open_output(const std::string& path);
 
-// The identities of the open files given (those whose identity can be told), for `avoid`.
-std::vector<FileIdentity> identities(std::initializer_list<const File*> files);
-
 // The framed program banner, 20 lines of 63 columns; leaves colour 7 set.
 void print_logo();
 
