@@ -20,6 +20,9 @@ struct CpuFeatures {
   bool operator==(const CpuFeatures&) const = default;
 };
 
+// Every flag set: to an override, everything the processor has.
+inline constexpr CpuFeatures every_cpu_feature{true, true, true, true, true, true, true, true};
+
 // The features in force: those found on the processor, less what an override masks off.
 const CpuFeatures& cpu_features();
 

@@ -12,7 +12,6 @@ constexpr bool CpuFeatures::*every_flag[] = {
     &CpuFeatures::sse2, &CpuFeatures::ssse3, &CpuFeatures::sse41,   &CpuFeatures::sha,
     &CpuFeatures::avx2, &CpuFeatures::bmi2,  &CpuFeatures::avx512f, &CpuFeatures::avx512vl};
 
-constexpr CpuFeatures everything{true, true, true, true, true, true, true, true};
 constexpr CpuFeatures sse_only{.sse2 = true, .ssse3 = true, .sse41 = true};
 constexpr CpuFeatures avx2_without_sse{.avx2 = true, .bmi2 = true};
 
@@ -23,7 +22,7 @@ void expect_masked(const CpuFeatures& found, const CpuFeatures& keep) {
 
 TEST(CpuFeaturesOverride, KeepsOnlyWhatItIsGivenAndRestoresOnExit) {
   const CpuFeatures found = cpu_features();
-  for (const CpuFeatures& keep : {CpuFeatures{}, sse_only, avx2_without_sse, everything}) {
+  for (const CpuFeatures& keep : {CpuFeatures{}, sse_only, avx2_without_sse, every_cpu_feature}) {
     {
       CpuFeaturesOverride mask(keep);
       expect_masked(found, keep);
@@ -37,8 +36,8 @@ TEST(CpuFeaturesOverride, NestedGuardsOnlyNarrowAndUnwindInTurn) {
   {
     CpuFeaturesOverride outer(sse_only);
     {
-      // Asking for everything inside cannot bring back what the outer guard masked off.
-      CpuFeaturesOverride inner(everything);
+      // Asking for every feature inside cannot bring back what the outer guard masked off.
+      CpuFeaturesOverride inner(every_cpu_feature);
       expect_masked(found, sse_only);
       {
         CpuFeaturesOverride innermost(CpuFeatures{.ssse3 = true});

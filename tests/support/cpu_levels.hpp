@@ -17,7 +17,7 @@ struct CpuLevel {
   CpuFeatures keep;
 };
 inline constexpr CpuLevel cpu_levels[] = {
-    {"every feature", {true, true, true, true, true, true, true, true}},
+    {"every feature", every_cpu_feature},
     {"AVX2 without AVX-512 or SHA", {.sse2 = true, .ssse3 = true, .sse41 = true, .avx2 = true, .bmi2 = true}},
     {"SSE only", {.sse2 = true, .ssse3 = true, .sse41 = true}},
     {"no features", {}},
