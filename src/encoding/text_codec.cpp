@@ -124,7 +124,7 @@ void mime_group(const std::uint8_t* group, char* out) {
 
 // `readable_groups` (at least `groups`) may be read, so wide loads can run to the end of a line.
 char* mime_groups([[maybe_unused]] CodecLoops loops, const std::uint8_t* data, std::size_t groups,
-                  std::size_t readable_groups, char* out) {
+                  [[maybe_unused]] std::size_t readable_groups, char* out) {
 #if defined(VARNELO_WIDE_LOOPS)
   if (loops != CodecLoops::portable) {
     std::size_t done = wide::mime_groups_ssse3(data, groups, readable_groups, out);
