@@ -9,9 +9,8 @@
 
 namespace varnelo::testing {
 
-// Feature levels from everything the machine has down to nothing. Between them every
-// dispatcher takes each of its variants the machine can run: the AVX-512 and SHA paths, then
-// AVX2, then SSSE3, then the portable code.
+// From everything the machine has down to nothing; between them every dispatcher takes each of
+// its variants the machine can run: AVX-512 and SHA, then AVX2, then SSSE3, then portable code.
 struct CpuLevel {
   const char* name;
   CpuFeatures keep;
@@ -23,16 +22,15 @@ inline constexpr CpuLevel cpu_levels[] = {
     {"no features", {}},
 };
 
-// Runs `check` under each level at which `chosen` (the dispatcher's own choice, such as
+// Runs `check` under each level where `chosen` (the dispatcher's choice, such as
 // best_pair_finder) picks a variant not run yet.
 template <typename Chosen, typename Check>
 void for_each_variant(Chosen chosen, Check check) {
   std::vector<decltype(chosen())> seen;
   for (const CpuLevel& level : cpu_levels) {
     CpuFeaturesOverride mask(level.keep);
-    auto variant = chosen();
-    if (std::find(seen.begin(), seen.end(), variant) != seen.end()) continue;
-    seen.push_back(variant);
+    if (std::find(seen.begin(), seen.end(), chosen()) != seen.end()) continue;
+    seen.push_back(chosen());
     SCOPED_TRACE(level.name);
     check();
   }
