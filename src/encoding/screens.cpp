@@ -142,7 +142,7 @@ void encode_file(File& input, Output& output, Notation notation, std::uint16_t b
   const std::string label = label_text(encode_label(notation));
   TextEncoder encoder(notation, bytes_per_line);
   // The text's length is known in advance; reserving it spares the system work on every write.
-  output.file().reserve(static_cast<std::int64_t>(encoder.text_size(static_cast<std::uint64_t>(size))));
+  output.reserve(static_cast<std::int64_t>(encoder.text_size(static_cast<std::uint64_t>(size))));
 
   const bool mime = notation == Notation::mime;
   const std::uint64_t groups = static_cast<std::uint64_t>(size) / 3;

@@ -143,13 +143,19 @@ bool has_environment(const char* name) {
   return value && *value;
 }
 
+// Whether standard output is a terminal, for the interrupt handler.
+volatile sig_atomic_t output_is_terminal = 0;
+
 class PosixConsole : public BufferedConsole {
  public:
   PosixConsole() : terminal_(isatty(1) == 1) {
+    output_is_terminal = terminal_;
     // A closed pipe on standard output must not kill the program halfway through a file.
     signal(SIGPIPE, SIG_IGN);
   }
   ~PosixConsole() override { flush(); }
+
+  bool is_terminal() const override { return terminal_; }
 
   void set_attribute(std::uint16_t attribute) override {
     if (terminal_) write(sgr_for(attribute));
@@ -223,6 +229,11 @@ class PosixConsole : public BufferedConsole {
 
 std::unique_ptr<ConsolePort> make_platform_console() {
   return std::make_unique<PosixConsole>();
+}
+
+void restore_console_after_interrupt() {
+  static const char normal[] = "\x1b[0m";
+  if (output_is_terminal && ::write(1, normal, sizeof normal - 1) < 0) output_is_terminal = 0;
 }
 
 }  // namespace varnelo

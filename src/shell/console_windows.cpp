@@ -4,6 +4,7 @@
 #include "io/windows_api.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cstring>
 #include <string>
@@ -25,17 +26,24 @@ LARGE_INTEGER counter_at_start() {
 
 const LARGE_INTEGER program_start = counter_at_start();
 
+// The console's colours when the program started; 0 when the output is no console.
+std::atomic<WORD> colours_before{0};
+
 class WindowsConsole : public BufferedConsole {
  public:
   WindowsConsole() : out_handle_(GetStdHandle(STD_OUTPUT_HANDLE)) {
     DWORD console_mode = 0;
     console_ = out_handle_ != nullptr && out_handle_ != INVALID_HANDLE_VALUE &&
                GetConsoleMode(out_handle_, &console_mode) != 0;
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (console_ && GetConsoleScreenBufferInfo(out_handle_, &info)) colours_before = info.wAttributes;
     // Typed lines arrive in text mode, so Enter gives a single line feed.
     _setmode(0, _O_TEXT);
     QueryPerformanceFrequency(&frequency_);
   }
   ~WindowsConsole() override { flush(); }
+
+  bool is_terminal() const override { return console_; }
 
   // Through a pipe or into a file the three calls below write nothing, as on POSIX.
   void set_attribute(std::uint16_t attribute) override {
@@ -148,6 +156,10 @@ class WindowsConsole : public BufferedConsole {
 
 std::unique_ptr<ConsolePort> make_platform_console() {
   return std::make_unique<WindowsConsole>();
+}
+
+void restore_console_after_interrupt() {
+  if (WORD colours = colours_before.load()) SetConsoleTextAttribute(GetStdHandle(STD_OUTPUT_HANDLE), colours);
 }
 
 }  // namespace varnelo

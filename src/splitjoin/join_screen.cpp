@@ -2,6 +2,7 @@
 // by counting up its suffix, or listed one by one.
 
 #include <functional>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -44,7 +45,7 @@ void copy_pieces(Output& output, std::size_t count, std::int64_t total, double s
       return std::nullopt;
     }
     // Space reserved ahead makes a long run of writes cheaper for the file system; only a hint.
-    if (size >= std::int64_t{1} << 20) output.file().reserve(output.file().position() + size);
+    if (size >= std::int64_t{1} << 20) output.reserve(output.file().position() + size);
     return PumpSource{&*piece, size};
   });
   if (outcome.fault == PumpFault::read) report_read_error(piece->path());
@@ -53,6 +54,17 @@ void copy_pieces(Output& output, std::size_t count, std::int64_t total, double s
   // A failed close can lose written data, so it counts as a failed write.
   if (!output.commit()) return report_write_error(output.path());
   running_time(start_time);
+}
+
+// Adds a piece's size to the total; false, after the message, when the total would pass the
+// largest size a file can have.
+bool add_size(std::int64_t& total, std::int64_t size) {
+  if (size <= std::numeric_limits<std::int64_t>::max() - total) {
+    total += size;
+    return true;
+  }
+  error_text("Total filesize is too large!\n", "Jumlah ukuran berkas terlalu besar!\n");
+  return false;
 }
 
 // The identities of the pieces from `first` on, as far as they can be opened: the output must
@@ -94,16 +106,21 @@ void automatic_join() {
   double start_time = now();
   std::uint16_t count = 0;
   std::int64_t total = 0;
-  // The set ends at the first number that cannot be opened, and at .999 at the latest.
+  // The set ends at the first number that is not there, and at .999 at the latest. A piece that
+  // is there but cannot be read is no end: the join would be silently short.
   for (std::string name = first; count < splitjoin::max_pieces;) {
     std::optional<File> counted = File::open_read(name);
-    if (!counted) break;
+    if (!counted) {
+      if (!path_exists(name)) break;
+      report_open_failure(name);
+      return;
+    }
     std::int64_t size = counted->measure_size();
     if (size < 0) {
       report_read_error(name);
       return;
     }
-    total += size;
+    if (!add_size(total, size)) return;
     ++count;
     if (!splitjoin::advance_suffix(name)) break;
   }
@@ -146,7 +163,7 @@ void manual_join() {
       report_read_error(input->path());
       return;
     }
-    total += size;
+    if (!add_size(total, size)) return;
     paths.push_back(input->path());
     if (std::optional<FileIdentity> identity = input->identity()) inputs.push_back(*identity);
   }

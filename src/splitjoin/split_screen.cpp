@@ -2,7 +2,6 @@
 // equal sizes or sizes typed piece by piece.
 
 #include <algorithm>
-#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -21,6 +20,13 @@ namespace varnelo {
 using splitjoin::SizeUnit;
 
 namespace {
+
+// Whether `name` reaches the file of one of the names already given, by whatever route: the
+// pieces are written in turn, so the later one would replace the earlier.
+bool named_before(const std::vector<std::string>& earlier, const std::string& name) {
+  return std::any_of(earlier.begin(), earlier.end(),
+                     [&](const std::string& path) { return same_output(path, name); });
+}
 
 // One split after its questions: the open input and the progress display of the copy.
 struct Split {
@@ -49,39 +55,48 @@ struct Split {
                     .buffer_size = std::size_t{1} << 20,
                     .buffers = 3,
                     .segments = sizes});
-    std::optional<Output> piece;
+    // Every piece is written under a temporary name and all take their names together at the
+    // end, so a split that fails or is refused halfway leaves the old pieces as they were.
+    std::vector<Output> pieces;
     pump.begin_segment = [&](std::size_t k) {
-      if (piece && !close_piece(*piece)) return Flow::failed();
-      piece = open_piece(k);
+      if (!pieces.empty() && !pieces.back().close()) return Flow::write_error();
+      std::optional<Output> piece = open_piece(k);
       if (!piece) return Flow::failed();
       // Space reserved ahead makes a long run of writes cheaper for the file system; only a hint.
-      if (sizes[k] >= std::int64_t{1} << 20) piece->file().reserve(sizes[k]);
+      if (sizes[k] >= std::int64_t{1} << 20) piece->reserve(sizes[k]);
+      pieces.push_back(std::move(*piece));
       return Flow::go_on();
     };
     pump.take = [&](std::span<std::uint8_t> bytes) {
-      return piece->file().write(bytes.data(), bytes.size()) ? Flow::go_on() : Flow::write_error();
+      return pieces.back().file().write(bytes.data(), bytes.size()) ? Flow::go_on() : Flow::write_error();
     };
     pump.show = progress_display(start_time, label);
     const PumpOutcome outcome = pump.run(input, size);
     if (outcome.fault == PumpFault::read) report_read_error(input.path());
-    if (outcome.fault == PumpFault::write) report_write_error(piece->path());
-    return outcome.complete() && close_piece(*piece);
-  }
-
-  // A failed close can lose written data, so it counts as a failed write.
-  static bool close_piece(Output& piece) {
-    if (piece.commit()) return true;
-    report_write_error(piece.path());
+    // A failed close can lose written data, so it counts as a failed write.
+    if (outcome.fault == PumpFault::write) report_write_error(pieces.back().path());
+    if (!outcome.complete()) return false;
+    const std::size_t named = commit_together(pieces);
+    if (named == pieces.size()) return true;
+    report_write_error(pieces[named].path());
     return false;
   }
 
-  // Pieces named from the input path, each asked about just before it is written.
+  // Pieces named from the input path, each asked about just before it is written. A name that
+  // reaches an earlier piece (through a link) is asked about as a name given twice.
   bool write_named_pieces(const std::vector<std::int64_t>& sizes) {
     std::string name = splitjoin::first_piece_name(input.path());
-    return write_pieces(sizes, [&, avoid = identities({&input})](std::size_t k) -> std::optional<Output> {
-      if (k > 0) splitjoin::advance_suffix(name);
-      return output_door(name, avoid);
-    });
+    std::vector<std::string> earlier;
+    bool written =
+        write_pieces(sizes, [&, avoid = identities({&input})](std::size_t k) -> std::optional<Output> {
+          if (k > 0) splitjoin::advance_suffix(name);
+          const Ask ask = named_before(earlier, name) ? Ask::always : Ask::if_exists;
+          earlier.push_back(name);
+          return output_door(name, avoid, ask);
+        });
+    // A piece numbered past the last one, left from an earlier split, would be joined with these.
+    if (written && splitjoin::advance_suffix(name) && path_exists(name)) leftover = name;
+    return written;
   }
 
   // Pieces under the typed names, already asked about; names beyond the last piece stay untouched.
@@ -92,7 +107,17 @@ struct Split {
   void finish() {
     progress_bar(start_time, 100, size, label);
     running_time(start_time);
+    if (leftover.empty()) return;
+    x(12);
+    sayf("Note : file \"%s\" was already there; an automatic join would take it in with these pieces.\n",
+         "Catatan : berkas \"%s\" sudah ada sebelumnya; penggabungan otomatis akan ikut menggabungkannya "
+         "dengan potongan-potongan ini.\n",
+         shown(leftover).c_str());
+    x(7);
   }
+
+  // The name of a piece that follows the last one written and was there before, if any.
+  std::string leftover;
 };
 
 const char* const named_label_english =
@@ -144,18 +169,6 @@ bool ask_size(SizeDialogue& dialogue, std::uint16_t piece, std::optional<std::in
   bytes = splitjoin::size_in_bytes(dialogue.size, used);
   if (bytes) dialogue.size = *bytes;
   return true;
-}
-
-// Whether `name` is one of the names already given, however it is spelled: the pieces are
-// written in turn, so the later one would replace the earlier.
-bool named_before(const std::vector<std::string>& earlier, const std::string& name) {
-  auto normal = [](const std::string& path) {
-    std::error_code ignored;
-    return std::filesystem::absolute(path, ignored).lexically_normal();
-  };
-  std::filesystem::path wanted = normal(name);
-  return std::any_of(earlier.begin(), earlier.end(),
-                     [&](const std::string& path) { return normal(path) == wanted; });
 }
 
 // Asks for a piece's name until one is given that may be written. An overwrite refused asks
