@@ -13,10 +13,12 @@
 namespace varnelo {
 
 // Identifies a file independently of how its path is spelled (device and inode, or the
-// Windows volume serial and file index), so an output can be refused when it is an input.
+// Windows volume serial and file id), so an output can be refused when it is an input. Windows
+// file ids have 128 bits; elsewhere the high half is 0.
 struct FileIdentity {
   std::uint64_t device = 0;
   std::uint64_t index = 0;
+  std::uint64_t index_high = 0;
   friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
 };
 
