@@ -219,6 +219,19 @@ bool exists(const std::string& path) {
   }
 }
 
+bool name_too_long(const std::string& path) {
+  // The one limit that the long form does not lift: 255 UTF-16 units for each name in a path.
+  std::size_t name = 0;
+  for (wchar_t c : wide_of(path))
+    if ((name = is_separator(c) ? 0 : name + 1) > 255) return true;
+  return false;
+}
+
+std::string unquoted(const std::string& path) {
+  if (path.size() >= 2 && path.front() == '"' && path.back() == '"') return path.substr(1, path.size() - 2);
+  return path;
+}
+
 OutputTarget output_target(const std::string& path) {
   const std::wstring name = system_path(path);
   DWORD attributes = GetFileAttributesW(name.c_str());
