@@ -47,6 +47,16 @@ bool close_handle(Handle handle) {
   return _close(static_cast<int>(handle)) == 0;
 }
 
+Handle standard_input() {
+  _setmode(0, _O_BINARY);
+  return 0;
+}
+
+Handle standard_output() {
+  _setmode(1, _O_BINARY);
+  return 1;
+}
+
 std::int64_t read_some(Handle handle, void* buffer, std::size_t count) {
   return _read(static_cast<int>(handle), buffer,
                static_cast<unsigned>(std::min(count, platform::largest_transfer)));
