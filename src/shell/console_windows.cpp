@@ -2,6 +2,8 @@
 // console API, and the clipboard as CF_TEXT.
 
 #include "io/windows_api.hpp"
+// After windows.h, whose types it uses.
+#include <shellapi.h>
 
 #include <algorithm>
 #include <climits>
@@ -25,14 +27,15 @@ LARGE_INTEGER counter_at_start() {
 
 const LARGE_INTEGER program_start = counter_at_start();
 
+bool is_console(HANDLE handle) {
+  DWORD console_mode = 0;
+  return handle != nullptr && handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &console_mode) != 0;
+}
+
 class WindowsConsole : public BufferedConsole {
  public:
-  WindowsConsole() : out_handle_(GetStdHandle(STD_OUTPUT_HANDLE)) {
-    DWORD console_mode = 0;
-    console_ = out_handle_ != nullptr && out_handle_ != INVALID_HANDLE_VALUE &&
-               GetConsoleMode(out_handle_, &console_mode) != 0;
-    // Typed lines arrive in text mode, so Enter gives a single line feed.
-    _setmode(0, _O_TEXT);
+  explicit WindowsConsole(DWORD output = STD_OUTPUT_HANDLE) : out_handle_(GetStdHandle(output)) {
+    console_ = is_console(out_handle_);
     QueryPerformanceFrequency(&frequency_);
   }
   ~WindowsConsole() override { flush(); }
@@ -138,16 +141,81 @@ class WindowsConsole : public BufferedConsole {
     }
   }
 
- private:
   HANDLE out_handle_;
   bool console_ = false;
+
+ private:
   LARGE_INTEGER frequency_;
 };
+
+// Counts the lines it has drawn since the last clear, so that clearing goes back up over them
+// and wipes from there down, leaving the rest of the console as it was.
+class ProgressConsole : public WindowsConsole {
+ public:
+  ProgressConsole() : WindowsConsole(STD_ERROR_HANDLE) {}
+
+  void write(std::string_view text) override {
+    lines_ += static_cast<SHORT>(std::count(text.begin(), text.end(), '\n'));
+    WindowsConsole::write(text);
+  }
+  void resize(std::uint16_t, std::uint16_t) override {}
+  void clear() override {
+    flush();
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (!console_ || !GetConsoleScreenBufferInfo(out_handle_, &info)) return;
+    COORD from = {0, static_cast<SHORT>(std::max(0, info.dwCursorPosition.Y - lines_))};
+    DWORD cells = static_cast<DWORD>(info.dwSize.X) * static_cast<DWORD>(info.dwSize.Y - from.Y);
+    DWORD written = 0;
+    FillConsoleOutputCharacterA(out_handle_, ' ', cells, from, &written);
+    FillConsoleOutputAttribute(out_handle_, info.wAttributes, cells, from, &written);
+    SetConsoleCursorPosition(out_handle_, from);
+    lines_ = 0;
+  }
+
+ protected:
+  std::int64_t read_input(char*, std::size_t) override { return 0; }
+
+ private:
+  SHORT lines_ = 0;
+};
+
+std::string utf8_of(const wchar_t* wide) {
+  int size = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+  if (size <= 1) return {};
+  std::string text(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide, -1, text.data(), size, nullptr, nullptr);
+  text.pop_back();
+  return text;
+}
 
 }  // namespace
 
 std::unique_ptr<ConsolePort> make_platform_console() {
+  // Typed lines arrive in text mode, so Enter gives a single line feed.
+  _setmode(0, _O_TEXT);
   return std::make_unique<WindowsConsole>();
+}
+
+std::unique_ptr<ConsolePort> make_progress_console() {
+  if (!is_console(GetStdHandle(STD_ERROR_HANDLE))) return nullptr;
+  return std::make_unique<ProgressConsole>();
+}
+
+bool standard_output_is_terminal() {
+  return is_console(GetStdHandle(STD_OUTPUT_HANDLE));
+}
+
+std::vector<std::string> program_arguments(int argc, char** argv) {
+  // The narrow arguments have passed through the code page and may have lost characters; the
+  // wide command line has them all.
+  int count = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!wide) return std::vector<std::string>(argv + std::min(argc, 1), argv + argc);
+  std::vector<std::string> arguments;
+  for (int k = 1; k < count; ++k)
+    arguments.push_back(utf8_of(wide[k]));
+  LocalFree(wide);
+  return arguments;
 }
 
 }  // namespace varnelo
