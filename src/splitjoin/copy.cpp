@@ -1,0 +1,113 @@
+#include "splitjoin/copy.hpp"
+
+#include "io/block_pump.hpp"
+#include "splitjoin/pieces.hpp"
+
+namespace varnelo::splitjoin {
+
+namespace {
+
+// Space reserved ahead makes a long run of writes cheaper for the file system; only a hint.
+constexpr std::int64_t worth_reserving = std::int64_t{1} << 20;
+
+// The bytes move in 1 MiB reads, two of them ahead of the writes.
+BlockPump copy_pump(std::int64_t total, std::vector<std::int64_t> segments = {}) {
+  return BlockPump({.unit = 4096,
+                    .progress = {.divisor = static_cast<std::uint64_t>(total), .ceiling = 99},
+                    .buffer_size = std::size_t{1} << 20,
+                    .buffers = 3,
+                    .segments = std::move(segments)});
+}
+
+}  // namespace
+
+CopyFault write_pieces(File& input, std::int64_t size, const std::vector<std::int64_t>& sizes,
+                       const std::function<std::optional<Output>(std::size_t)>& open_piece,
+                       const Display& show) {
+  BlockPump pump = copy_pump(size, sizes);
+  std::optional<Output> piece;
+  CopyFault fault;
+  auto commit = [&] {
+    if (piece->commit()) return true;
+    fault = {CopyFault::write, piece->path()};
+    return false;
+  };
+  pump.begin_segment = [&](std::size_t k) {
+    if (piece && !commit()) return Flow::failed();
+    piece = open_piece(k);
+    if (!piece) {
+      fault = {CopyFault::refused, {}};
+      return Flow::failed();
+    }
+    if (sizes[k] >= worth_reserving) piece->file().reserve(sizes[k]);
+    return Flow::go_on();
+  };
+  pump.take = [&](std::span<std::uint8_t> bytes) {
+    return piece->file().write(bytes.data(), bytes.size()) ? Flow::go_on() : Flow::write_error();
+  };
+  pump.show = show;
+  const PumpOutcome outcome = pump.run(input, size);
+  if (outcome.fault == PumpFault::read) return {CopyFault::read, input.path()};
+  if (outcome.fault == PumpFault::write) return {CopyFault::write, piece->path()};
+  if (outcome.complete()) commit();
+  return fault;
+}
+
+CopyFault append_pieces(File& output, std::size_t count, std::int64_t total,
+                        const std::function<std::optional<File>(std::size_t)>& open_piece,
+                        const Display& show) {
+  BlockPump pump = copy_pump(total);
+  pump.show = show;
+  pump.take = [&](std::span<std::uint8_t> bytes) {
+    return output.write(bytes.data(), bytes.size()) ? Flow::go_on() : Flow::write_error();
+  };
+  std::optional<File> piece;
+  CopyFault fault;
+  const PumpOutcome outcome = pump.run(count, [&](std::size_t k) -> std::optional<PumpSource> {
+    piece = open_piece(k);
+    if (!piece) {
+      fault = {CopyFault::refused, {}};
+      return std::nullopt;
+    }
+    const std::int64_t size = piece->measure_size();
+    if (size < 0) {
+      fault = {CopyFault::read, piece->path()};
+      return std::nullopt;
+    }
+    if (size >= worth_reserving) output.reserve(output.position() + size);
+    return PumpSource{&*piece, size};
+  });
+  if (outcome.fault == PumpFault::read) return {CopyFault::read, piece->path()};
+  if (outcome.fault == PumpFault::write) return {CopyFault::write, output.path()};
+  return fault;
+}
+
+PieceSet count_pieces(std::string first) {
+  PieceSet set;
+  for (std::string& name = first; set.count < max_pieces;) {
+    std::optional<File> counted = File::open_read(name);
+    if (!counted) break;
+    const std::int64_t size = counted->measure_size();
+    if (size < 0) {
+      set.unmeasured = name;
+      break;
+    }
+    set.total += size;
+    ++set.count;
+    if (!advance_suffix(name)) break;
+  }
+  return set;
+}
+
+std::vector<FileIdentity> piece_identities(std::string first) {
+  std::vector<FileIdentity> found;
+  for (std::uint16_t count = 0; count < max_pieces; ++count) {
+    std::optional<File> piece = File::open_read(first);
+    if (!piece) break;
+    if (std::optional<FileIdentity> identity = piece->identity()) found.push_back(*identity);
+    if (!advance_suffix(first)) break;
+  }
+  return found;
+}
+
+}  // namespace varnelo::splitjoin
