@@ -178,6 +178,12 @@ int run_join(const JoinOptions& options, const Common& common) {
       return bad_usage;
     }
     for (const std::string& name : options.pieces) {
+      // Every piece is opened twice, to be measured and then to be copied.
+      if (name == "-") {
+        complain("a piece must be a file, not standard input",
+                 "potongan harus berupa berkas, bukan masukan standar");
+        return bad_usage;
+      }
       std::optional<File> piece = open_input(name);
       if (!piece) return trouble;
       std::optional<std::int64_t> size = input_size(*piece);

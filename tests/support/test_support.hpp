@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "io/file.hpp"
 #include "shell/console_kit.hpp"
@@ -72,5 +73,17 @@ struct ProcessResult {
 };
 ProcessResult run_binary(const std::string& input, const std::string& working_directory = {},
                          int timeout_seconds = 30);
+
+// Runs the built program with arguments, `input` on its standard input, and the two output
+// streams kept apart. `environment` sets variables for the child only (an empty value removes one).
+struct CommandResult {
+  int exit_code = -1;
+  std::string out;
+  std::string err;
+  bool timed_out = false;
+};
+CommandResult run_command(const std::vector<std::string>& arguments, const std::string& input = {},
+                          const std::vector<std::pair<std::string, std::string>>& environment = {},
+                          int timeout_seconds = 60);
 
 }  // namespace varnelo::testing
