@@ -79,6 +79,10 @@ File File::standard_output() {
   return File(platform::standard_output(), "-", installed_calls, false);
 }
 
+File File::standard_error() {
+  return File(platform::standard_error(), "standard error", installed_calls, false);
+}
+
 std::int64_t File::measure_size() {
   std::int64_t size = platform::seek(handle_, 0, true);
   if (size < 0 || !seek(0)) return -1;

@@ -40,10 +40,11 @@ class File {
   static std::optional<File> open_read(const std::string& path);
   // Creates or truncates a file for writing.
   static std::optional<File> open_write(const std::string& path);
-  // The process's standard input and output, in binary mode, named "-". Closing one leaves the
-  // stream itself open for the rest of the process.
+  // The process's standard streams, in binary mode; input and output are named "-". Closing
+  // one leaves the stream itself open for the rest of the process.
   static File standard_input();
   static File standard_output();
+  static File standard_error();
 
   bool is_open() const { return handle_ != platform::invalid_handle; }
   const std::string& path() const { return path_; }

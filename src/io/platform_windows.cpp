@@ -57,6 +57,11 @@ Handle standard_output() {
   return 1;
 }
 
+Handle standard_error() {
+  _setmode(2, _O_BINARY);
+  return 2;
+}
+
 std::int64_t read_some(Handle handle, void* buffer, std::size_t count) {
   return _read(static_cast<int>(handle), buffer,
                static_cast<unsigned>(std::min(count, platform::largest_transfer)));

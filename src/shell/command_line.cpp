@@ -126,6 +126,12 @@ const Both program_help_tail = {
     "Status keluar: 0 berhasil; 1 jawaban negatif (berkas berbeda, tidak ditemukan, cek gagal);\n"
     "2 masalah (pemakaian salah, berkas tak dapat dibaca atau ditulis, keluaran ditolak).\n"};
 
+// Messages go out as they are, line feeds and all, as the results do.
+void write_error(const std::string& text) {
+  static File stream = File::standard_error();
+  stream.write(text.data(), text.size());
+}
+
 void print_usage_of(const Command& command) {
   const char* usage = pick(command.usage.english, command.usage.indonesian);
   const char* lead = pick("usage: ", "pemakaian: ");
@@ -138,7 +144,7 @@ void print_usage_of(const Command& command) {
     text += lines.substr(0, end == std::string_view::npos ? lines.size() : end + 1);
     lines.remove_prefix(end == std::string_view::npos ? lines.size() : end + 1);
   }
-  std::fputs(text.c_str(), stderr);
+  write_error(text);
 }
 
 void print_help(const Command& command) {
@@ -174,8 +180,7 @@ void complain(const char* english, const char* indonesian, ...) {
   va_end(args);
   text += buffer;
   text += '\n';
-  std::fputs(text.c_str(), stderr);
-  std::fflush(stderr);
+  write_error(text);
 }
 
 std::string shown(const std::string& path) {

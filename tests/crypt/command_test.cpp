@@ -26,7 +26,7 @@ TEST(CipherCommands, BytesEqualTheScreens) {
                                              {"encrypt", "--add", false, 2},
                                              {"decrypt", "--xor", true, 1},
                                              {"decrypt", "--add", true, 2}};
-  const std::vector<std::size_t> sizes = {0, 1, 4097, 300000};
+  const std::vector<std::size_t> sizes = {0, 4097, 300000};
   for (const auto& choice : choices) {
     for (std::size_t size : sizes) {
       for (const bool key_file : {false, true}) {
