@@ -172,15 +172,17 @@ void complain(const char* english, const char* indonesian, ...) {
   flush_results();
   const char* chosen = pick(english, indonesian);
   if (!chosen) return;
-  va_list args;
+  va_list args, measure;
   va_start(args, indonesian);
-  std::string text = "varnelo: ";
-  char buffer[1024];
-  std::vsnprintf(buffer, sizeof buffer, chosen, args);
+  va_copy(measure, args);
+  // Paths run to thousands of characters; the message takes whatever room it needs.
+  const int size = std::vsnprintf(nullptr, 0, chosen, measure);
+  va_end(measure);
+  std::string text(static_cast<std::size_t>(std::max(size, 0)) + 1, '\0');
+  std::vsnprintf(text.data(), text.size(), chosen, args);
   va_end(args);
-  text += buffer;
-  text += '\n';
-  write_error(text);
+  text.back() = '\n';
+  write_error("varnelo: " + text);
 }
 
 std::string shown(const std::string& path) {
