@@ -28,10 +28,11 @@ bench_commands() {
     "'$VARNELO' <<<\$'1\\n3\\n1\\n$INPUT\\n$WORK/copy.bin\\n\\n6\\n'" "$bytes" 1.05
   rm -f "$WORK/copy.bin"
 
+  # Every timed run starts with nothing of the last one's pieces waiting to be written back.
   bench_command_row "split --pieces 4" "the same through the menus" \
     "split '$INPUT' --pieces 4" \
     "'$VARNELO' <<<\$'1\\n1\\n1\\n$INPUT\\n4\\n1\\n\\n6\\n'" "$bytes" 1.05 \
-    "rm -f '$INPUT'.00[1-4]"
+    "rm -f '$INPUT'.00[1-4]; sync"
   rm -f "$INPUT".00[1-4]
 
   # The encoding rows' size: the text runs to 1.35 times the data.
