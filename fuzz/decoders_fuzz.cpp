@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "encoding/text_codec.hpp"
+#include "io/cpu_features.hpp"
 #include "tests/encoding/reference_codec.hpp"
 
 using namespace varnelo;
@@ -77,9 +78,9 @@ std::string encode_in_pieces(Notation notation, std::uint16_t bytes_per_line, co
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
   if (size < 4) return 0;
   auto notation = static_cast<Notation>(bytes[0] % 3);
-  const CodecLoops loops[] = {CodecLoops::portable, CodecLoops::ssse3, CodecLoops::avx2};
-  CodecLoops chosen = loops[bytes[1] % 3];
-  if (!use_codec_loops(chosen)) use_codec_loops(CodecLoops::portable);
+  // No features, SSSE3 alone, or everything the processor has: the portable, SSSE3 or AVX2 loops.
+  const CpuFeatures levels[] = {{}, {.ssse3 = true}, every_cpu_feature};
+  CpuFeaturesOverride loops(levels[bytes[1] % 3]);
   std::uint32_t seed = bytes[2] | static_cast<std::uint32_t>(bytes[3]) << 8;
   std::string input(reinterpret_cast<const char*>(bytes + 4), size - 4);
 

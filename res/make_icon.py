@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Draws Varnelo's icon and writes it as a Windows .ico with 16, 32, 48 and 64 pixel images
-in 32-bit colour (BGRA with alpha).
+in 32-bit colour (BGRA with alpha) and a 256 pixel image stored as PNG, as Windows Vista and
+later read it for large views.
 
     python3 res/make_icon.py res/varnelo.ico
 
@@ -11,8 +12,11 @@ sampled 4 x 4 times per pixel for smooth edges. Only the standard library is use
 
 import struct
 import sys
+import zlib
 
 SIZES = (16, 32, 48, 64)
+# Stored as PNG: as a bitmap this image alone would take 256 KiB of the executable.
+PNG_SIZE = 256
 SAMPLES = 4
 
 TEAL_TOP = (18, 132, 142)
@@ -100,17 +104,30 @@ def icon_image(size):
     return header + pixels + bytes(mask)
 
 
+def png_image(size):
+    """One image of the icon file as a whole PNG file: 8-bit RGBA, no interlacing."""
+
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+
+    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)
+    # Each row starts with its filter type, 0 (none); zlib does the compressing.
+    raw = b"".join(b"\0" + bytes(channel for b, g, r, a in row for channel in (r, g, b, a)) for row in render(size))
+    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b"")
+
+
 def main():
     if len(sys.argv) != 2:
         sys.exit("usage: make_icon.py OUTPUT.ico")
-    images = [icon_image(size) for size in SIZES]
+    images = [(size, icon_image(size)) for size in SIZES] + [(PNG_SIZE, png_image(PNG_SIZE))]
     directory = struct.pack("<HHH", 0, 1, len(images))
     offset = len(directory) + 16 * len(images)
-    for size, image in zip(SIZES, images):
-        directory += struct.pack("<BBBBHHII", size, size, 0, 0, 1, 32, len(image), offset)
+    for size, image in images:
+        # The directory's width and height are one byte each; 0 stands for 256.
+        directory += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(image), offset)
         offset += len(image)
     with open(sys.argv[1], "wb") as out:
-        out.write(directory + b"".join(images))
+        out.write(directory + b"".join(image for _, image in images))
 
 
 if __name__ == "__main__":

@@ -5,74 +5,9 @@
 
 #include "checksum/bits.hpp"
 #include "checksum/compress.hpp"
-
-#if defined(VARNELO_X86_SHA)
-#include <cpuid.h>
-#endif
+#include "io/cpu_features.hpp"
 
 namespace varnelo {
-
-namespace compress {
-
-bool x86_sha_extensions() {
-#if defined(VARNELO_X86_SHA)
-  static const bool present = [] {
-    unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
-    if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx)) return false;
-    bool ssse3 = (ecx & (1u << 9)) != 0;
-    bool sse41 = (ecx & (1u << 19)) != 0;
-    if (!__get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx)) return false;
-    bool sha = (ebx & (1u << 29)) != 0;
-    return ssse3 && sse41 && sha;
-  }();
-  return present;
-#else
-  return false;
-#endif
-}
-
-namespace {
-
-// The instruction-set facts the x86 variants depend on, asked of the processor once.
-struct X86Features {
-  bool avx2_bmi2 = false;
-  bool avx512 = false;
-};
-
-X86Features x86_features() {
-  X86Features found;
-#if defined(VARNELO_X86_SHA)
-  unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
-  if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx)) return found;
-  bool osxsave = (ecx & (1u << 27)) != 0, avx = (ecx & (1u << 28)) != 0, ssse3 = (ecx & (1u << 9)) != 0;
-  if (!osxsave || !avx || !ssse3) return found;
-  // The system must save the vector registers across task switches.
-  unsigned low = 0, high = 0;
-  __asm__ volatile("xgetbv" : "=a"(low), "=d"(high) : "c"(0));
-  if (!__get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx)) return found;
-  bool avx2 = (ebx & (1u << 5)) != 0, bmi2 = (ebx & (1u << 8)) != 0;
-  bool avx512f = (ebx & (1u << 16)) != 0, avx512vl = (ebx & (1u << 31)) != 0;
-  found.avx2_bmi2 = (low & 0x6u) == 0x6u && avx2 && bmi2;
-  found.avx512 = found.avx2_bmi2 && (low & 0xe0u) == 0xe0u && avx512f && avx512vl;
-#endif
-  return found;
-}
-
-const X86Features& features() {
-  static const X86Features found = x86_features();
-  return found;
-}
-
-}  // namespace
-
-bool x86_avx2_bmi2() {
-  return features().avx2_bmi2;
-}
-bool x86_avx512() {
-  return features().avx512;
-}
-
-}  // namespace compress
 
 namespace {
 
@@ -88,19 +23,6 @@ constexpr std::uint32_t sha224_initial[8] = {0xc1059ed8, 0x367cd507, 0x3070dd17,
                                              0xffc00b31, 0x68581511, 0x64f98fa7, 0xbefa4fa4};
 // SHA-1 and RIPEMD-160 start from the same five words; MD5 from the first four of them.
 constexpr std::uint32_t sha1_initial[5] = {0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476, 0xc3d2e1f0};
-
-// The faster variants this kind has on this processor, slowest first.
-std::vector<Implementation> x86_variants(HashKind kind) {
-  std::vector<Implementation> found;
-  if ((kind == HashKind::sha256 || kind == HashKind::sha224 || kind == HashKind::sha1) &&
-      compress::x86_sha_extensions())
-    found.push_back(Implementation::x86_sha);
-  if (kind == HashKind::sha512 || kind == HashKind::sha384) {
-    if (compress::x86_avx2_bmi2()) found.push_back(Implementation::x86_avx2);
-    if (compress::x86_avx512()) found.push_back(Implementation::x86_avx512);
-  }
-  return found;
-}
 
 }  // namespace
 
@@ -127,20 +49,32 @@ std::size_t BlockHash::digest_size_of(HashKind kind) {
   return 0;
 }
 
-std::vector<Implementation> BlockHash::implementations(HashKind kind) {
-  std::vector<Implementation> found{Implementation::portable};
-  for (Implementation faster : x86_variants(kind))
-    found.push_back(faster);
-  return found;
+Implementation BlockHash::best_implementation(HashKind kind) {
+#if defined(VARNELO_X86_SHA)
+  const CpuFeatures& cpu = cpu_features();
+  switch (kind) {
+    case HashKind::sha512:
+    case HashKind::sha384:
+      if (cpu.avx2 && cpu.bmi2 && cpu.avx512f && cpu.avx512vl) return Implementation::x86_avx512;
+      if (cpu.avx2 && cpu.bmi2) return Implementation::x86_avx2;
+      break;
+    case HashKind::sha256:
+    case HashKind::sha224:
+    case HashKind::sha1:
+      if (cpu.sha && cpu.ssse3 && cpu.sse41) return Implementation::x86_sha;
+      break;
+    case HashKind::ripemd160:
+    case HashKind::md5:
+      break;
+  }
+#else
+  (void)kind;
+#endif
+  return Implementation::portable;
 }
 
-BlockHash::BlockHash(HashKind kind) : BlockHash(kind, implementations(kind).back()) {}
-
-BlockHash::BlockHash(HashKind kind, Implementation implementation) : kind_(kind) {
-  // A variant the processor lacks falls back to the portable code.
-  std::vector<Implementation> supported = x86_variants(kind);
-  if (std::find(supported.begin(), supported.end(), implementation) == supported.end())
-    implementation = Implementation::portable;
+BlockHash::BlockHash(HashKind kind) : kind_(kind) {
+  [[maybe_unused]] const Implementation implementation = best_implementation(kind);
   switch (kind) {
     case HashKind::sha512:
     case HashKind::sha384: {

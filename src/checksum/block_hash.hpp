@@ -14,16 +14,14 @@ namespace varnelo {
 enum class HashKind : std::uint8_t { sha512, sha384, sha256, sha224, sha1, ripemd160, md5 };
 
 // How the compression runs: the portable code everywhere; the x86 SHA extensions (SHA-256,
-// SHA-224 and SHA-1), or AVX2 with BMI2 and AVX-512 (SHA-512 and SHA-384), where the processor
-// has them.
+// SHA-224 and SHA-1), or AVX2 with BMI2 and AVX-512 (SHA-512 and SHA-384), where
+// cpu_features() has them.
 enum class Implementation : std::uint8_t { portable, x86_sha, x86_avx2, x86_avx512 };
 
 class BlockHash {
  public:
-  // The fastest implementation this processor supports.
+  // Runs on best_implementation(kind), chosen now.
   explicit BlockHash(HashKind kind);
-  // A given implementation; it must be one of implementations(kind).
-  BlockHash(HashKind kind, Implementation implementation);
 
   void update(const void* data, std::size_t size);
   // Pads the message (0x80, zeros, the bit length) and returns the digest; the object is
@@ -37,8 +35,8 @@ class BlockHash {
 
   static std::size_t block_size_of(HashKind kind);
   static std::size_t digest_size_of(HashKind kind);
-  // Every implementation of `kind` this processor can run, the portable one first.
-  static std::vector<Implementation> implementations(HashKind kind);
+  // The fastest implementation of `kind` the features in force allow.
+  static Implementation best_implementation(HashKind kind);
 
  private:
   using Compress32 = void (*)(std::uint32_t* state, const std::uint8_t* blocks, std::size_t count);

@@ -2,7 +2,7 @@
 
 // Compression functions of the block hashes: each consumes `count` whole blocks and updates the
 // state in place. The x86 variants exist only in x86-64 builds and may be called only when
-// the matching x86_... function says the processor has the instructions.
+// cpu_features() says the processor has the instructions.
 
 #include <cstddef>
 #include <cstdint>
@@ -21,12 +21,5 @@ void sha1_x86(std::uint32_t* state, const std::uint8_t* blocks, std::size_t coun
 void sha512_avx2(std::uint64_t* state, const std::uint8_t* blocks, std::size_t count);
 void sha512_avx512(std::uint64_t* state, const std::uint8_t* blocks, std::size_t count);
 #endif
-
-// True when the processor has the SHA extensions and the SSE levels they are used with.
-bool x86_sha_extensions();
-// True when the processor has AVX2 and BMI2 and the system saves the vector registers.
-bool x86_avx2_bmi2();
-// True when, beyond that, it has AVX-512 (foundation and vector-length) with system support.
-bool x86_avx512();
 
 }  // namespace varnelo::compress

@@ -90,7 +90,7 @@ void run_block_hash(File& file, HashKind kind, std::uint16_t width, const BlockH
   x(7);
   sayf(texts.lead_in[0], texts.lead_in[1], width);
   x(2);
-  put(path);
+  put(shown(path));
   x(7);
   say(texts.tail[0], texts.tail[1]);
   x(10);
@@ -131,7 +131,7 @@ void run_checksum64(File& file, const std::string& label) {
   x(7);
   say("Checksum for file ", "Ceksum (kode sidik jari) dari file ");
   x(2);
-  put(path);
+  put(shown(path));
   x(7);
   say(" is : ", " adalah : ");
   x(10);

@@ -3,6 +3,8 @@
 #include <bit>
 #include <cstring>
 
+#include "io/cpu_features.hpp"
+
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
 #define VARNELO_SSE2_SCAN 1
@@ -64,18 +66,12 @@ std::size_t find_pair_sse2(const unsigned char* a, const unsigned char* b, std::
 
 #endif
 
-const std::vector<PairFinderVariant>& pair_finders() {
-  static const std::vector<PairFinderVariant> variants = {
-#ifdef VARNELO_SSE2_SCAN
-      {"sse2", find_pair_sse2},
-#endif
-      {"portable", find_pair_portable},
-  };
-  return variants;
-}
-
 PairFinder best_pair_finder() {
-  return pair_finders().front().find;
+#ifdef VARNELO_SSE2_SCAN
+  // SSE2 is part of every x86-64 processor; asking anyway lets a test mask it off.
+  if (cpu_features().sse2) return find_pair_sse2;
+#endif
+  return find_pair_portable;
 }
 
 }  // namespace varnelo

@@ -1,8 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <string_view>
-#include <vector>
 
 namespace varnelo {
 
@@ -15,13 +13,7 @@ using PairFinder = std::size_t (*)(const unsigned char* a, const unsigned char* 
 std::size_t find_pair_portable(const unsigned char* a, const unsigned char* b, std::size_t count,
                                unsigned char first, unsigned char second);
 
-struct PairFinderVariant {
-  std::string_view name;
-  PairFinder find;
-};
-
-// Every variant this machine can run, the fastest first; the portable one is always last.
-const std::vector<PairFinderVariant>& pair_finders();
+// The SSE2 scan where the features in force (io/cpu_features.hpp) have it, else the portable one.
 PairFinder best_pair_finder();
 
 }  // namespace varnelo

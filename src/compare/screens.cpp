@@ -27,8 +27,9 @@ bool compare_equality(File& first, File& second, std::int64_t first_size, std::i
     say("Filesize is different (unequal file length)\n", "Ukuran berkas berbeda\n");
     x(7);
     sayf("Size of file 1 \"%s\" : %lli Bytes\nSize of file 2 \"%s\" : %lli Bytes\n",
-         "Ukuran berkas 1 \"%s\" : %lli Bytes\nUkuran berkas 2 \"%s\" : %lli Bytes\n", first.path().c_str(),
-         static_cast<long long>(first_size), second.path().c_str(), static_cast<long long>(second_size));
+         "Ukuran berkas 1 \"%s\" : %lli Bytes\nUkuran berkas 2 \"%s\" : %lli Bytes\n",
+         shown(first.path()).c_str(), static_cast<long long>(first_size), shown(second.path()).c_str(),
+         static_cast<long long>(second_size));
     return true;
   }
   const auto display = progress_display(start_time, progress_label());
@@ -78,12 +79,12 @@ bool search_containment(File& first, File& second, std::int64_t first_size, std:
     x(12);
     if (part_is_first)
       sayf("File 1 \"%s\" is not a part of file 2 \"%s\"\n",
-           "Berkas pertama \"%s\" bukan bagian dari berkas kedua \"%s\"\n", first.path().c_str(),
-           second.path().c_str());
+           "Berkas pertama \"%s\" bukan bagian dari berkas kedua \"%s\"\n", shown(first.path()).c_str(),
+           shown(second.path()).c_str());
     else
       sayf("File 2 \"%s\" is not a part of file 1 \"%s\"\n",
-           "Berkas kedua \"%s\" bukan bagian dari berkas pertama \"%s\"\n", second.path().c_str(),
-           first.path().c_str());
+           "Berkas kedua \"%s\" bukan bagian dari berkas pertama \"%s\"\n", shown(second.path()).c_str(),
+           shown(first.path()).c_str());
     x(7);
     return true;
   }
@@ -91,11 +92,11 @@ bool search_containment(File& first, File& second, std::int64_t first_size, std:
   if (part_is_first)
     sayf("File 1 \"%s\" is part of file 2 \"%s\" in position : \n",
          "Berkas pertama \"%s\" adalah bagian dari berkas kedua \"%s\" pada posisi : \n",
-         first.path().c_str(), second.path().c_str());
+         shown(first.path()).c_str(), shown(second.path()).c_str());
   else
     sayf("File 2 \"%s\" is part of file 1 \"%s\" in position : \n",
          "Berkas kedua \"%s\" adalah bagian dari berkas pertama \"%s\" pada posisi : \n",
-         second.path().c_str(), first.path().c_str());
+         shown(second.path()).c_str(), shown(first.path()).c_str());
   x(10);
   for (std::int64_t start : result.positions)
     sayf("--> From %lli to %lli\n", "--> Dari %lli hingga %lli\n", static_cast<long long>(start),

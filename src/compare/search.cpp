@@ -6,6 +6,8 @@
 #include <memory>
 #include <random>
 
+#include "compare/pair_scan.hpp"
+
 namespace varnelo {
 
 namespace {
@@ -107,7 +109,7 @@ class Search {
         last_start_(host_size - part_size),
         capacity_(std::min(host_size / part_size, position_list_limit)),
         progress_(progress),
-        finder_(tuning.finder ? tuning.finder : best_pair_finder()),
+        finder_(best_pair_finder()),
         base_(tuning.hash_base != 0 ? fold(tuning.hash_base) : random_base()),
         trail_(host, host_size, tuning.cursor_buffer),
         lead_(host, host_size, tuning.cursor_buffer),

@@ -8,8 +8,6 @@
 #include <functional>
 #include <vector>
 
-#include "compare/pair_scan.hpp"
-
 namespace varnelo {
 
 // Random access to the bytes of one file (or of a memory buffer, in tests).
@@ -36,7 +34,6 @@ struct SearchTuning {
   std::size_t part_cache = 256 * 1024;     // a part up to this size is kept whole in memory
   std::size_t prefix = 32;                 // part bytes compared before a candidate is hashed
   std::uint64_t hash_base = 0;             // 0 picks a random base for every search
-  PairFinder finder = nullptr;             // nullptr picks the fastest on this machine
 };
 
 enum class ReadFailure { none, host, part };

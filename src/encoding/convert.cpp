@@ -62,9 +62,6 @@ Conversion encode_stream(File& input, std::int64_t size, File& output, Notation 
                          std::uint16_t bytes_per_line, const ConvertDisplay& show) {
   TextEncoder encoder(notation, bytes_per_line);
   const bool measured = size != BlockPump::to_the_end;
-  // The text's length is known in advance; reserving it spares the system work on every write.
-  if (measured)
-    output.reserve(static_cast<std::int64_t>(encoder.text_size(static_cast<std::uint64_t>(size))));
 
   const bool mime = notation == Notation::mime;
   const std::uint64_t bytes = measured ? static_cast<std::uint64_t>(size) : 0;

@@ -22,7 +22,8 @@ using ConvertDisplay = std::function<void(std::uint16_t, std::int64_t)>;
 
 // Encodes `size` bytes of the input (BlockPump::to_the_end: all there is). Binary and
 // hexadecimal count progress in bytes; base 64 counts whole groups, and its last one or two
-// bytes follow the last block. What was converted before a read failure is written.
+// bytes follow the last block. What was converted before a read failure is written. The caller
+// reserves the room for the text, where it may.
 Conversion encode_stream(File& input, std::int64_t size, File& output, Notation notation,
                          std::uint16_t bytes_per_line, const ConvertDisplay& show);
 

@@ -5,6 +5,8 @@
 #include <bit>
 #include <cstring>
 
+#include "io/cpu_features.hpp"
+
 #if defined(VARNELO_WIDE_LOOPS)
 #include "encoding/wide_kernels.hpp"
 #endif
@@ -85,25 +87,6 @@ constexpr auto mime_values = make_mime_values();
 
 constexpr bool little_endian = std::endian::native == std::endian::little;
 
-CodecLoops best_loops() {
-#if defined(VARNELO_WIDE_LOOPS)
-  __builtin_cpu_init();
-  if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("ssse3")) return CodecLoops::avx2;
-  if (__builtin_cpu_supports("ssse3")) return CodecLoops::ssse3;
-#endif
-  return CodecLoops::portable;
-}
-
-CodecLoops active_loops = best_loops();
-
-bool wide_loops() {
-#if defined(VARNELO_WIDE_LOOPS)
-  return active_loops != CodecLoops::portable;
-#else
-  return false;
-#endif
-}
-
 // Stores each byte's entry and advances by `step`, so the padding of one entry is overwritten
 // by the next; the caller's buffer has slack for the last one.
 template <typename Entry, std::size_t Step>
@@ -116,13 +99,14 @@ char* store_entries(const std::array<Entry, 256>& table, const std::uint8_t* dat
   return out;
 }
 
-char* store_entries(Notation notation, const std::uint8_t* data, std::size_t count, char* out) {
+char* store_entries([[maybe_unused]] CodecLoops loops, Notation notation, const std::uint8_t* data,
+                    std::size_t count, char* out) {
   const bool binary = notation == Notation::binary;
 #if defined(VARNELO_WIDE_LOOPS)
-  if (wide_loops()) {
-    std::size_t done = !binary                            ? wide::hex_entries_ssse3(data, count, out)
-                       : active_loops == CodecLoops::avx2 ? wide::binary_entries_avx2(data, count, out)
-                                                          : wide::binary_entries_ssse3(data, count, out);
+  if (loops != CodecLoops::portable) {
+    std::size_t done = !binary                     ? wide::hex_entries_ssse3(data, count, out)
+                       : loops == CodecLoops::avx2 ? wide::binary_entries_avx2(data, count, out)
+                                                   : wide::binary_entries_ssse3(data, count, out);
     data += done;
     count -= done;
     out += done * (binary ? 9 : 3);
@@ -139,9 +123,10 @@ void mime_group(const std::uint8_t* group, char* out) {
 }
 
 // `readable_groups` (at least `groups`) may be read, so wide loads can run to the end of a line.
-char* mime_groups(const std::uint8_t* data, std::size_t groups, std::size_t readable_groups, char* out) {
+char* mime_groups([[maybe_unused]] CodecLoops loops, const std::uint8_t* data, std::size_t groups,
+                  [[maybe_unused]] std::size_t readable_groups, char* out) {
 #if defined(VARNELO_WIDE_LOOPS)
-  if (wide_loops()) {
+  if (loops != CodecLoops::portable) {
     std::size_t done = wide::mime_groups_ssse3(data, groups, readable_groups, out);
     data += 3 * done;
     groups -= done;
@@ -158,17 +143,13 @@ char* mime_groups(const std::uint8_t* data, std::size_t groups, std::size_t read
 
 }  // namespace
 
-bool codec_loops_supported(CodecLoops loops) {
-  // Every processor with AVX2 has SSSE3.
-  CodecLoops best = best_loops();
-  return loops == CodecLoops::portable || loops == best ||
-         (loops == CodecLoops::ssse3 && best == CodecLoops::avx2);
-}
-
-bool use_codec_loops(CodecLoops loops) {
-  if (!codec_loops_supported(loops)) return false;
-  active_loops = loops;
-  return true;
+CodecLoops best_codec_loops() {
+#if defined(VARNELO_WIDE_LOOPS)
+  const CpuFeatures& cpu = cpu_features();
+  if (cpu.avx2 && cpu.ssse3) return CodecLoops::avx2;
+  if (cpu.ssse3) return CodecLoops::ssse3;
+#endif
+  return CodecLoops::portable;
 }
 
 TextEncoder::TextEncoder(Notation notation, std::uint16_t bytes_per_line)
@@ -243,14 +224,14 @@ std::size_t TextEncoder::encode_digits(const std::uint8_t* data, std::size_t cou
     if (column_ == 0) {
       // The separator before the first byte of a line is the line feed that ends the last one.
       char* line_start = out;
-      out = store_entries(notation_, data + i, 1, out);
+      out = store_entries(loops_, notation_, data + i, 1, out);
       *line_start = '\n';
       ++i;
       if (++column_ == bytes_per_line_) column_ = 0;
       continue;
     }
     std::size_t run = std::min<std::size_t>(count - i, bytes_per_line_ - column_);
-    out = store_entries(notation_, data + i, run, out);
+    out = store_entries(loops_, notation_, data + i, run, out);
     i += run;
     column_ += static_cast<std::uint32_t>(run);
     if (column_ == bytes_per_line_) column_ = 0;
@@ -272,7 +253,7 @@ char* TextEncoder::encode_groups(const std::uint8_t* data, std::size_t groups, c
   while (groups > 0) {
     std::size_t whole = std::min<std::size_t>((line_length_ - line_fill_) / 4, groups);
     if (whole > 0) {
-      out = mime_groups(data, whole, groups, out);
+      out = mime_groups(loops_, data, whole, groups, out);
       data += 3 * whole;
       groups -= whole;
       line_fill_ += static_cast<std::uint32_t>(whole * 4);
@@ -331,7 +312,7 @@ std::size_t TextDecoder::decode_binary(const unsigned char* text, std::size_t co
   std::size_t i = 0;
   while (i < count) {
 #if defined(VARNELO_WIDE_LOOPS)
-    if (bits == 0 && wide_loops()) {
+    if (bits == 0 && loops_ != CodecLoops::portable) {
       std::size_t used = wide::binary_digits_ssse3(text + i, count - i, out);
       i += used;
       out += used / 8;

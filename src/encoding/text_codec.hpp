@@ -12,12 +12,10 @@ namespace varnelo {
 enum class Notation : std::uint16_t { binary = 0, hexadecimal = 1, mime = 2 };
 
 // The loops that do the bulk of the encoding: portable ones, or wide ones for processors with
-// SSSE3, or with AVX2 as well. The best the processor has is chosen at start; tests switch to
-// each in turn.
-enum class CodecLoops { portable, ssse3, avx2 };
-bool codec_loops_supported(CodecLoops loops);
-// Switches to the given loops; false, with nothing changed, when the processor lacks them.
-bool use_codec_loops(CodecLoops loops);
+// SSSE3, or with AVX2 as well. Each encoder and decoder keeps the loops chosen when it is made.
+enum class CodecLoops : std::uint8_t { portable, ssse3, avx2 };
+// The widest loops the features in force (io/cpu_features.hpp) allow.
+CodecLoops best_codec_loops();
 
 // Turns data into text. Binary and hexadecimal: each byte's digits, a blank between bytes
 // and a line feed instead after every bytes_per_line-th byte of the file, nothing after the
@@ -58,6 +56,7 @@ class TextEncoder {
   std::uint32_t line_fill_ = 0;
   std::uint8_t pending_[3] = {};
   std::uint32_t pending_count_ = 0;
+  CodecLoops loops_ = best_codec_loops();
 };
 
 // Turns text back into data. Every character outside the notation is skipped; in MIME text
@@ -89,6 +88,8 @@ class TextDecoder {
   std::uint32_t value_ = 0;
   std::uint32_t gathered_ = 0;
   bool ended_ = false;
+  // Unused where no wide loops are built.
+  [[maybe_unused]] CodecLoops loops_ = best_codec_loops();
 };
 
 }  // namespace varnelo

@@ -15,6 +15,10 @@ platform::Handle FileCalls::open(const std::string& path, bool for_writing) {
   return for_writing ? platform::open_for_writing(path) : platform::open_for_reading(path);
 }
 
+platform::Handle FileCalls::create_temporary(const std::string& target, std::string& temporary) {
+  return platform::create_temporary(target, temporary);
+}
+
 bool FileCalls::close(platform::Handle handle) {
   return platform::close_handle(handle);
 }
@@ -81,6 +85,15 @@ File File::standard_output() {
 
 File File::standard_error() {
   return File(platform::standard_error(), "standard error", installed_calls, false);
+}
+
+std::optional<File> File::create_temporary(const std::string& target, std::optional<unsigned> permissions) {
+  if (target.find('\0') != std::string::npos) return std::nullopt;
+  std::string temporary;
+  platform::Handle handle = installed_calls->create_temporary(target, temporary);
+  if (handle == platform::invalid_handle) return std::nullopt;
+  if (permissions) platform::set_permissions(handle, *permissions);
+  return File(handle, temporary, installed_calls);
 }
 
 std::int64_t File::measure_size() {

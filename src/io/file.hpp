@@ -15,6 +15,8 @@ class FileCalls {
  public:
   virtual ~FileCalls() = default;
   virtual platform::Handle open(const std::string& path, bool for_writing);
+  // A new file beside `target` that will take its name once complete (see Output).
+  virtual platform::Handle create_temporary(const std::string& target, std::string& temporary);
   virtual bool close(platform::Handle handle);
   virtual std::int64_t read_some(platform::Handle handle, void* buffer, std::size_t count);
   virtual std::int64_t write_some(platform::Handle handle, const void* data, std::size_t count);
@@ -45,6 +47,9 @@ class File {
   static File standard_input();
   static File standard_output();
   static File standard_error();
+  // Creates a new file for writing beside `target`, with a name of its own (its path()) and the
+  // permission bits given, if any.
+  static std::optional<File> create_temporary(const std::string& target, std::optional<unsigned> permissions);
 
   bool is_open() const { return handle_ != platform::invalid_handle; }
   const std::string& path() const { return path_; }

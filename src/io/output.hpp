@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -9,29 +10,62 @@
 
 namespace varnelo {
 
-// An output file being written under its final name. It is complete only once commit() has
-// closed it without error.
+// An output file. A regular file, there already or not, is written to a temporary file beside
+// it and takes its name only once complete and closed without error; until then the old file
+// is untouched, and an output dropped before that (a failure, a refusal, the end of input, an
+// interrupt) leaves no trace. Devices and pipes are written directly, and so is an existing
+// file whose folder takes no new files.
 class Output {
  public:
-  // Creates or truncates the file; nullopt when it cannot be written.
+  // Opens the output named `path`; nullopt when it cannot be written (an existing file the user
+  // may not write included).
   static std::optional<Output> open(const std::string& path);
 
-  File& file() { return file_; }
-  const std::string& path() const { return file_.path(); }
+  ~Output();
+  Output(Output&& other) noexcept;
+  Output& operator=(Output&& other) noexcept;
+  Output(const Output&) = delete;
+  Output& operator=(const Output&) = delete;
 
-  // Closes the file; false when the system reported an error, which may have lost written data.
-  bool commit() { return file_.close(); }
+  File& file() { return file_; }
+  // The name as given, for messages.
+  const std::string& path() const { return path_; }
+
+  // Reserves disk space for the writes to come, only where an interrupt would give it back with
+  // the temporary file.
+  void reserve(std::int64_t size);
+
+  // Closes the file, keeping it under its temporary name; false when the system reported an
+  // error, which may have lost written data.
+  bool close();
+  // Closes the file and gives it its name; false when that failed, and nothing then changed.
+  bool commit();
 
  private:
-  explicit Output(File file) : file_(std::move(file)) {}
+  Output(File file, std::string path, std::string target, bool temporary);
+  void discard() noexcept;
 
   File file_;
+  std::string path_;
+  std::string target_;     // the file the output replaces, symbolic links followed
+  std::string temporary_;  // empty once committed, and for outputs written directly
 };
 
-// The identities of the open files given (those whose identity can be told): the files an output
+// Gives every output its name, in order, once all of them are complete: the pieces of a split
+// appear together. Returns the index of the first that could not be closed or renamed, or the
+// count when all were.
+std::size_t commit_together(std::vector<Output>& outputs);
+
+// The identities of the open files given (those whose identity can be told): files an output
 // must not be.
 std::vector<FileIdentity> identities(std::initializer_list<const File*> files);
 // Whether `path` reaches one of those files, by any route (another spelling, a link).
 bool names_one_of(const std::string& path, const std::vector<FileIdentity>& files);
+// Whether two output names would write one file: the same file when they exist, else the same
+// full name once links in the folders are followed.
+bool same_output(const std::string& first, const std::string& second);
+// Whether `path` reaches the program's own standard input, output or error (the null device
+// aside): writing there would mix the output with the program's own text, or feed its input.
+bool names_a_standard_stream(const std::string& path);
 
 }  // namespace varnelo

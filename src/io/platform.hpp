@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace varnelo {
 
@@ -47,6 +48,44 @@ bool reserve(Handle handle, std::int64_t size);
 std::optional<FileIdentity> identity(Handle handle);
 std::optional<FileIdentity> identity_of_path(const std::string& path);
 bool exists(const std::string& path);
+
+// Where an output named `path` really goes: symbolic links followed to the file they name (the
+// link stays, the file is replaced), and what is there now.
+struct OutputTarget {
+  std::string path;
+  bool exists = false;
+  bool regular = false;  // a plain file, replaced through a temporary file beside it
+  unsigned mode = 0;     // its permission bits
+};
+OutputTarget output_target(const std::string& path);
+// Whether two names of files not yet there would create one file: the same full name once the
+// links among its folders are followed.
+bool same_new_file(const std::string& first, const std::string& second);
+// Creates a new, empty file beside `target` under a name of its own that says what it is, and
+// puts that name in `temporary`; invalid_handle when the folder takes no new file.
+Handle create_temporary(const std::string& target, std::string& temporary);
+// Whether an existing file may be opened for writing; nothing about it changes.
+bool writable(const std::string& path);
+// Gives an open file the permission bits of the file it is to replace.
+void set_permissions(Handle handle, unsigned mode);
+// Gives `from` the name `to`, replacing what was there, in one step.
+bool replace(const std::string& from, const std::string& to);
+bool remove(const std::string& path);
+
+// The identities of the program's own standard input, output and error, other than the null
+// device: no output may be one of them.
+std::vector<FileIdentity> standard_stream_identities();
+// Opens any of the standard descriptors that is closed on the null device, so that the first
+// file the program opens cannot take its place.
+void open_missing_standard_streams();
+
+// From now on interrupts (SIGINT, SIGTERM and SIGHUP; Ctrl-C, Ctrl-Break and closing the
+// console on Windows) remove the run's temporary files (see io/temporaries.hpp), call
+// `restore_console` and end the program with the platform's usual code for them. A second
+// interrupt ends it at once. `restore_console` must be safe to call from a signal handler.
+void handle_interrupts(void (*restore_console)());
+// Removes a file from inside a signal handler.
+bool remove_now(const char* path);
 
 }  // namespace platform
 

@@ -1,14 +1,19 @@
 // POSIX file calls (Linux, macOS): descriptors with 64-bit positions.
 
 #include <fcntl.h>
+#include <limits.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <string>
 
 #include "io/platform.hpp"
+#include "io/temporaries.hpp"
 
 namespace varnelo {
 
@@ -130,6 +135,139 @@ bool exists(const std::string& path) {
   if (lstat(path.c_str(), &info) == 0) return true;
   // Only a plain "no such file" means absent; anything else is asked about.
   return errno != ENOENT && errno != ENOTDIR && errno != ENAMETOOLONG;
+}
+
+OutputTarget output_target(const std::string& path) {
+  std::string current = path;
+  // As many links as the system itself follows; a longer chain is written through and fails there.
+  for (int links = 0; links < 40; ++links) {
+    struct stat info;
+    if (lstat(current.c_str(), &info) != 0) return {current, false, false, 0};
+    if (!S_ISLNK(info.st_mode)) return {current, true, S_ISREG(info.st_mode), info.st_mode & 07777u};
+    char target[PATH_MAX];
+    ssize_t length = readlink(current.c_str(), target, sizeof target);
+    if (length <= 0 || static_cast<std::size_t>(length) >= sizeof target) break;
+    std::string next(target, static_cast<std::size_t>(length));
+    // A relative link is read from the folder that holds it.
+    std::size_t slash = current.rfind('/');
+    if (next[0] != '/' && slash != std::string::npos) next = current.substr(0, slash + 1) + next;
+    current = next;
+  }
+  return {path, true, false, 0};
+}
+
+bool same_new_file(const std::string& first, const std::string& second) {
+  std::error_code ignored;
+  return std::filesystem::weakly_canonical(std::filesystem::absolute(first, ignored), ignored) ==
+         std::filesystem::weakly_canonical(std::filesystem::absolute(second, ignored), ignored);
+}
+
+Handle create_temporary(const std::string& target, std::string& temporary) {
+  const std::size_t slash = target.rfind('/');
+  const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+  const std::string name = target.substr(folder.size());
+  if (name.empty()) return invalid_handle;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string candidate = temporary_candidate(folder, name);
+    int fd;
+    do {
+      fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd >= 0) {
+      temporary = candidate;
+      return fd;
+    }
+    if (errno != EEXIST) break;
+  }
+  return invalid_handle;
+}
+
+bool writable(const std::string& path) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  ::close(fd);
+  return true;
+}
+
+void set_permissions(Handle handle, unsigned mode) {
+  // Where the file system refuses, the new file keeps the bits it was made with.
+  if (fchmod(static_cast<int>(handle), static_cast<mode_t>(mode)) != 0) errno = 0;
+}
+
+bool replace(const std::string& from, const std::string& to) {
+  return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool remove(const std::string& path) {
+  return ::unlink(path.c_str()) == 0;
+}
+
+bool remove_now(const char* path) {
+  return ::unlink(path) == 0;
+}
+
+std::vector<FileIdentity> standard_stream_identities() {
+  std::optional<FileIdentity> null_device = identity_of_path("/dev/null");
+  std::vector<FileIdentity> found;
+  for (int fd = 0; fd <= 2; ++fd) {
+    std::optional<FileIdentity> stream = identity(fd);
+    if (stream && stream != null_device) found.push_back(*stream);
+  }
+  return found;
+}
+
+void open_missing_standard_streams() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    // The lowest free descriptor is this one, the ones below it being open by now.
+    int opened = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    if (opened >= 0 && opened != fd) {
+      dup2(opened, fd);
+      ::close(opened);
+    }
+  }
+}
+
+namespace {
+
+void (*restore_console)() = nullptr;
+pthread_t main_thread;
+volatile sig_atomic_t interrupted = 0;
+
+void on_interrupt(int signal_number) {
+  // The cleanup belongs to the main thread; a read-ahead thread hands the signal on.
+  if (!pthread_equal(pthread_self(), main_thread)) {
+    pthread_kill(main_thread, signal_number);
+    return;
+  }
+  if (interrupted) _exit(128 + signal_number);
+  interrupted = 1;
+  remove_noted_temporaries();
+  if (restore_console) restore_console();
+  // Ended by the signal itself, so the shell and any caller see what stopped the program.
+  struct sigaction plain = {};
+  plain.sa_handler = SIG_DFL;
+  sigaction(signal_number, &plain, nullptr);
+  raise(signal_number);
+  _exit(128 + signal_number);
+}
+
+}  // namespace
+
+void handle_interrupts(void (*restore)()) {
+  restore_console = restore;
+  main_thread = pthread_self();
+  struct sigaction action = {};
+  action.sa_handler = on_interrupt;
+  // Not deferred, so a second interrupt during the cleanup ends the program at once.
+  action.sa_flags = SA_NODEFER | SA_RESTART;
+  sigemptyset(&action.sa_mask);
+  for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+    // A signal ignored when the program started (under nohup, in a background job) stays ignored.
+    struct sigaction before;
+    if (sigaction(signal_number, nullptr, &before) == 0 && before.sa_handler == SIG_IGN) continue;
+    sigaction(signal_number, &action, nullptr);
+  }
 }
 
 }  // namespace platform

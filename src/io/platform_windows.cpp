@@ -5,9 +5,13 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <filesystem>
 #include <string>
 
 #include "io/platform.hpp"
+#include "io/temporaries.hpp"
 
 namespace varnelo {
 
@@ -18,6 +22,27 @@ std::optional<FileIdentity> identity_of_windows_handle(HANDLE handle) {
   if (handle == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(handle, &info)) return std::nullopt;
   return FileIdentity{info.dwVolumeSerialNumber,
                       (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
+constexpr DWORD share_all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// Opens an existing file or folder for its attributes only.
+HANDLE open_for_attributes(const std::string& path) {
+  return CreateFileA(path.c_str(), 0, share_all, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+// The process ends with the code Windows gives a program stopped by Ctrl-C.
+constexpr UINT interrupted_exit_code = 0xC000013A;
+void (*restore_console)() = nullptr;
+std::atomic<bool> interrupted{false};
+
+BOOL WINAPI on_console_event(DWORD event) {
+  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT) return FALSE;
+  // A second interrupt ends the program at once.
+  if (interrupted.exchange(true)) ExitProcess(interrupted_exit_code);
+  remove_noted_temporaries();
+  if (restore_console) restore_console();
+  ExitProcess(interrupted_exit_code);
 }
 
 }  // namespace
@@ -124,6 +149,131 @@ bool exists(const std::string& path) {
     default:
       return true;
   }
+}
+
+OutputTarget output_target(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return {path, !!exists(path), false, 0};
+  OutputTarget target{path, true, false, 0};
+  HANDLE handle = open_for_attributes(path);
+  if (handle == INVALID_HANDLE_VALUE) return target;
+  // A link is followed to the file it names, which the output replaces; the link stays.
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+    char final_path[MAX_PATH * 4];
+    DWORD length = GetFinalPathNameByHandleA(handle, final_path, sizeof final_path, FILE_NAME_NORMALIZED);
+    if (length > 4 && length < sizeof final_path) {
+      target.path.assign(final_path, length);
+      if (target.path.rfind("\\\\?\\", 0) == 0) target.path.erase(0, 4);
+    }
+  }
+  BY_HANDLE_FILE_INFORMATION info;
+  target.regular = GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &info) &&
+                   !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+  CloseHandle(handle);
+  return target;
+}
+
+bool same_new_file(const std::string& first, const std::string& second) {
+  std::error_code ignored;
+  std::string one =
+      std::filesystem::weakly_canonical(std::filesystem::absolute(first, ignored), ignored).string();
+  std::string other =
+      std::filesystem::weakly_canonical(std::filesystem::absolute(second, ignored), ignored).string();
+  // Names that differ only in letter case are one file here.
+  auto lower = [](std::string text) {
+    for (char& c : text)
+      c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+  };
+  return lower(one) == lower(other);
+}
+
+Handle create_temporary(const std::string& target, std::string& temporary) {
+  const std::size_t slash = target.find_last_of("/\\:");
+  const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+  const std::string name = target.substr(folder.size());
+  if (name.empty()) return invalid_handle;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string candidate = temporary_candidate(folder, name);
+    // Shared for deletion, so an interrupt can remove it while it is still open.
+    HANDLE file = CreateFileA(candidate.c_str(), GENERIC_WRITE, share_all, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+      if (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS) continue;
+      break;
+    }
+    int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_WRONLY | _O_BINARY);
+    if (fd < 0) {
+      CloseHandle(file);
+      DeleteFileA(candidate.c_str());
+      break;
+    }
+    temporary = candidate;
+    return fd;
+  }
+  return invalid_handle;
+}
+
+bool writable(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, share_all, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(file);
+  return true;
+}
+
+void set_permissions(Handle, unsigned) {
+  // Replacing the file keeps its attributes and its access rights; nothing to carry over here.
+}
+
+bool replace(const std::string& from, const std::string& to) {
+  // ReplaceFile keeps the replaced file's attributes, access rights and links; a new name is
+  // simply moved into place.
+  if (GetFileAttributesA(to.c_str()) != INVALID_FILE_ATTRIBUTES &&
+      ReplaceFileA(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+    return true;
+  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
+}
+
+bool remove(const std::string& path) {
+  return DeleteFileA(path.c_str()) != 0;
+}
+
+bool remove_now(const char* path) {
+  return DeleteFileA(path) != 0;
+}
+
+std::vector<FileIdentity> standard_stream_identities() {
+  std::vector<FileIdentity> found;
+  // Consoles and the null device have no identity, so they are never among these.
+  for (DWORD which : {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE})
+    if (std::optional<FileIdentity> stream = identity_of_windows_handle(GetStdHandle(which)))
+      found.push_back(*stream);
+  return found;
+}
+
+void open_missing_standard_streams() {
+  const DWORD handles[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
+  for (int fd = 0; fd <= 2; ++fd) {
+    HANDLE handle = GetStdHandle(handles[fd]);
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
+      handle = CreateFileA("NUL", fd == 0 ? GENERIC_READ : GENERIC_WRITE, share_all, nullptr, OPEN_EXISTING,
+                           0, nullptr);
+      if (handle != INVALID_HANDLE_VALUE) SetStdHandle(handles[fd], handle);
+    }
+    // The runtime's descriptors stand for the same streams.
+    if (_get_osfhandle(fd) == -1) {
+      int opened = _open("NUL", fd == 0 ? _O_RDONLY : _O_WRONLY);
+      if (opened >= 0 && opened != fd) {
+        _dup2(opened, fd);
+        _close(opened);
+      }
+    }
+  }
+}
+
+void handle_interrupts(void (*restore)()) {
+  restore_console = restore;
+  SetConsoleCtrlHandler(on_console_event, TRUE);
 }
 
 }  // namespace platform

@@ -98,6 +98,10 @@ class Destination {
 
   File& file() { return output_ ? output_->file() : stream_; }
   const std::string& path() const { return output_ ? output_->path() : stream_.path(); }
+  // Reserves room for the writes to come where the output door allows it; a stream has none.
+  void reserve(std::int64_t size) {
+    if (output_) output_->reserve(size);
+  }
   // Completes the output; false, after the message, when it could not be completed.
   bool commit();
 

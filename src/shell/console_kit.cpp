@@ -46,22 +46,27 @@ void read_number(U& value) {
   if (seen_digit) value = number;
 }
 
-// The path as the C runtime would print it with "%s": up to its first NUL.
-std::string printable(const std::string& path) {
-  return std::string(path.c_str());
-}
-
 void report_path(const char* english, const char* indonesian, const std::string& path) {
   x(4);
   say(english, indonesian);
   x(12);
   std::string quoted(1, '"');
-  quoted.append(printable(path)).append("\"\n");
+  quoted.append(shown(path)).append("\"\n");
   put(quoted);
   x(7);
 }
 
 }  // namespace
+
+std::string shown(const std::string& path) {
+  // As the C runtime would print it with "%s": up to its first NUL.
+  std::string text(path.c_str());
+  // In a terminal a name could otherwise move the cursor, retitle or clear the window.
+  if (console().is_terminal())
+    for (char& c : text)
+      if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  return text;
+}
 
 const char* pick(const char* english, const char* indonesian) {
   if (lang == 0) return english;
@@ -217,7 +222,7 @@ bool ask_overwrite(const std::string& path) {
   x(4);
   say("File \"", "Berkas \"");
   x(12);
-  put(printable(path));
+  put(shown(path));
   x(4);
   say("\" already exist\n", "\" telah ada\n");
   x(7);
@@ -230,8 +235,8 @@ bool ask_overwrite(const std::string& path) {
 }  // namespace
 
 bool refuses_as_input(const std::string& path, const std::vector<FileIdentity>& avoid) {
-  // Writing would truncate an input before it is read.
-  if (!names_one_of(path, avoid)) return false;
+  // Writing would destroy an input before it is read, or mix with the program's own streams.
+  if (!names_one_of(path, avoid) && !names_a_standard_stream(path)) return false;
   error_text("Output file is the same as an input file!\n", "Berkas keluaran sama dengan berkas masukan!\n");
   return true;
 }
@@ -251,8 +256,8 @@ std::optional<Output> open_output(const std::string& path) {
   return output;
 }
 
-std::optional<Output> output_door(const std::string& path, const std::vector<FileIdentity>& avoid) {
-  if (!admit_output(path, avoid)) return std::nullopt;
+std::optional<Output> output_door(const std::string& path, const std::vector<FileIdentity>& avoid, Ask ask) {
+  if (!admit_output(path, avoid, ask)) return std::nullopt;
   return open_output(path);
 }
 

@@ -37,6 +37,10 @@ struct EndOfInput {};
 // The text of the current language: English for 0, Indonesian for 1, nullptr for any other.
 const char* pick(const char* english, const char* indonesian);
 
+// A path as it is shown: up to its first NUL, and with control characters as "?" when the
+// console is a terminal (a pipe or a file gets the bytes as they are).
+std::string shown(const std::string& path);
+
 // Prints text whatever the language.
 void put(std::string_view text);
 void putf(const char* format, ...) VARNELO_PRINTF(1, 2);
@@ -121,7 +125,8 @@ std::optional<File> open_input(std::size_t capacity = path_capacity);
 // run). Then the output is opened, or "Could write to file : " printed. nullopt after any
 // refusal or failure, its message printed.
 enum class Ask { if_exists, always };
-std::optional<Output> output_door(const std::string& path, const std::vector<FileIdentity>& avoid);
+std::optional<Output> output_door(const std::string& path, const std::vector<FileIdentity>& avoid,
+                                  Ask ask = Ask::if_exists);
 
 // The door's refusal and question alone, for outputs named before they are written; true when
 // the path may be written.

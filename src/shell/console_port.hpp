@@ -30,6 +30,8 @@ class ConsolePort {
   virtual double milliseconds() = 0;
   // Pushes buffered output to the screen (before waiting for input, on every redraw).
   virtual void flush() {}
+  // Whether the text goes to a terminal (or console window), where control characters act.
+  virtual bool is_terminal() const { return false; }
 };
 
 // The buffering both real consoles share: typed bytes are read a block at a time, and text is
@@ -69,6 +71,9 @@ class ConsoleScope {
 
 // The console of the platform the program was built for (Windows console or POSIX terminal).
 std::unique_ptr<ConsolePort> make_platform_console();
+// Puts the platform console back to the colours it had before the program, after an interrupt;
+// safe to call from a signal handler.
+void restore_console_after_interrupt();
 
 // Standard error when it is a terminal (nullptr otherwise), for the progress display of the
 // commands: it draws below what was printed before it, clearing wipes only its own lines, and

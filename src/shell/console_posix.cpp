@@ -144,10 +144,17 @@ bool has_environment(const char* name) {
   return value && *value;
 }
 
+// Whether standard output is a terminal, for the interrupt handler.
+volatile sig_atomic_t output_is_terminal = 0;
+
 class PosixConsole : public BufferedConsole {
  public:
-  explicit PosixConsole(int output = STDOUT_FILENO) : output_(output), terminal_(isatty(output) == 1) {}
+  explicit PosixConsole(int output = STDOUT_FILENO) : output_(output), terminal_(isatty(output) == 1) {
+    if (output == STDOUT_FILENO) output_is_terminal = terminal_;
+  }
   ~PosixConsole() override { flush(); }
+
+  bool is_terminal() const override { return terminal_; }
 
   void set_attribute(std::uint16_t attribute) override {
     if (terminal_) write(sgr_for(attribute));
@@ -262,6 +269,11 @@ bool standard_output_is_terminal() {
 
 std::vector<std::string> program_arguments(int argc, char** argv) {
   return std::vector<std::string>(argv + std::min(argc, 1), argv + argc);
+}
+
+void restore_console_after_interrupt() {
+  static const char normal[] = "\x1b[0m";
+  if (output_is_terminal && ::write(1, normal, sizeof normal - 1) < 0) output_is_terminal = 0;
 }
 
 }  // namespace varnelo

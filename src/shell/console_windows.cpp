@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cstring>
 #include <string>
@@ -32,13 +33,21 @@ bool is_console(HANDLE handle) {
   return handle != nullptr && handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &console_mode) != 0;
 }
 
+// The console's colours when the program started; 0 when the output is no console.
+std::atomic<WORD> colours_before{0};
+
 class WindowsConsole : public BufferedConsole {
  public:
   explicit WindowsConsole(DWORD output = STD_OUTPUT_HANDLE) : out_handle_(GetStdHandle(output)) {
     console_ = is_console(out_handle_);
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (output == STD_OUTPUT_HANDLE && console_ && GetConsoleScreenBufferInfo(out_handle_, &info))
+      colours_before = info.wAttributes;
     QueryPerformanceFrequency(&frequency_);
   }
   ~WindowsConsole() override { flush(); }
+
+  bool is_terminal() const override { return console_; }
 
   // Through a pipe or into a file the three calls below write nothing, as on POSIX.
   void set_attribute(std::uint16_t attribute) override {
@@ -216,6 +225,10 @@ std::vector<std::string> program_arguments(int argc, char** argv) {
     arguments.push_back(utf8_of(wide[k]));
   LocalFree(wide);
   return arguments;
+}
+
+void restore_console_after_interrupt() {
+  if (WORD colours = colours_before.load()) SetConsoleTextAttribute(GetStdHandle(STD_OUTPUT_HANDLE), colours);
 }
 
 }  // namespace varnelo

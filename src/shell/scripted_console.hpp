@@ -24,6 +24,7 @@ class ScriptedConsole : public ConsolePort {
   std::string clipboard_text() override { return clipboard_; }
   bool set_clipboard_text(std::string_view text) override;
   double milliseconds() override;
+  bool is_terminal() const override { return terminal_; }
 
   void add_input(std::string_view more) { input_ += more; }
   // Everything written, with the markers.
@@ -38,6 +39,8 @@ class ScriptedConsole : public ConsolePort {
   // Current tick count, and how far it moves on every reading of the clock.
   double clock_ = 0;
   double clock_step_ = 0;
+  // Whether the program is to take it for a terminal.
+  bool terminal_ = false;
 
  private:
   std::string input_;

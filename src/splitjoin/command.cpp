@@ -141,6 +141,11 @@ struct JoinOptions {
   std::string output;
 };
 
+void report_too_large() {
+  complain("the pieces add up to more than a file can hold",
+           "jumlah potongan melebihi ukuran berkas terbesar");
+}
+
 const Both join_label = {"Joining file, please wait...\n", "Menggabung berkas, silahkan tunggu...\n"};
 
 int run_join(const JoinOptions& options, const Common& common) {
@@ -163,10 +168,11 @@ int run_join(const JoinOptions& options, const Common& common) {
     }
     if (output_path.empty()) output_path = first.substr(0, first.size() - splitjoin::first_suffix.size());
     const splitjoin::PieceSet set = splitjoin::count_pieces(first);
-    if (set.unmeasured) {
-      report_read_failure(*set.unmeasured);
-      return trouble;
-    }
+    if (set.fault == splitjoin::PieceSet::unopened)
+      complain("cannot open %s", "tidak dapat membuka %s", shown(set.path).c_str());
+    if (set.fault == splitjoin::PieceSet::unmeasured) report_read_failure(set.path);
+    if (set.fault == splitjoin::PieceSet::too_large) report_too_large();
+    if (set.fault != splitjoin::PieceSet::none) return trouble;
     for (std::string name = first; names.size() < set.count; splitjoin::advance_suffix(name))
       names.push_back(name);
     avoid = splitjoin::piece_identities(first);
@@ -188,7 +194,10 @@ int run_join(const JoinOptions& options, const Common& common) {
       if (!piece) return trouble;
       std::optional<std::int64_t> size = input_size(*piece);
       if (!size) return trouble;
-      total += *size;
+      if (!splitjoin::add_size(total, *size)) {
+        report_too_large();
+        return trouble;
+      }
       names.push_back(name);
       if (std::optional<FileIdentity> identity = piece->identity()) avoid.push_back(*identity);
     }
@@ -204,9 +213,9 @@ int run_join(const JoinOptions& options, const Common& common) {
         if (!piece) complain("cannot open %s", "tidak dapat membuka %s", shown(names[k]).c_str());
         return piece;
       },
-      progress.display());
+      progress.display(), [&](std::int64_t end) { output->reserve(end); });
   if (fault.kind == splitjoin::CopyFault::read) report_read_failure(fault.path);
-  if (fault.kind == splitjoin::CopyFault::write) report_write_failure(fault.path);
+  if (fault.kind == splitjoin::CopyFault::write) report_write_failure(output->path());
   if (fault.kind != splitjoin::CopyFault::none) return trouble;
   return output->commit() ? success : trouble;
 }

@@ -1,5 +1,7 @@
 #include "splitjoin/copy.hpp"
 
+#include <limits>
+
 #include "io/block_pump.hpp"
 #include "splitjoin/pieces.hpp"
 
@@ -25,37 +27,35 @@ CopyFault write_pieces(File& input, std::int64_t size, const std::vector<std::in
                        const std::function<std::optional<Output>(std::size_t)>& open_piece,
                        const Display& show) {
   BlockPump pump = copy_pump(size, sizes);
-  std::optional<Output> piece;
+  std::vector<Output> pieces;
   CopyFault fault;
-  auto commit = [&] {
-    if (piece->commit()) return true;
-    fault = {CopyFault::write, piece->path()};
-    return false;
-  };
   pump.begin_segment = [&](std::size_t k) {
-    if (piece && !commit()) return Flow::failed();
-    piece = open_piece(k);
+    if (!pieces.empty() && !pieces.back().close()) return Flow::write_error();
+    std::optional<Output> piece = open_piece(k);
     if (!piece) {
       fault = {CopyFault::refused, {}};
       return Flow::failed();
     }
-    if (sizes[k] >= worth_reserving) piece->file().reserve(sizes[k]);
+    if (sizes[k] >= worth_reserving) piece->reserve(sizes[k]);
+    pieces.push_back(std::move(*piece));
     return Flow::go_on();
   };
   pump.take = [&](std::span<std::uint8_t> bytes) {
-    return piece->file().write(bytes.data(), bytes.size()) ? Flow::go_on() : Flow::write_error();
+    return pieces.back().file().write(bytes.data(), bytes.size()) ? Flow::go_on() : Flow::write_error();
   };
   pump.show = show;
   const PumpOutcome outcome = pump.run(input, size);
   if (outcome.fault == PumpFault::read) return {CopyFault::read, input.path()};
-  if (outcome.fault == PumpFault::write) return {CopyFault::write, piece->path()};
-  if (outcome.complete()) commit();
-  return fault;
+  if (outcome.fault == PumpFault::write) return {CopyFault::write, pieces.back().path()};
+  if (!outcome.complete()) return fault;
+  const std::size_t named = commit_together(pieces);
+  if (named != pieces.size()) return {CopyFault::write, pieces[named].path()};
+  return {};
 }
 
 CopyFault append_pieces(File& output, std::size_t count, std::int64_t total,
                         const std::function<std::optional<File>(std::size_t)>& open_piece,
-                        const Display& show) {
+                        const Display& show, const std::function<void(std::int64_t)>& reserve) {
   BlockPump pump = copy_pump(total);
   pump.show = show;
   pump.take = [&](std::span<std::uint8_t> bytes) {
@@ -74,25 +74,34 @@ CopyFault append_pieces(File& output, std::size_t count, std::int64_t total,
       fault = {CopyFault::read, piece->path()};
       return std::nullopt;
     }
-    if (size >= worth_reserving) output.reserve(output.position() + size);
+    if (size >= worth_reserving) reserve(output.position() + size);
     return PumpSource{&*piece, size};
   });
   if (outcome.fault == PumpFault::read) return {CopyFault::read, piece->path()};
-  if (outcome.fault == PumpFault::write) return {CopyFault::write, output.path()};
+  if (outcome.fault == PumpFault::write) return {CopyFault::write, {}};
   return fault;
+}
+
+bool add_size(std::int64_t& total, std::int64_t size) {
+  if (size > std::numeric_limits<std::int64_t>::max() - total) return false;
+  total += size;
+  return true;
 }
 
 PieceSet count_pieces(std::string first) {
   PieceSet set;
   for (std::string& name = first; set.count < max_pieces;) {
     std::optional<File> counted = File::open_read(name);
-    if (!counted) break;
-    const std::int64_t size = counted->measure_size();
-    if (size < 0) {
-      set.unmeasured = name;
+    if (!counted) {
+      if (path_exists(name)) set = {set.count, set.total, PieceSet::unopened, name};
       break;
     }
-    set.total += size;
+    const std::int64_t size = counted->measure_size();
+    if (size < 0 || !add_size(set.total, size)) {
+      set.fault = size < 0 ? PieceSet::unmeasured : PieceSet::too_large;
+      set.path = name;
+      break;
+    }
     ++set.count;
     if (!advance_suffix(name)) break;
   }

@@ -24,13 +24,26 @@ namespace {
 void copy_pieces(Output& output, std::size_t count, std::int64_t total, double start_time, std::string label,
                  const std::function<std::optional<File>(std::size_t)>& open_piece) {
   const splitjoin::CopyFault fault = splitjoin::append_pieces(output.file(), count, total, open_piece,
-                                                              progress_display(start_time, std::move(label)));
+                                                              progress_display(start_time, std::move(label)),
+                                                              [&](std::int64_t end) { output.reserve(end); });
   if (fault.kind == splitjoin::CopyFault::read) report_read_error(fault.path);
-  if (fault.kind == splitjoin::CopyFault::write) report_write_error(fault.path);
+  if (fault.kind == splitjoin::CopyFault::write) report_write_error(output.path());
   if (fault.kind != splitjoin::CopyFault::none) return;
   // A failed close can lose written data, so it counts as a failed write.
   if (!output.commit()) return report_write_error(output.path());
   running_time(start_time);
+}
+
+void report_total_too_large() {
+  error_text("Total filesize is too large!\n", "Jumlah ukuran berkas terlalu besar!\n");
+}
+
+// Adds a piece's size to the total; false, after the message, when the total would pass the
+// largest size a file can have.
+bool add_size(std::int64_t& total, std::int64_t size) {
+  if (splitjoin::add_size(total, size)) return true;
+  report_total_too_large();
+  return false;
 }
 
 void automatic_join() {
@@ -58,7 +71,16 @@ void automatic_join() {
 
   double start_time = now();
   const splitjoin::PieceSet set = splitjoin::count_pieces(first);
-  if (set.unmeasured) return report_read_error(*set.unmeasured);
+  switch (set.fault) {
+    case splitjoin::PieceSet::unopened:
+      return report_open_failure(set.path);
+    case splitjoin::PieceSet::unmeasured:
+      return report_read_error(set.path);
+    case splitjoin::PieceSet::too_large:
+      return report_total_too_large();
+    case splitjoin::PieceSet::none:
+      break;
+  }
   const std::uint16_t count = set.count;
   const std::int64_t total = set.total;
 
@@ -100,7 +122,7 @@ void manual_join() {
       report_read_error(input->path());
       return;
     }
-    total += size;
+    if (!add_size(total, size)) return;
     paths.push_back(input->path());
     if (std::optional<FileIdentity> identity = input->identity()) inputs.push_back(*identity);
   }

@@ -2,7 +2,6 @@
 // equal sizes or sizes typed piece by piece.
 
 #include <algorithm>
-#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -22,6 +21,13 @@ using splitjoin::SizeUnit;
 
 namespace {
 
+// Whether `name` reaches the file of one of the names already given, by whatever route: the
+// pieces are written in turn, so the later one would replace the earlier.
+bool named_before(const std::vector<std::string>& earlier, const std::string& name) {
+  return std::any_of(earlier.begin(), earlier.end(),
+                     [&](const std::string& path) { return same_output(path, name); });
+}
+
 // One split after its questions: the open input and the progress display of the copy.
 struct Split {
   Split(File& file, std::int64_t file_size) : input(file), size(file_size) {}
@@ -39,7 +45,7 @@ struct Split {
 
   // Copies the input into pieces of the given sizes, each one's output given by `open_piece`
   // just before its first byte (nullopt, its message printed, ends the split). Failures are
-  // reported here; true when every piece was written and closed.
+  // reported here; true when every piece was written and named.
   bool write_pieces(const std::vector<std::int64_t>& sizes,
                     const std::function<std::optional<Output>(std::size_t piece)>& open_piece) {
     const splitjoin::CopyFault fault =
@@ -49,13 +55,21 @@ struct Split {
     return fault.kind == splitjoin::CopyFault::none;
   }
 
-  // Pieces named from the input path, each asked about just before it is written.
+  // Pieces named from the input path, each asked about just before it is written. A name that
+  // reaches an earlier piece (through a link) is asked about as a name given twice.
   bool write_named_pieces(const std::vector<std::int64_t>& sizes) {
     std::string name = splitjoin::first_piece_name(input.path());
-    return write_pieces(sizes, [&, avoid = identities({&input})](std::size_t k) -> std::optional<Output> {
-      if (k > 0) splitjoin::advance_suffix(name);
-      return output_door(name, avoid);
-    });
+    std::vector<std::string> earlier;
+    bool written =
+        write_pieces(sizes, [&, avoid = identities({&input})](std::size_t k) -> std::optional<Output> {
+          if (k > 0) splitjoin::advance_suffix(name);
+          const Ask ask = named_before(earlier, name) ? Ask::always : Ask::if_exists;
+          earlier.push_back(name);
+          return output_door(name, avoid, ask);
+        });
+    // A piece numbered past the last one, left from an earlier split, would be joined with these.
+    if (written && splitjoin::advance_suffix(name) && path_exists(name)) leftover = name;
+    return written;
   }
 
   // Pieces under the typed names, already asked about; names beyond the last piece stay untouched.
@@ -66,7 +80,17 @@ struct Split {
   void finish() {
     progress_bar(start_time, 100, size, label);
     running_time(start_time);
+    if (leftover.empty()) return;
+    x(12);
+    sayf("Note : file \"%s\" was already there; an automatic join would take it in with these pieces.\n",
+         "Catatan : berkas \"%s\" sudah ada sebelumnya; penggabungan otomatis akan ikut menggabungkannya "
+         "dengan potongan-potongan ini.\n",
+         shown(leftover).c_str());
+    x(7);
   }
+
+  // The name of a piece that follows the last one written and was there before, if any.
+  std::string leftover;
 };
 
 const char* const named_label_english =
@@ -118,18 +142,6 @@ bool ask_size(SizeDialogue& dialogue, std::uint16_t piece, std::optional<std::in
   bytes = splitjoin::size_in_bytes(dialogue.size, used);
   if (bytes) dialogue.size = *bytes;
   return true;
-}
-
-// Whether `name` is one of the names already given, however it is spelled: the pieces are
-// written in turn, so the later one would replace the earlier.
-bool named_before(const std::vector<std::string>& earlier, const std::string& name) {
-  auto normal = [](const std::string& path) {
-    std::error_code ignored;
-    return std::filesystem::absolute(path, ignored).lexically_normal();
-  };
-  std::filesystem::path wanted = normal(name);
-  return std::any_of(earlier.begin(), earlier.end(),
-                     [&](const std::string& path) { return normal(path) == wanted; });
 }
 
 // Asks for a piece's name until one is given that may be written. An overwrite refused asks

@@ -8,6 +8,8 @@
 
 #include "compare/equality.hpp"
 #include "compare/naive_search.hpp"
+#include "compare/pair_scan.hpp"
+#include "support/cpu_levels.hpp"
 #include "support/test_support.hpp"
 
 namespace varnelo {
@@ -60,7 +62,7 @@ void expect_same(const Outcome& got, const Outcome& want, const std::string& con
 }
 
 // Buffers of a few bytes, so that windows, candidates and occurrences cross buffer ends often.
-SearchTuning tiny_tuning(std::mt19937_64& rng, PairFinder finder) {
+SearchTuning tiny_tuning(std::mt19937_64& rng) {
   auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng); };
   SearchTuning tuning;
   tuning.cursor_buffer = static_cast<std::size_t>(pick(1, 48));
@@ -69,7 +71,6 @@ SearchTuning tiny_tuning(std::mt19937_64& rng, PairFinder finder) {
   tuning.prefix = static_cast<std::size_t>(pick(1, 40));
   // Base 1 turns the window hash into a byte sum, so hash hits that are not occurrences abound.
   tuning.hash_base = pick(0, 4) == 0 ? 1 : 0;
-  tuning.finder = finder;
   return tuning;
 }
 
@@ -117,18 +118,16 @@ std::pair<std::string, std::string> random_case(std::mt19937_64& rng) {
 
 TEST(ContainmentSearch, MatchesTheNaiveRuleOnRandomInputs) {
   std::mt19937_64 rng(20240611);
-  const auto& finders = pair_finders();
   for (int round = 0; round < 3000; ++round) {
     auto [host, part] = random_case(rng);
     Outcome want = naive_search(host, part);
     std::string context = "round " + std::to_string(round) + ", host " + std::to_string(host.size()) +
                           ", part " + std::to_string(part.size());
-    for (const auto& variant : finders) {
-      SearchTuning tuning = tiny_tuning(rng, variant.find);
-      expect_same(
-          search(host, part, tuning), want,
-          context + ", " + std::string(variant.name) + " cursor " + std::to_string(tuning.cursor_buffer));
-    }
+    testing::for_each_variant(best_pair_finder, [&] {
+      SearchTuning tuning = tiny_tuning(rng);
+      expect_same(search(host, part, tuning), want,
+                  context + ", cursor " + std::to_string(tuning.cursor_buffer));
+    });
     expect_same(search(host, part), want, context + ", default buffers");
     if (::testing::Test::HasFailure()) break;
   }
@@ -141,9 +140,9 @@ TEST(ContainmentSearch, FillsTheListAtItsCapacity) {
     std::string part = letters(rng, static_cast<std::size_t>(round % 3 + 1), 2);
     std::string host = letters(rng, 9000 + static_cast<std::size_t>(round) * 400, 2);
     Outcome want = naive_search(host, part);
-    for (const auto& variant : pair_finders()) {
-      expect_same(search(host, part, tiny_tuning(rng, variant.find)), want, "round " + std::to_string(round));
-    }
+    testing::for_each_variant(best_pair_finder, [&] {
+      expect_same(search(host, part, tiny_tuning(rng)), want, "round " + std::to_string(round));
+    });
     expect_same(search(host, part), want, "round " + std::to_string(round));
   }
 }
@@ -281,11 +280,12 @@ TEST(PairFinder, EveryVariantFindsTheFirstPair) {
         want = i;
         break;
       }
-    for (const auto& variant : pair_finders()) {
-      auto got = variant.find(reinterpret_cast<const unsigned char*>(a.data()),
-                              reinterpret_cast<const unsigned char*>(b.data()), count, 'a', 'c');
-      ASSERT_EQ(got, want) << variant.name << " round " << round;
-    }
+    testing::for_each_variant(best_pair_finder, [&] {
+      auto got = best_pair_finder()(reinterpret_cast<const unsigned char*>(a.data()),
+                                    reinterpret_cast<const unsigned char*>(b.data()), count, 'a', 'c');
+      EXPECT_EQ(got, want) << "round " << round;
+    });
+    if (::testing::Test::HasFailure()) break;
   }
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "encoding/reference_codec.hpp"
+#include "support/cpu_levels.hpp"
 #include "support/test_support.hpp"
 
 namespace varnelo {
@@ -19,16 +20,11 @@ using testing::pattern_bytes;
 using testing::reference_decode;
 using testing::reference_encode;
 
-// Runs `check` once with each set of loops the processor has, ending with the best.
+// Runs `check` once with each set of loops the processor has; the encoders and decoders it
+// makes take the loops the level's features allow.
 template <typename Check>
 void with_every_loops(Check check) {
-  for (CodecLoops loops : {CodecLoops::portable, CodecLoops::ssse3, CodecLoops::avx2}) {
-    if (!use_codec_loops(loops)) continue;
-    SCOPED_TRACE(loops == CodecLoops::portable ? "portable loops"
-                 : loops == CodecLoops::ssse3  ? "SSSE3 loops"
-                                               : "AVX2 loops");
-    check();
-  }
+  testing::for_each_variant(best_codec_loops, check);
 }
 
 // Irregular pieces, so state has to survive every kind of boundary.

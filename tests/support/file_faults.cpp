@@ -25,10 +25,16 @@ class FaultyCalls : public FileCalls {
     std::lock_guard lock(mutex_);
     if (guard_ && !guard_(path)) return platform::invalid_handle;
     platform::Handle handle = FileCalls::open(path, for_writing);
-    if (handle == platform::invalid_handle) return handle;
-    Budget& budget = open_[handle];
-    budget = {};
-    if (!plan_.path.empty() && plan_.path == path) budget = {plan_.readable, plan_.writable};
+    if (handle != platform::invalid_handle) start_books(handle, path);
+    return handle;
+  }
+
+  platform::Handle create_temporary(const std::string& target, std::string& temporary) override {
+    std::lock_guard lock(mutex_);
+    if (guard_ && !guard_(target)) return platform::invalid_handle;
+    platform::Handle handle = FileCalls::create_temporary(target, temporary);
+    // A fault planned for an output reaches the temporary file written in its place.
+    if (handle != platform::invalid_handle) start_books(handle, target);
     return handle;
   }
 
@@ -70,6 +76,13 @@ class FaultyCalls : public FileCalls {
   }
 
  private:
+  // The handle's budget: the plan's when it is for this path. Called with the lock held.
+  void start_books(platform::Handle handle, const std::string& path) {
+    Budget& budget = open_[handle];
+    budget = {};
+    if (!plan_.path.empty() && plan_.path == path) budget = {plan_.readable, plan_.writable};
+  }
+
   // Takes up to `count` bytes from the handle's budget and returns how many may go.
   std::int64_t take(platform::Handle handle, std::size_t count, std::int64_t Budget::*side) {
     std::lock_guard lock(mutex_);

@@ -13,6 +13,7 @@
 #include <unistd.h>
 #endif
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -87,6 +88,14 @@ std::string TempDir::write(const std::string& name, std::string_view bytes) cons
 
 bool TempDir::exists(const std::string& name) const {
   return std::filesystem::exists(path(name));
+}
+
+std::vector<std::string> TempDir::names() const {
+  std::vector<std::string> found;
+  for (const auto& entry : std::filesystem::directory_iterator(root_))
+    found.push_back(entry.path().filename().string());
+  std::sort(found.begin(), found.end());
+  return found;
 }
 
 ProcessResult run_binary(const std::string& input, const std::string& working_directory,

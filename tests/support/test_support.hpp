@@ -33,6 +33,8 @@ class TempDir {
   std::string write(const std::string& name, std::string_view bytes) const;
   std::string read(const std::string& name) const { return read_file(path(name)); }
   bool exists(const std::string& name) const;
+  // The names of everything in the folder, sorted: what a run left behind.
+  std::vector<std::string> names() const;
 
  private:
   std::string root_;
