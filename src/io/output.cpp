@@ -103,13 +103,10 @@ bool names_one_of(const std::string& path, const std::vector<FileIdentity>& file
   return target && std::find(files.begin(), files.end(), *target) != files.end();
 }
 
-bool same_output(const std::string& first, const std::string& second) {
-  const platform::OutputTarget one = platform::output_target(first);
-  const platform::OutputTarget other = platform::output_target(second);
-  std::optional<FileIdentity> one_identity = identity_of(one.path);
-  std::optional<FileIdentity> other_identity = identity_of(other.path);
-  if (one_identity || other_identity) return one_identity == other_identity;
-  return platform::same_new_file(one.path, other.path);
+OutputKey output_key(const std::string& path) {
+  const platform::OutputTarget target = platform::output_target(path);
+  if (std::optional<FileIdentity> file = identity_of(target.path)) return {file, {}};
+  return {std::nullopt, platform::full_name(target.path)};
 }
 
 bool names_a_standard_stream(const std::string& path) {

@@ -61,9 +61,14 @@ std::size_t commit_together(std::vector<Output>& outputs);
 std::vector<FileIdentity> identities(std::initializer_list<const File*> files);
 // Whether `path` reaches one of those files, by any route (another spelling, a link).
 bool names_one_of(const std::string& path, const std::vector<FileIdentity>& files);
-// Whether two output names would write one file: the same file when they exist, else the same
-// full name once links in the folders are followed.
-bool same_output(const std::string& first, const std::string& second);
+// What an output name writes to: the file itself when it is there, else its full name once the
+// links among its folders are followed. Two names with equal keys would write one file.
+struct OutputKey {
+  std::optional<FileIdentity> file;
+  std::string name;
+  friend bool operator==(const OutputKey&, const OutputKey&) = default;
+};
+OutputKey output_key(const std::string& path);
 // Whether `path` reaches the program's own standard input, output or error (the null device
 // aside): writing there would mix the output with the program's own text, or feed its input.
 bool names_a_standard_stream(const std::string& path);

@@ -58,9 +58,9 @@ struct OutputTarget {
   unsigned mode = 0;     // its permission bits
 };
 OutputTarget output_target(const std::string& path);
-// Whether two names of files not yet there would create one file: the same full name once the
-// links among its folders are followed.
-bool same_new_file(const std::string& first, const std::string& second);
+// The full name of a file not yet there, with the links among its folders followed, in a form
+// that two names of one file share.
+std::string full_name(const std::string& path);
 // Creates a new, empty file beside `target` under a name of its own that says what it is, and
 // puts that name in `temporary`; invalid_handle when the folder takes no new file.
 Handle create_temporary(const std::string& target, std::string& temporary);

@@ -156,10 +156,9 @@ OutputTarget output_target(const std::string& path) {
   return {path, true, false, 0};
 }
 
-bool same_new_file(const std::string& first, const std::string& second) {
+std::string full_name(const std::string& path) {
   std::error_code ignored;
-  return std::filesystem::weakly_canonical(std::filesystem::absolute(first, ignored), ignored) ==
-         std::filesystem::weakly_canonical(std::filesystem::absolute(second, ignored), ignored);
+  return std::filesystem::weakly_canonical(std::filesystem::absolute(path, ignored), ignored).string();
 }
 
 Handle create_temporary(const std::string& target, std::string& temporary) {

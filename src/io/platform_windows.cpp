@@ -173,19 +173,14 @@ OutputTarget output_target(const std::string& path) {
   return target;
 }
 
-bool same_new_file(const std::string& first, const std::string& second) {
+std::string full_name(const std::string& path) {
   std::error_code ignored;
-  std::string one =
-      std::filesystem::weakly_canonical(std::filesystem::absolute(first, ignored), ignored).string();
-  std::string other =
-      std::filesystem::weakly_canonical(std::filesystem::absolute(second, ignored), ignored).string();
+  std::string name =
+      std::filesystem::weakly_canonical(std::filesystem::absolute(path, ignored), ignored).string();
   // Names that differ only in letter case are one file here.
-  auto lower = [](std::string text) {
-    for (char& c : text)
-      c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-  };
-  return lower(one) == lower(other);
+  for (char& c : name)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return name;
 }
 
 Handle create_temporary(const std::string& target, std::string& temporary) {

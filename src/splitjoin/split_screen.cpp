@@ -21,11 +21,10 @@ using splitjoin::SizeUnit;
 
 namespace {
 
-// Whether `name` reaches the file of one of the names already given, by whatever route: the
+// Whether a name reaches the file of one of the names already given, by whatever route: the
 // pieces are written in turn, so the later one would replace the earlier.
-bool named_before(const std::vector<std::string>& earlier, const std::string& name) {
-  return std::any_of(earlier.begin(), earlier.end(),
-                     [&](const std::string& path) { return same_output(path, name); });
+bool named_before(const std::vector<OutputKey>& earlier, const OutputKey& key) {
+  return std::find(earlier.begin(), earlier.end(), key) != earlier.end();
 }
 
 // One split after its questions: the open input and the progress display of the copy.
@@ -59,12 +58,13 @@ struct Split {
   // reaches an earlier piece (through a link) is asked about as a name given twice.
   bool write_named_pieces(const std::vector<std::int64_t>& sizes) {
     std::string name = splitjoin::first_piece_name(input.path());
-    std::vector<std::string> earlier;
+    std::vector<OutputKey> earlier;
     bool written =
         write_pieces(sizes, [&, avoid = identities({&input})](std::size_t k) -> std::optional<Output> {
           if (k > 0) splitjoin::advance_suffix(name);
-          const Ask ask = named_before(earlier, name) ? Ask::always : Ask::if_exists;
-          earlier.push_back(name);
+          OutputKey key = output_key(name);
+          const Ask ask = named_before(earlier, key) ? Ask::always : Ask::if_exists;
+          earlier.push_back(std::move(key));
           return output_door(name, avoid, ask);
         });
     // A piece numbered past the last one, left from an earlier split, would be joined with these.
@@ -147,7 +147,7 @@ bool ask_size(SizeDialogue& dialogue, std::uint16_t piece, std::optional<std::in
 // Asks for a piece's name until one is given that may be written. An overwrite refused asks
 // again (after clearing the window when `clear` is set), and so does a refused name of an
 // earlier piece; a name too long or naming the input asks again below its message.
-std::string ask_piece_name(const File& input, const std::vector<std::string>& earlier, std::uint16_t piece,
+std::string ask_piece_name(const File& input, std::vector<OutputKey>& earlier, std::uint16_t piece,
                            bool clear, const char* english, const char* indonesian) {
   bool clear_now = clear;
   for (;;) {
@@ -158,7 +158,11 @@ std::string ask_piece_name(const File& input, const std::vector<std::string>& ea
     std::optional<std::string> name = read_path();
     clear_now = false;
     if (!name || refuses_as_input(*name, identities({&input}))) continue;
-    if (may_write(*name, named_before(earlier, *name) ? Ask::always : Ask::if_exists)) return *name;
+    OutputKey key = output_key(*name);
+    if (may_write(*name, named_before(earlier, key) ? Ask::always : Ask::if_exists)) {
+      earlier.push_back(std::move(key));
+      return *name;
+    }
     clear_now = clear;
   }
 }
@@ -198,10 +202,10 @@ void split_named_typed(Split& split, std::uint16_t count) {
 // Plan 2: names typed, equal sizes.
 void split_listed_equal(Split& split, std::uint16_t count) {
   std::vector<std::string> names;
+  std::vector<OutputKey> keys;
   for (std::uint16_t piece = 1; piece <= count; ++piece)
-    names.push_back(ask_piece_name(
-        split.input, names, piece, false,
-        "Input path and filename for file %hu : ", "Masukan alamat dan nama berkas untuk berkas ke %hu : "));
+    names.push_back(ask_piece_name(split.input, keys, piece, false, "Input path and filename for file %hu : ",
+                                   "Masukan alamat dan nama berkas untuk berkas ke %hu : "));
   split.start(typed_label_english, typed_label_indonesian);
   x(7);
   if (split.write_listed_pieces(names, splitjoin::equal_split(split.size, count))) split.finish();
@@ -211,9 +215,10 @@ void split_listed_equal(Split& split, std::uint16_t count) {
 void split_listed_typed(Split& split, std::uint16_t count) {
   std::vector<std::string> names;
   std::vector<std::int64_t> sizes;
+  std::vector<OutputKey> keys;
   SizeDialogue dialogue{split.size, 13};
   for (std::uint16_t piece = 1; piece <= count; ++piece) {
-    names.push_back(ask_piece_name(split.input, names, piece, true,
+    names.push_back(ask_piece_name(split.input, keys, piece, true,
                                    "Input path and filename for output file %hu : ",
                                    "Masukan alamat dan nama berkas untuk berkas keluaran ke %hu : "));
     if (piece == count) {

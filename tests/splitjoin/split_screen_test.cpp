@@ -120,6 +120,24 @@ TEST(SplitScreen, EqualPiecesNamedFromTheInputPath) {
   }
 }
 
+TEST(SplitScreen, APieceLeftPastTheLastIsPointedOutAndKept) {
+  for (std::uint16_t language : {0, 1}) {
+    TempDir dir;
+    std::string input = dir.write("in.bin", testing::pattern_bytes(12));
+    testing::write_file(name(input, 4), "left from before");
+    auto run = run_split("1\n" + input + "\n3\n1\n\n", language);
+    const std::string notice =
+        language == 0
+            ? "{c12}Note : file \"" + name(input, 4) +
+                  "\" was already there; an automatic join would take it in with these pieces.\n{c7}"
+            : "{c12}Catatan : berkas \"" + name(input, 4) +
+                  "\" sudah ada sebelumnya; penggabungan otomatis akan ikut menggabungkannya dengan "
+                  "potongan-potongan ini.\n{c7}";
+    EXPECT_TRUE(run.screen.ends_with(notice + (language ? eoo_id : eoo_en))) << run.screen;
+    EXPECT_EQ(testing::read_file(name(input, 4)), "left from before");
+  }
+}
+
 TEST(SplitScreen, ProgressRisesByOnePerBlockAndLagsOnSmallFiles) {
   TempDir dir;
   std::string input = dir.write("hundred", testing::pattern_bytes(100 * 1024));
