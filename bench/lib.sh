@@ -42,12 +42,25 @@ median() {
 #   SETUP_COMMAND  run, untimed, before every timed run of either side (removing outputs, say)
 # Runs both sides alternately BENCH_RUNS times, then prints medians, ratio and peak memory.
 bench_row() {
-  local operation=$1 peer=$2 answers=$3 peer_command=$4 bytes=$5 target=$6 setup=${7:-true}
-  local answers_file="$WORK/answers.txt" ours=() theirs=() peak=0 run
-  printf "$answers" >"$answers_file"
+  local answers_file="$WORK/answers-$RANDOM.txt"
+  printf "$3" >"$answers_file"
+  bench_timed "$1" "$2" "'$VARNELO' <'$answers_file'" "$4" "$5" "$6" "${7:-true}"
+}
+
+# bench_command_row OPERATION PEER_LABEL ARGUMENTS PEER_COMMAND BYTES TARGET [SETUP_COMMAND]
+#   ARGUMENTS      the command line after the program's name, as shell words
+# The same as bench_row, for the program run as a command.
+bench_command_row() {
+  bench_timed "$1" "$2" "'$VARNELO' $3" "$4" "$5" "$6" "${7:-true}"
+}
+
+# Both kinds of row: OUR_COMMAND is the shell command that runs the program.
+bench_timed() {
+  local operation=$1 peer=$2 our_command=$3 peer_command=$4 bytes=$5 target=$6 setup=$7
+  local ours=() theirs=() peak=0 run
   for ((run = 0; run < BENCH_RUNS; run++)); do
     bash -c "$setup" >/dev/null 2>&1 || true
-    ours+=("$(time_command "/usr/bin/time -f %M -o '$WORK/memory' '$VARNELO' <'$answers_file' >/dev/null")")
+    ours+=("$(time_command "/usr/bin/time -f %M -o '$WORK/memory' $our_command >/dev/null")")
     local kib
     kib=$(tail -n 1 "$WORK/memory")
     ((kib > peak)) && peak=$kib

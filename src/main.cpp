@@ -1,11 +1,18 @@
 #include "io/platform.hpp"
+#include "shell/command_line.hpp"
 #include "shell/console_port.hpp"
 #include "shell/menus.hpp"
 
-int main() {
+int main(int argc, char** argv) {
   // Before anything is opened: a closed standard stream would otherwise be taken by the first
   // file, and the screen's text would go into it.
   varnelo::platform::open_missing_standard_streams();
+  // Arguments make it a command for scripts; without them it is the menu program. An interrupted
+  // command leaves no temporary file; it has no console colours to put back.
+  if (argc > 1) {
+    varnelo::platform::handle_interrupts(+[] {});
+    return varnelo::command::run_commands(varnelo::program_arguments(argc, argv));
+  }
   std::unique_ptr<varnelo::ConsolePort> port = varnelo::make_platform_console();
   varnelo::platform::handle_interrupts(varnelo::restore_console_after_interrupt);
   varnelo::ConsoleScope scope(*port);

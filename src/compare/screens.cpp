@@ -2,6 +2,7 @@
 #include <string>
 
 #include "compare/equality.hpp"
+#include "compare/file_source.hpp"
 #include "compare/search.hpp"
 #include "io/progress_schedule.hpp"
 #include "shell/banner.hpp"
@@ -11,19 +12,6 @@
 namespace varnelo {
 
 namespace {
-
-// Reads an open file at any offset, seeking only when the file is not there already.
-class FileSource : public ByteSource {
- public:
-  explicit FileSource(File& file) : file_(file) {}
-  bool read_at(std::int64_t offset, unsigned char* buffer, std::size_t count) override {
-    if (file_.position() != offset && !file_.seek(offset)) return false;
-    return file_.read_exact(buffer, count);
-  }
-
- private:
-  File& file_;
-};
 
 std::string progress_label() {
   const char* label = pick("Comparing file, please wait...\n", "Membandingkan berkas, silahkan tunggu...\n");

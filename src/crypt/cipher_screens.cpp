@@ -6,27 +6,13 @@
 
 #include "crypt/cipher.hpp"
 #include "crypt/crypt_screens.hpp"
-#include "io/block_pump.hpp"
+#include "crypt/transform.hpp"
 #include "shell/console_kit.hpp"
 #include "shell/progress.hpp"
 
 namespace varnelo {
 
 namespace {
-
-// Bytes move through memory in buffers of this size, small enough that the buffer and a key
-// block stay in the cache between read and write.
-constexpr std::size_t transfer_buffer = std::size_t{1} << 18;
-
-class FileKey : public KeySource {
- public:
-  explicit FileKey(File& file) : file_(file) {}
-  bool rewind() override { return file_.seek(0); }
-  std::size_t read(std::uint8_t* buffer, std::size_t count) override { return file_.read(buffer, count); }
-
- private:
-  File& file_;
-};
 
 // Keys the input into the output under the progress display; `apply_key` returns false when
 // the key could not be read, and is then reported against `key_path`. Ends with the elapsed
@@ -37,19 +23,18 @@ void transform_file(File& input, std::int64_t size, Output& output, const std::s
   x(7);
   const char* label = pick("Processing, please wait...\n", "Sedang diproses, silahkan tunggu...\n");
   const auto display = progress_display(start_time, label ? label : "");
-  BlockPump pump({.unit = 4096,
-                  .progress = {.divisor = static_cast<std::uint64_t>(size)},
-                  .buffer_size = transfer_buffer});
-  pump.show = display;
-  pump.take = [&](std::span<std::uint8_t> bytes) {
-    if (!apply_key(bytes.data(), bytes.size())) return Flow::failed();
-    return output.file().write(bytes.data(), bytes.size()) ? Flow::go_on() : Flow::write_error();
-  };
-  const PumpOutcome outcome = pump.run(input, size);
-  if (outcome.fault == PumpFault::read) return report_read_error(input.path());
-  if (outcome.fault == PumpFault::consumer) return report_read_error(key_path);
+  switch (transform(input, size, output.file(), apply_key, display)) {
+    case TransformFault::read:
+      return report_read_error(input.path());
+    case TransformFault::key:
+      return report_read_error(key_path);
+    case TransformFault::write:
+      return report_write_error(output.path());
+    case TransformFault::none:
+      break;
+  }
   // A failed close can lose written data, so it counts as a failed write.
-  if (outcome.fault == PumpFault::write || !output.commit()) return report_write_error(output.path());
+  if (!output.commit()) return report_write_error(output.path());
   display(100, size);
   running_time(start_time);
 }

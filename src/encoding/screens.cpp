@@ -1,12 +1,10 @@
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <optional>
 #include <string>
-#include <vector>
 
-#include "encoding/text_codec.hpp"
-#include "io/block_pump.hpp"
+#include "encoding/convert.hpp"
+#include "encoding/labels.hpp"
 #include "shell/banner.hpp"
 #include "shell/progress.hpp"
 #include "shell/screens.hpp"
@@ -14,15 +12,6 @@
 namespace varnelo {
 
 namespace {
-
-// Progress is counted in blocks of 4096 input bytes (1365 three-byte groups when encoding
-// base 64), which are also the pieces converted at a time; the bytes are read 32 blocks at a
-// time and written in 256 KiB pieces, sizes at which the system's copies run fastest and the
-// buffers stay in the cache.
-constexpr std::size_t block_size = 4096;
-constexpr std::size_t mime_block_size = 1365 * 3;
-constexpr std::size_t read_size = 32 * block_size;
-constexpr std::size_t flush_size = 256 * 1024;
 
 // The room a path buffer leaves for a ".txt" suffix.
 constexpr std::size_t longest_path_before_suffix = path_capacity - 1 - 4;
@@ -55,150 +44,50 @@ std::optional<Output> ask_output(const File& input, bool add_txt) {
   return output_door(*path, identities({&input}));
 }
 
-// Gathers converted text or data and writes it in pieces of `flush_size` bytes: small enough
-// to stay in the processor's cache while the system copies them, and a whole number of
-// pages so that every write starts on a page boundary of the file.
-class OutputBuffer {
- public:
-  OutputBuffer(File& file, std::size_t block_room) : file_(file), buffer_(flush_size + block_room) {}
-
-  char* tail() { return buffer_.data() + used_; }
-  void grow(std::size_t count) { used_ += count; }
-  // Writes one piece when there is one; false when the write failed.
-  bool write_when_full() {
-    if (used_ < flush_size) return true;
-    std::size_t whole = used_ / flush_size * flush_size;
-    if (!file_.write(buffer_.data(), whole)) return false;
-    used_ -= whole;
-    std::memmove(buffer_.data(), buffer_.data() + whole, used_);
-    return true;
-  }
-  // Writes everything gathered.
-  bool write() {
-    bool written = file_.write(buffer_.data(), used_);
-    used_ = 0;
-    return written;
-  }
-
- private:
-  File& file_;
-  std::vector<char> buffer_;
-  std::size_t used_ = 0;
-};
-
 // Reports how a conversion ended: the fault, or the closed output with the completion display
-// showing `bytes_done` and the elapsed time. What was converted before a read failure is kept.
-void finish_run(const PumpOutcome& outcome, const File& input, Output& output, OutputBuffer& out,
-                double start_time, const std::string& label, std::int64_t bytes_done) {
-  if (outcome.fault == PumpFault::write) return report_write_error(output.path());
-  if (!out.write()) return report_write_error(output.path());
-  if (outcome.fault == PumpFault::read) return report_read_error(input.path());
+// showing `bytes_done` and the elapsed time.
+void finish_run(ConvertFault fault, const File& input, Output& output, double start_time,
+                const std::string& label, std::int64_t bytes_done) {
+  if (fault == ConvertFault::write) return report_write_error(output.path());
+  if (fault == ConvertFault::read) return report_read_error(input.path());
   // A failed close can lose written data, so it counts as a failed write.
   if (!output.commit()) return report_write_error(output.path());
   progress_bar(start_time, 100, bytes_done, label);
   running_time(start_time);
 }
 
-const char* encode_label(Notation notation) {
-  switch (notation) {
-    case Notation::binary:
-      return pick("Encoding data to text in binary mode, please wait...\n",
-                  "Menyandikan data menjadi text dalam mode biner, silahkan tunggu...\n");
-    case Notation::hexadecimal:
-      return pick("Encoding data to text in hexadecimal mode, please wait...\n",
-                  "Menyandikan data menjadi text dalam mode heksadesimal, silahkan tunggu...\n");
-    case Notation::mime:
-      break;
-  }
-  return pick("Encoding data to text in MIME (base 64) mode, please wait...\n",
-              "Menyandikan data menjadi text dalam mode MIME (basis 64), silahkan tunggu...\n");
+std::string label_text(const Both& label) {
+  const char* chosen = pick(label.english, label.indonesian);
+  return chosen ? chosen : "";
 }
 
-const char* decode_label(Notation notation) {
-  switch (notation) {
-    case Notation::binary:
-      return pick("Decoding text to data in binary mode, please wait...\n",
-                  "Mengubah teks sandi menjadi data dalam mode biner, silahkan tunggu...\n");
-    case Notation::hexadecimal:
-      return pick("Decoding text to data in hexadecimal mode, please wait...\n",
-                  "Mengubah teks sandi menjadi data dalam mode heksadesimal, silahkan tunggu...\n");
-    case Notation::mime:
-      break;
-  }
-  return pick("Decoding text to data in MIME (base 64) mode, please wait...\n",
-              "Mengubah teks sandi menjadi data dalam mode MIME (basis 64), silahkan tunggu...\n");
-}
-
-std::string label_text(const char* label) {
-  return label ? label : "";
-}
-
-// The encoding run with its progress display. Binary and hexadecimal count progress in
-// bytes; base 64 counts whole groups, and its last one or two bytes follow the last block.
+// The encoding run with its progress display.
 void encode_file(File& input, Output& output, Notation notation, std::uint16_t bytes_per_line) {
   std::int64_t size = input.measure_size();
   if (size < 0) return report_read_error(input.path());
   const double start_time = now();
   const std::string label = label_text(encode_label(notation));
-  TextEncoder encoder(notation, bytes_per_line);
   // The text's length is known in advance; reserving it spares the system work on every write.
-  output.reserve(static_cast<std::int64_t>(encoder.text_size(static_cast<std::uint64_t>(size))));
-
-  const bool mime = notation == Notation::mime;
-  const std::uint64_t groups = static_cast<std::uint64_t>(size) / 3;
-  const std::size_t block = mime ? mime_block_size : block_size;
-  BlockPump pump(
-      {.unit = block,
-       .progress = {.divisor = mime ? groups : static_cast<std::uint64_t>(size), .granule = mime ? 3u : 1u},
-       .buffer_size = read_size,
-       .units_end = mime ? groups * 3 : static_cast<std::uint64_t>(size)});
-  OutputBuffer out(output.file(), encoder.max_text(block + 3));
-  pump.show = progress_display(start_time, label);
-  pump.take = [&](std::span<std::uint8_t> bytes) {
-    for (std::size_t at = 0; at < bytes.size(); at += block) {
-      out.grow(encoder.encode(bytes.data() + at, std::min(block, bytes.size() - at), out.tail()));
-      if (!out.write_when_full()) return Flow::write_error();
-    }
-    return Flow::go_on();
-  };
-  const PumpOutcome outcome = pump.run(input, size);
-  if (outcome.complete()) out.grow(encoder.finish(out.tail()));
-  finish_run(outcome, input, output, out, start_time, label, size);
+  output.reserve(static_cast<std::int64_t>(
+      TextEncoder(notation, bytes_per_line).text_size(static_cast<std::uint64_t>(size))));
+  const Conversion conversion = encode_stream(input, size, output.file(), notation, bytes_per_line,
+                                              progress_display(start_time, label));
+  finish_run(conversion.fault, input, output, start_time, label, size);
 }
 
-// The decoding run: progress in text bytes read, until the end of the text or, in base 64,
-// the block that holds the first "=".
+// The decoding run: progress in text bytes read.
 void decode_file(File& input, Output& output, Notation notation) {
   std::int64_t size = input.measure_size();
   if (size < 0) return report_read_error(input.path());
   const double start_time = now();
   const std::string label = label_text(decode_label(notation));
-  TextDecoder decoder(notation);
-  BlockPump pump({.unit = block_size,
-                  .progress = {.divisor = static_cast<std::uint64_t>(size)},
-                  .buffer_size = read_size});
-  OutputBuffer out(output.file(), TextDecoder::max_data(block_size));
-  std::uint64_t offset = 0;
-  pump.show = progress_display(start_time, label);
-  pump.take = [&](std::span<std::uint8_t> bytes) {
-    for (std::size_t at = 0; at < bytes.size();) {
-      // Block by block, so the text after the block that ends it is never read.
-      const std::size_t length = std::min(bytes.size() - at, block_size - (offset + at) % block_size);
-      out.grow(decoder.decode(reinterpret_cast<const char*>(bytes.data() + at), length,
-                              reinterpret_cast<std::uint8_t*>(out.tail())));
-      if (!out.write_when_full()) return Flow::write_error();
-      if (decoder.ended()) return Flow::stop_after(at);
-      at += length;
-    }
-    offset += bytes.size();
-    return Flow::go_on();
-  };
-  const PumpOutcome outcome = pump.run(input, size);
-  if (outcome.complete()) out.grow(decoder.finish(reinterpret_cast<std::uint8_t*>(out.tail())));
+  const Conversion conversion =
+      decode_stream(input, size, output.file(), notation, progress_display(start_time, label));
   // The display counts the text up to the end of the block that held the "=".
+  const PumpOutcome& outcome = conversion.outcome;
   const std::int64_t done =
       outcome.stopped ? std::min<std::int64_t>(size, (outcome.consumed / 4096 + 1) * 4096) : size;
-  finish_run(outcome, input, output, out, start_time, label, done);
+  finish_run(conversion.fault, input, output, start_time, label, done);
 }
 
 void encode_dialogue() {

@@ -1,6 +1,7 @@
 #include "io/block_pump.hpp"
 
 #include <algorithm>
+#include <limits>
 #include <utility>
 
 #include "io/read_ahead.hpp"
@@ -24,6 +25,8 @@ struct BlockPump::Run {
   std::uint64_t segment_start = 0;
   std::uint64_t segment_end = 0;
   bool last_segment = false;
+  // The run goes on until the file ends, wherever that is.
+  bool until_end = false;
   bool called = false;
   std::uint64_t last_call = 0;
   std::uint64_t next_due = never;
@@ -143,6 +146,8 @@ struct BlockPump::Run {
         if (!hand_over(bytes)) return false;
         continue;
       }
+      // A read that met the end of a run to the end is its last, whole.
+      if (until_end && !file.failed()) return hand_over(bytes);
       // Bytes already handed over stay handed over; the cut applies to what this read brought.
       const std::uint64_t kept = std::max(position, whole_units_before(position + bytes.size()));
       if (!hand_over(bytes.first(static_cast<std::size_t>(kept - position)))) return false;
@@ -167,6 +172,8 @@ BlockPump::BlockPump(Setup setup) : setup_(std::move(setup)) {
 
 PumpOutcome BlockPump::run(File& file, std::int64_t size) {
   Run run(*this);
+  run.until_end = size == to_the_end;
+  if (run.until_end) size = std::numeric_limits<std::int64_t>::max();
   const bool entered = setup_.segments.empty() ? run.enter(0, static_cast<std::uint64_t>(size), true)
                                                : run.enter(0, static_cast<std::uint64_t>(setup_.segments[0]),
                                                            setup_.segments.size() == 1);

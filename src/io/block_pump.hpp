@@ -76,6 +76,10 @@ class BlockPump {
 
   explicit BlockPump(Setup setup);
 
+  // A size for run(): every byte up to the end of the file, however many there are (a pipe).
+  // The end is only known when it comes, so no display is due past the first.
+  static constexpr std::int64_t to_the_end = -1;
+
   // Runs over `size` bytes from the file's current position.
   PumpOutcome run(File& file, std::int64_t size);
   // Runs over `count` files in turn; `open(k)` gives the k-th, or nullopt after reporting why

@@ -43,7 +43,9 @@ File::File(File&& other) noexcept
     : handle_(std::exchange(other.handle_, platform::invalid_handle)),
       path_(std::move(other.path_)),
       position_(other.position_),
-      calls_(other.calls_) {}
+      calls_(other.calls_),
+      owned_(other.owned_),
+      failed_(other.failed_) {}
 
 File& File::operator=(File&& other) noexcept {
   if (this != &other) {
@@ -52,6 +54,8 @@ File& File::operator=(File&& other) noexcept {
     path_ = std::move(other.path_);
     position_ = other.position_;
     calls_ = other.calls_;
+    owned_ = other.owned_;
+    failed_ = other.failed_;
   }
   return *this;
 }
@@ -69,6 +73,18 @@ std::optional<File> File::open(const std::string& path, bool for_writing) {
   platform::Handle handle = installed_calls->open(path, for_writing);
   if (handle == platform::invalid_handle) return std::nullopt;
   return File(handle, path, installed_calls);
+}
+
+File File::standard_input() {
+  return File(platform::standard_input(), "-", installed_calls, false);
+}
+
+File File::standard_output() {
+  return File(platform::standard_output(), "-", installed_calls, false);
+}
+
+File File::standard_error() {
+  return File(platform::standard_error(), "standard error", installed_calls, false);
 }
 
 std::optional<File> File::create_temporary(const std::string& target, std::optional<unsigned> permissions) {
@@ -112,6 +128,7 @@ std::size_t File::transfer(std::size_t count, Step step) {
   std::size_t done = 0;
   while (done < count) {
     std::int64_t moved = step(done);
+    if (moved < 0) failed_ = true;
     if (moved <= 0) break;
     done += static_cast<std::size_t>(moved);
   }
@@ -125,7 +142,8 @@ bool File::reserve(std::int64_t size) {
 
 bool File::close() {
   if (handle_ == platform::invalid_handle) return true;
-  return calls_->close(std::exchange(handle_, platform::invalid_handle));
+  const platform::Handle handle = std::exchange(handle_, platform::invalid_handle);
+  return !owned_ || calls_->close(handle);
 }
 
 std::optional<FileIdentity> File::identity() const {

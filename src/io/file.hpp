@@ -42,6 +42,11 @@ class File {
   static std::optional<File> open_read(const std::string& path);
   // Creates or truncates a file for writing.
   static std::optional<File> open_write(const std::string& path);
+  // The process's standard streams, in binary mode; input and output are named "-". Closing
+  // one leaves the stream itself open for the rest of the process.
+  static File standard_input();
+  static File standard_output();
+  static File standard_error();
   // Creates a new file for writing beside `target`, with a name of its own (its path()) and the
   // permission bits given, if any.
   static std::optional<File> create_temporary(const std::string& target, std::optional<unsigned> permissions);
@@ -68,11 +73,14 @@ class File {
   // Closes the handle; false when the system reported an error while closing.
   bool close();
 
+  // True once a read or a write was refused by the system, as opposed to meeting the end.
+  bool failed() const { return failed_; }
+
   std::optional<FileIdentity> identity() const;
 
  private:
-  File(platform::Handle handle, std::string path, FileCalls* calls)
-      : handle_(handle), path_(std::move(path)), calls_(calls) {}
+  File(platform::Handle handle, std::string path, FileCalls* calls, bool owned = true)
+      : handle_(handle), path_(std::move(path)), calls_(calls), owned_(owned) {}
   static std::optional<File> open(const std::string& path, bool for_writing);
   template <typename Step>
   std::size_t transfer(std::size_t count, Step step);
@@ -82,6 +90,9 @@ class File {
   std::int64_t position_ = 0;
   // The calls the file was opened through; it is closed through them too.
   FileCalls* calls_ = nullptr;
+  // False for the standard streams, which outlive every File made on them.
+  bool owned_ = true;
+  bool failed_ = false;
 };
 
 // Whether anything exists at the path, asked of the file system (not by opening it).

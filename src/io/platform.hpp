@@ -33,6 +33,10 @@ Handle open_for_reading(const std::string& path);
 // Creates or truncates for writing; invalid_handle on failure.
 Handle open_for_writing(const std::string& path);
 bool close_handle(Handle handle);
+// The process's standard streams, switched to binary mode where the platform has a text mode.
+Handle standard_input();
+Handle standard_output();
+Handle standard_error();
 // Bytes read (0 at the end of the file) or -1 on error.
 std::int64_t read_some(Handle handle, void* buffer, std::size_t count);
 // Bytes written or -1 on error.

@@ -63,6 +63,18 @@ bool close_handle(Handle handle) {
   return ::close(fd) == 0;
 }
 
+Handle standard_input() {
+  return STDIN_FILENO;
+}
+
+Handle standard_output() {
+  return STDOUT_FILENO;
+}
+
+Handle standard_error() {
+  return STDERR_FILENO;
+}
+
 std::int64_t read_some(Handle handle, void* buffer, std::size_t count) {
   for (;;) {
     ssize_t got = ::read(static_cast<int>(handle), buffer, count);

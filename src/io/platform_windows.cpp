@@ -156,6 +156,21 @@ bool close_handle(Handle handle) {
   return _close(static_cast<int>(handle)) == 0;
 }
 
+Handle standard_input() {
+  _setmode(0, _O_BINARY);
+  return 0;
+}
+
+Handle standard_output() {
+  _setmode(1, _O_BINARY);
+  return 1;
+}
+
+Handle standard_error() {
+  _setmode(2, _O_BINARY);
+  return 2;
+}
+
 std::int64_t read_some(Handle handle, void* buffer, std::size_t count) {
   return _read(static_cast<int>(handle), buffer,
                static_cast<unsigned>(std::min(count, platform::largest_transfer)));

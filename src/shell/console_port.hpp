@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace varnelo {
 
@@ -73,5 +74,17 @@ std::unique_ptr<ConsolePort> make_platform_console();
 // Puts the platform console back to the colours it had before the program, after an interrupt;
 // safe to call from a signal handler.
 void restore_console_after_interrupt();
+
+// Standard error when it is a terminal (nullptr otherwise), for the progress display of the
+// commands: it draws below what was printed before it, clearing wipes only its own lines, and
+// the window keeps its size. It reads no input.
+std::unique_ptr<ConsolePort> make_progress_console();
+
+// Whether standard output is a terminal or console window, where a person reads it as it comes.
+bool standard_output_is_terminal();
+
+// The arguments after the program's name, in UTF-8; on Windows they are read as the wide
+// characters they were given in.
+std::vector<std::string> program_arguments(int argc, char** argv);
 
 }  // namespace varnelo

@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -148,10 +149,8 @@ volatile sig_atomic_t output_is_terminal = 0;
 
 class PosixConsole : public BufferedConsole {
  public:
-  PosixConsole() : terminal_(isatty(1) == 1) {
-    output_is_terminal = terminal_;
-    // A closed pipe on standard output must not kill the program halfway through a file.
-    signal(SIGPIPE, SIG_IGN);
+  explicit PosixConsole(int output = STDOUT_FILENO) : output_(output), terminal_(isatty(output) == 1) {
+    if (output == STDOUT_FILENO) output_is_terminal = terminal_;
   }
   ~PosixConsole() override { flush(); }
 
@@ -198,7 +197,7 @@ class PosixConsole : public BufferedConsole {
     return got;
   }
 
-  void write_output(std::string_view text) override { write_all(1, text.data(), text.size()); }
+  void write_output(std::string_view text) override { write_all(output_, text.data(), text.size()); }
 
  private:
   static std::vector<std::vector<std::string>> copy_tools() {
@@ -221,14 +220,55 @@ class PosixConsole : public BufferedConsole {
     return tools;
   }
 
+  int output_;
   bool terminal_;
   std::string own_clipboard_;
+};
+
+// Counts the lines it has drawn since the last clear, so that clearing goes back up over them
+// and wipes from there down, leaving the rest of the terminal as it was.
+class ProgressConsole : public PosixConsole {
+ public:
+  ProgressConsole() : PosixConsole(STDERR_FILENO) {}
+
+  void write(std::string_view text) override {
+    lines_ += static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+    PosixConsole::write(text);
+  }
+  void resize(std::uint16_t, std::uint16_t) override {}
+  void clear() override {
+    std::string back = "\r";
+    if (lines_ > 0) back += "\x1b[" + std::to_string(lines_) + "A";
+    PosixConsole::write(back + "\x1b[J");
+    lines_ = 0;
+  }
+
+ protected:
+  std::int64_t read_input(char*, std::size_t) override { return 0; }
+
+ private:
+  std::size_t lines_ = 0;
 };
 
 }  // namespace
 
 std::unique_ptr<ConsolePort> make_platform_console() {
+  // A closed pipe on standard output must not kill the program halfway through a file.
+  signal(SIGPIPE, SIG_IGN);
   return std::make_unique<PosixConsole>();
+}
+
+std::unique_ptr<ConsolePort> make_progress_console() {
+  if (isatty(STDERR_FILENO) != 1) return nullptr;
+  return std::make_unique<ProgressConsole>();
+}
+
+bool standard_output_is_terminal() {
+  return isatty(STDOUT_FILENO) == 1;
+}
+
+std::vector<std::string> program_arguments(int argc, char** argv) {
+  return std::vector<std::string>(argv + std::min(argc, 1), argv + argc);
 }
 
 void restore_console_after_interrupt() {

@@ -3,6 +3,8 @@
 // and clearing through the console API, and the clipboard as CF_UNICODETEXT.
 
 #include "io/windows_api.hpp"
+// After windows.h, whose types it uses.
+#include <shellapi.h>
 
 #include <algorithm>
 #include <atomic>
@@ -44,20 +46,24 @@ LARGE_INTEGER counter_at_start() {
 
 const LARGE_INTEGER program_start = counter_at_start();
 
+bool is_console(HANDLE handle) {
+  DWORD console_mode = 0;
+  return handle != nullptr && handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &console_mode) != 0;
+}
+
 // The console's colours when the program started; 0 when the output is no console.
 std::atomic<WORD> colours_before{0};
 
 class WindowsConsole : public BufferedConsole {
  public:
-  WindowsConsole()
-      : in_handle_(GetStdHandle(STD_INPUT_HANDLE)),
-        out_handle_(GetStdHandle(STD_OUTPUT_HANDLE)),
-        console_input_(is_console(in_handle_)),
-        console_(is_console(out_handle_)) {
+  explicit WindowsConsole(DWORD output = STD_OUTPUT_HANDLE)
+      : out_handle_(GetStdHandle(output)),
+        console_(is_console(out_handle_)),
+        in_handle_(GetStdHandle(STD_INPUT_HANDLE)),
+        console_input_(is_console(in_handle_)) {
     CONSOLE_SCREEN_BUFFER_INFO info;
-    if (console_ && GetConsoleScreenBufferInfo(out_handle_, &info)) colours_before = info.wAttributes;
-    // Lines from a pipe or a file arrive in text mode, so "\r\n" gives a single line feed.
-    if (!console_input_) _setmode(0, _O_TEXT);
+    if (output == STD_OUTPUT_HANDLE && console_ && GetConsoleScreenBufferInfo(out_handle_, &info))
+      colours_before = info.wAttributes;
     QueryPerformanceFrequency(&frequency_);
   }
   ~WindowsConsole() override { flush(); }
@@ -174,12 +180,10 @@ class WindowsConsole : public BufferedConsole {
     }
   }
 
- private:
-  static bool is_console(HANDLE handle) {
-    DWORD mode = 0;
-    return handle != nullptr && handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) != 0;
-  }
+  HANDLE out_handle_;
+  bool console_ = false;
 
+ private:
   // Typed text as UTF-8 with a line feed for each Enter ("\r\n" from the console), like a
   // text-mode read; empty once input has ended. A surrogate pair or a "\r\n" cut by the end of
   // one read is kept whole for the next.
@@ -230,18 +234,72 @@ class WindowsConsole : public BufferedConsole {
   }
 
   HANDLE in_handle_;
-  HANDLE out_handle_;
   bool console_input_ = false;
-  bool console_ = false;
   bool ended_ = false;
   std::wstring carried_;
   LARGE_INTEGER frequency_;
 };
 
+// Counts the lines it has drawn since the last clear, so that clearing goes back up over them
+// and wipes from there down, leaving the rest of the console as it was.
+class ProgressConsole : public WindowsConsole {
+ public:
+  ProgressConsole() : WindowsConsole(STD_ERROR_HANDLE) {}
+
+  void write(std::string_view text) override {
+    lines_ += static_cast<SHORT>(std::count(text.begin(), text.end(), '\n'));
+    WindowsConsole::write(text);
+  }
+  void resize(std::uint16_t, std::uint16_t) override {}
+  void clear() override {
+    flush();
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (!console_ || !GetConsoleScreenBufferInfo(out_handle_, &info)) return;
+    COORD from = {0, static_cast<SHORT>(std::max(0, info.dwCursorPosition.Y - lines_))};
+    DWORD cells = static_cast<DWORD>(info.dwSize.X) * static_cast<DWORD>(info.dwSize.Y - from.Y);
+    DWORD written = 0;
+    FillConsoleOutputCharacterA(out_handle_, ' ', cells, from, &written);
+    FillConsoleOutputAttribute(out_handle_, info.wAttributes, cells, from, &written);
+    SetConsoleCursorPosition(out_handle_, from);
+    lines_ = 0;
+  }
+
+ protected:
+  std::int64_t read_input(char*, std::size_t) override { return 0; }
+
+ private:
+  SHORT lines_ = 0;
+};
+
 }  // namespace
 
 std::unique_ptr<ConsolePort> make_platform_console() {
+  // Lines from a pipe or a file arrive in text mode, so "\r\n" gives a single line feed; the
+  // console is read as Unicode (see read_console).
+  if (!is_console(GetStdHandle(STD_INPUT_HANDLE))) _setmode(0, _O_TEXT);
   return std::make_unique<WindowsConsole>();
+}
+
+std::unique_ptr<ConsolePort> make_progress_console() {
+  if (!is_console(GetStdHandle(STD_ERROR_HANDLE))) return nullptr;
+  return std::make_unique<ProgressConsole>();
+}
+
+bool standard_output_is_terminal() {
+  return is_console(GetStdHandle(STD_OUTPUT_HANDLE));
+}
+
+std::vector<std::string> program_arguments(int argc, char** argv) {
+  // The narrow arguments have passed through the code page and may have lost characters; the
+  // wide command line has them all.
+  int count = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!wide) return std::vector<std::string>(argv + std::min(argc, 1), argv + argc);
+  std::vector<std::string> arguments;
+  for (int k = 1; k < count; ++k)
+    arguments.push_back(platform::utf8_of(wide[k]));
+  LocalFree(wide);
+  return arguments;
 }
 
 void restore_console_after_interrupt() {

@@ -2,16 +2,15 @@
 // by counting up its suffix, or listed one by one.
 
 #include <functional>
-#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "io/block_pump.hpp"
 #include "shell/banner.hpp"
 #include "shell/console_kit.hpp"
 #include "shell/progress.hpp"
 #include "shell/screens.hpp"
+#include "splitjoin/copy.hpp"
 #include "splitjoin/pieces.hpp"
 #include "splitjoin/questions.hpp"
 
@@ -20,64 +19,31 @@ namespace varnelo {
 namespace {
 
 // Appends `count` pieces to the output under one progress display counting up to `total`;
-// `open_piece(k)` opens and measures piece k, or reports why it cannot. A join ends without the
-// completion display, only with the elapsed time; every failure is reported here.
+// `open_piece(k)` opens piece k, or reports why it cannot. A join ends without the completion
+// display, only with the elapsed time; every failure is reported here.
 void copy_pieces(Output& output, std::size_t count, std::int64_t total, double start_time, std::string label,
                  const std::function<std::optional<File>(std::size_t)>& open_piece) {
-  // Pieces that grew after they were counted copy past the total; the display still stops
-  // short of the completion display, which a join does not draw.
-  BlockPump pump({.unit = 4096,
-                  .progress = {.divisor = static_cast<std::uint64_t>(total), .ceiling = 99},
-                  .buffer_size = std::size_t{1} << 20,
-                  .buffers = 3});
-  pump.show = progress_display(start_time, std::move(label));
-  pump.take = [&](std::span<std::uint8_t> bytes) {
-    return output.file().write(bytes.data(), bytes.size()) ? Flow::go_on() : Flow::write_error();
-  };
-  std::optional<File> piece;
-  const PumpOutcome outcome = pump.run(count, [&](std::size_t k) -> std::optional<PumpSource> {
-    piece = open_piece(k);
-    if (!piece) return std::nullopt;
-    // The piece is copied whole as it is now.
-    std::int64_t size = piece->measure_size();
-    if (size < 0) {
-      report_read_error(piece->path());
-      return std::nullopt;
-    }
-    // Space reserved ahead makes a long run of writes cheaper for the file system; only a hint.
-    if (size >= std::int64_t{1} << 20) output.reserve(output.file().position() + size);
-    return PumpSource{&*piece, size};
-  });
-  if (outcome.fault == PumpFault::read) report_read_error(piece->path());
-  if (outcome.fault == PumpFault::write) report_write_error(output.path());
-  if (!outcome.complete()) return;
+  const splitjoin::CopyFault fault = splitjoin::append_pieces(output.file(), count, total, open_piece,
+                                                              progress_display(start_time, std::move(label)),
+                                                              [&](std::int64_t end) { output.reserve(end); });
+  if (fault.kind == splitjoin::CopyFault::read) report_read_error(fault.path);
+  if (fault.kind == splitjoin::CopyFault::write) report_write_error(output.path());
+  if (fault.kind != splitjoin::CopyFault::none) return;
   // A failed close can lose written data, so it counts as a failed write.
   if (!output.commit()) return report_write_error(output.path());
   running_time(start_time);
 }
 
+void report_total_too_large() {
+  error_text("Total filesize is too large!\n", "Jumlah ukuran berkas terlalu besar!\n");
+}
+
 // Adds a piece's size to the total; false, after the message, when the total would pass the
 // largest size a file can have.
 bool add_size(std::int64_t& total, std::int64_t size) {
-  if (size <= std::numeric_limits<std::int64_t>::max() - total) {
-    total += size;
-    return true;
-  }
-  error_text("Total filesize is too large!\n", "Jumlah ukuran berkas terlalu besar!\n");
+  if (splitjoin::add_size(total, size)) return true;
+  report_total_too_large();
   return false;
-}
-
-// The identities of the pieces from `first` on, as far as they can be opened: the output must
-// be none of them, or writing it would destroy a piece before it is read.
-std::vector<FileIdentity> piece_identities(std::string name) {
-  std::vector<FileIdentity> found;
-  for (std::uint16_t count = 0; count < splitjoin::max_pieces; ++count) {
-    std::optional<File> piece = File::open_read(name);
-    if (!piece) break;
-    if (std::optional<FileIdentity> identity = piece->identity()) found.push_back(*identity);
-    if (!splitjoin::advance_suffix(name)) break;
-  }
-  return found;
 }
 
 void automatic_join() {
@@ -100,30 +66,23 @@ void automatic_join() {
     report_open_failure(first);
     return;
   }
-  std::optional<Output> output = output_door(output_path, piece_identities(first));
+  std::optional<Output> output = output_door(output_path, splitjoin::piece_identities(first));
   if (!output) return;
 
   double start_time = now();
-  std::uint16_t count = 0;
-  std::int64_t total = 0;
-  // The set ends at the first number that is not there, and at .999 at the latest. A piece that
-  // is there but cannot be read is no end: the join would be silently short.
-  for (std::string name = first; count < splitjoin::max_pieces;) {
-    std::optional<File> counted = File::open_read(name);
-    if (!counted) {
-      if (!path_exists(name)) break;
-      report_open_failure(name);
-      return;
-    }
-    std::int64_t size = counted->measure_size();
-    if (size < 0) {
-      report_read_error(name);
-      return;
-    }
-    if (!add_size(total, size)) return;
-    ++count;
-    if (!splitjoin::advance_suffix(name)) break;
+  const splitjoin::PieceSet set = splitjoin::count_pieces(first);
+  switch (set.fault) {
+    case splitjoin::PieceSet::unopened:
+      return report_open_failure(set.path);
+    case splitjoin::PieceSet::unmeasured:
+      return report_read_error(set.path);
+    case splitjoin::PieceSet::too_large:
+      return report_total_too_large();
+    case splitjoin::PieceSet::none:
+      break;
   }
+  const std::uint16_t count = set.count;
+  const std::int64_t total = set.total;
 
   const char* label =
       pick("Info : detected %hu files\nTotal filesize : %lli Bytes.\nJoining file, please wait...\n",

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "io/block_pump.hpp"
 #include "shell/banner.hpp"
 #include "shell/console_kit.hpp"
 #include "shell/progress.hpp"
 #include "shell/screens.hpp"
+#include "splitjoin/copy.hpp"
 #include "splitjoin/pieces.hpp"
 #include "splitjoin/questions.hpp"
 
@@ -44,41 +44,14 @@ struct Split {
 
   // Copies the input into pieces of the given sizes, each one's output given by `open_piece`
   // just before its first byte (nullopt, its message printed, ends the split). Failures are
-  // reported here; true when every piece was written and closed.
+  // reported here; true when every piece was written and named.
   bool write_pieces(const std::vector<std::int64_t>& sizes,
                     const std::function<std::optional<Output>(std::size_t piece)>& open_piece) {
-    // The display counts 4096-byte blocks of each piece and stays below 100 % until the end;
-    // the bytes move in 1 MiB reads, two of them ahead of the writes.
-    BlockPump pump({.unit = 4096,
-                    .progress = {.divisor = static_cast<std::uint64_t>(size), .ceiling = 99},
-                    .buffer_size = std::size_t{1} << 20,
-                    .buffers = 3,
-                    .segments = sizes});
-    // Every piece is written under a temporary name and all take their names together at the
-    // end, so a split that fails or is refused halfway leaves the old pieces as they were.
-    std::vector<Output> pieces;
-    pump.begin_segment = [&](std::size_t k) {
-      if (!pieces.empty() && !pieces.back().close()) return Flow::write_error();
-      std::optional<Output> piece = open_piece(k);
-      if (!piece) return Flow::failed();
-      // Space reserved ahead makes a long run of writes cheaper for the file system; only a hint.
-      if (sizes[k] >= std::int64_t{1} << 20) piece->reserve(sizes[k]);
-      pieces.push_back(std::move(*piece));
-      return Flow::go_on();
-    };
-    pump.take = [&](std::span<std::uint8_t> bytes) {
-      return pieces.back().file().write(bytes.data(), bytes.size()) ? Flow::go_on() : Flow::write_error();
-    };
-    pump.show = progress_display(start_time, label);
-    const PumpOutcome outcome = pump.run(input, size);
-    if (outcome.fault == PumpFault::read) report_read_error(input.path());
-    // A failed close can lose written data, so it counts as a failed write.
-    if (outcome.fault == PumpFault::write) report_write_error(pieces.back().path());
-    if (!outcome.complete()) return false;
-    const std::size_t named = commit_together(pieces);
-    if (named == pieces.size()) return true;
-    report_write_error(pieces[named].path());
-    return false;
+    const splitjoin::CopyFault fault =
+        splitjoin::write_pieces(input, size, sizes, open_piece, progress_display(start_time, label));
+    if (fault.kind == splitjoin::CopyFault::read) report_read_error(fault.path);
+    if (fault.kind == splitjoin::CopyFault::write) report_write_error(fault.path);
+    return fault.kind == splitjoin::CopyFault::none;
   }
 
   // Pieces named from the input path, each asked about just before it is written. A name that

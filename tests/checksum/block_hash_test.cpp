@@ -1,7 +1,11 @@
+#include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "checksum/block_hash.hpp"
+#include "checksum/checksum64.hpp"
+#include "checksum/digest_set.hpp"
 #include "support/cpu_levels.hpp"
 #include "support/test_support.hpp"
 
@@ -138,6 +142,57 @@ TEST(BlockHash, ManySmallUpdatesEqualOneCall) {
 TEST(HexDigits, LowerCaseWithLeadingZeros) {
   EXPECT_EQ(hex_digits({0x00, 0x0f, 0xa0, 0xff}), "000fa0ff");
   EXPECT_EQ(hex_digits({}), "");
+}
+
+// Several digests at once, on one thread or spread over several, in pieces small and large, equal
+// the digests made one by one; the set starts afresh after each finish.
+TEST(DigestSet, EqualsEachDigestAloneWhateverTheThreadsAndPieces) {
+  const std::vector<Algorithm> every = {Algorithm::sha512, Algorithm::sha384,    Algorithm::sha256,
+                                        Algorithm::sha224, Algorithm::sha1,      Algorithm::ripemd160,
+                                        Algorithm::md5,    Algorithm::checksum64};
+  auto alone = [](Algorithm algorithm, const std::string& data) {
+    if (algorithm != Algorithm::checksum64) {
+      BlockHash hash(static_cast<HashKind>(algorithm));
+      hash.update(data.data(), data.size());
+      return hex_digits(hash.finish());
+    }
+    Checksum64 sum;
+    sum.update(data.data(), data.size());
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(sum.value()));
+    return std::string(text);
+  };
+  struct Case {
+    std::vector<Algorithm> algorithms;
+    unsigned threads;
+    std::vector<std::size_t> pieces;  // repeated until the data is used up
+  };
+  const std::vector<Case> cases = {
+      {every, 1, {1 << 20}},
+      {every, 2, {1 << 20}},
+      {every, 3, {70000, 1, 200000, 63}},
+      {{Algorithm::md5, Algorithm::checksum64}, 2, {65536, 65535, 3}},
+      {{Algorithm::sha256}, 4, {300000}},
+      {{Algorithm::ripemd160, Algorithm::sha1, Algorithm::sha384}, 0, {128 * 1024 + 5}},
+  };
+  const std::string data = testing::pattern_bytes(3 * 1048576 + 77, 9);
+  for (const auto& c : cases) {
+    DigestSet digests(c.algorithms, c.threads);
+    for (int stream = 0; stream < 2; ++stream) {
+      const std::string bytes = data.substr(0, data.size() - static_cast<std::size_t>(stream) * 1000);
+      for (std::size_t at = 0, k = 0; at < bytes.size(); ++k) {
+        const std::size_t piece = std::min(c.pieces[k % c.pieces.size()], bytes.size() - at);
+        digests.update(reinterpret_cast<const std::uint8_t*>(bytes.data()) + at, piece);
+        at += piece;
+      }
+      const std::vector<std::string> found = digests.finish();
+      ASSERT_EQ(found.size(), c.algorithms.size());
+      for (std::size_t k = 0; k < c.algorithms.size(); ++k) {
+        EXPECT_EQ(found[k], alone(c.algorithms[k], bytes)) << "threads " << c.threads << ", algorithm " << k;
+        EXPECT_EQ(found[k].size(), hex_length(c.algorithms[k]));
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -52,3 +52,66 @@ TEST(Process, APipeGetsPlainTextWithoutEscapeSequences) {
 
 }  // namespace
 }  // namespace varnelo
+
+namespace varnelo {
+namespace {
+
+using testing::run_command;
+
+struct CommandCase {
+  std::vector<std::string> arguments;
+  std::vector<std::pair<std::string, std::string>> environment;
+  int exit_code;
+  std::string out_contains;
+  std::string err_contains;
+};
+
+// The command line as a whole: help, version, usage errors and the language of the messages.
+TEST(Commands, HelpVersionUsageAndLanguage) {
+  const std::vector<std::pair<std::string, std::string>> english = {
+      {"LC_ALL", ""}, {"LC_MESSAGES", ""}, {"LANG", ""}};
+  const std::vector<CommandCase> cases = {
+      {{"--version"}, english, 0, "varnelo 0.1\n", ""},
+      {{"-V"}, english, 0, "varnelo 0.1\n", ""},
+      {{"--help"}, english, 0, "varnelo sum [ALGORITHM...] [--tag] FILE...", ""},
+      {{"-h"}, english, 0, "varnelo encode (--binary | --hex | --base64) [--per-line N] IN OUT", ""},
+      {{"--help", "--lang", "id"}, english, 0, "Status keluar", ""},
+      {{"split", "--help"}, english, 0, "varnelo split FILE (--pieces N | --size SIZE) [--prefix P]", ""},
+      {{"frobnicate"}, english, 2, "", "unknown command 'frobnicate'\nusage: varnelo "},
+      {{"sum", "--sha3", "x"}, english, 2, "", "--sha3\nusage: varnelo sum [ALGORITHM...]"},
+      {{"split", "f", "--pieces", "1000"},
+       english,
+       2,
+       "",
+       "--pieces takes a whole number from 1 to 999, not '1000'"},
+      {{"compare", "a"}, english, 2, "", "usage: varnelo compare A B"},
+      {{"encode", "--hex", "--lang", "xx", "a", "b"}, english, 2, "", "--lang"},
+      {{"compare", "a"},
+       {{"LC_ALL", ""}, {"LC_MESSAGES", ""}, {"LANG", "id_ID.UTF-8"}},
+       2,
+       "",
+       "pemakaian: varnelo compare A B"},
+      {{"compare", "a"}, {{"LC_ALL", "id_ID"}, {"LANG", "en_US"}}, 2, "", "memerlukan dua berkas"},
+      // The first of LC_ALL, LC_MESSAGES and LANG that is set decides, and --lang overrides it.
+      {{"compare", "a"}, {{"LC_ALL", "C"}, {"LANG", "id_ID"}}, 2, "", "needs two files"},
+      {{"compare", "--lang", "en", "a"}, {{"LC_ALL", "id_ID"}}, 2, "", "needs two files"},
+      {{"--lang=id", "compare", "a"}, english, 2, "", "memerlukan dua berkas"},
+  };
+  for (const auto& c : cases) {
+    std::string shown;
+    for (const auto& argument : c.arguments)
+      shown += argument + " ";
+    auto result = run_command(c.arguments, {}, c.environment);
+    EXPECT_EQ(result.exit_code, c.exit_code) << shown << result.err;
+    EXPECT_NE(result.out.find(c.out_contains), std::string::npos) << shown << result.out;
+    EXPECT_NE(result.err.find(c.err_contains), std::string::npos) << shown << result.err;
+  }
+  // The whole help names every command.
+  const std::string help = run_command({"--help"}, {}, english).out;
+  for (const char* command :
+       {"sum", "split", "join", "compare", "find", "encrypt", "decrypt", "encode", "decode"})
+    EXPECT_NE(help.find(std::string("varnelo ") + command + " "), std::string::npos) << command;
+}
+
+}  // namespace
+}  // namespace varnelo

@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 namespace varnelo::testing {
@@ -362,5 +363,127 @@ ProcessResult run_binary(const std::string& input, const std::string& working_di
   return result;
 }
 #endif
+
+#ifdef _WIN32
+namespace {
+
+// One argument quoted so that the child's command-line parser gives it back unchanged:
+// backslashes are doubled only where a quote follows them.
+std::wstring quoted(const std::wstring& argument) {
+  std::wstring text = L"\"";
+  std::size_t backslashes = 0;
+  for (wchar_t c : argument) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    text.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
+    backslashes = 0;
+    text += c;
+  }
+  text.append(2 * backslashes, L'\\');
+  return text + L"\"";
+}
+
+}  // namespace
+#endif
+
+CommandResult run_command(const std::vector<std::string>& arguments, const std::string& input,
+                          const std::vector<std::pair<std::string, std::string>>& environment,
+                          int timeout_seconds) {
+  CommandResult result;
+  const char* binary = binary_under_test();
+  if (!binary) return result;
+  TempDir scratch;
+  const std::string input_path = scratch.write("stdin", input);
+  const std::string out_path = scratch.path("stdout");
+  const std::string err_path = scratch.path("stderr");
+#ifdef _WIN32
+  SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE in = CreateFileA(input_path.c_str(), GENERIC_READ, FILE_SHARE_READ, &inheritable, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE out = CreateFileA(out_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE err = CreateFileA(err_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  std::wstring command_line = quoted(platform::wide_of(binary));
+  for (const std::string& argument : arguments)
+    command_line += L" " + quoted(platform::wide_of(argument));
+  // The child takes the variables as they are at its start; ours are put back afterwards.
+  std::vector<std::pair<std::string, std::optional<std::string>>> saved;
+  for (const auto& [name, value] : environment) {
+    const char* before = std::getenv(name.c_str());
+    saved.emplace_back(name, before ? std::optional<std::string>(before) : std::nullopt);
+    SetEnvironmentVariableA(name.c_str(), value.empty() ? nullptr : value.c_str());
+  }
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = in;
+  startup.hStdOutput = out;
+  startup.hStdError = err;
+  PROCESS_INFORMATION process{};
+  BOOL started = CreateProcessW(platform::wide_of(binary).c_str(), command_line.data(), nullptr, nullptr,
+                                TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
+  for (const auto& [name, value] : saved)
+    SetEnvironmentVariableA(name.c_str(), value ? value->c_str() : nullptr);
+  CloseHandle(in);
+  CloseHandle(out);
+  CloseHandle(err);
+  if (!started) {
+    ADD_FAILURE() << "cannot start " << binary << " (error " << GetLastError() << ")";
+    return result;
+  }
+  if (WaitForSingleObject(process.hProcess, static_cast<DWORD>(timeout_seconds) * 1000) == WAIT_TIMEOUT) {
+    TerminateProcess(process.hProcess, 9);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    result.timed_out = true;
+  }
+  DWORD exit_code = 0;
+  if (!result.timed_out && GetExitCodeProcess(process.hProcess, &exit_code))
+    result.exit_code = static_cast<int>(exit_code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+#else
+  std::vector<char*> argv{const_cast<char*>(binary)};
+  for (const std::string& argument : arguments)
+    argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid = fork();
+  if (pid == 0) {
+    int in = open(input_path.c_str(), O_RDONLY);
+    int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    dup2(in, 0);
+    dup2(out, 1);
+    dup2(err, 2);
+    for (const auto& [name, value] : environment) {
+      if (value.empty())
+        unsetenv(name.c_str());
+      else
+        setenv(name.c_str(), value.c_str(), 1);
+    }
+    execv(binary, argv.data());
+    _exit(127);
+  }
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeout_seconds);
+  int status = 0;
+  for (;;) {
+    pid_t done = waitpid(pid, &status, WNOHANG);
+    if (done == pid) break;
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      result.timed_out = true;
+      break;
+    }
+    usleep(1000);
+  }
+  if (!result.timed_out && WIFEXITED(status)) result.exit_code = WEXITSTATUS(status);
+#endif
+  result.out = read_file(out_path);
+  result.err = read_file(err_path);
+  return result;
+}
 
 }  // namespace varnelo::testing

@@ -105,6 +105,18 @@ struct ProcessResult {
 ProcessResult run_binary(const std::string& input, const std::string& working_directory = {},
                          int timeout_seconds = 30);
 
+// Runs the built program with arguments, `input` on its standard input, and the two output
+// streams kept apart. `environment` sets variables for the child only (an empty value removes one).
+struct CommandResult {
+  int exit_code = -1;
+  std::string out;
+  std::string err;
+  bool timed_out = false;
+};
+CommandResult run_command(const std::vector<std::string>& arguments, const std::string& input = {},
+                          const std::vector<std::pair<std::string, std::string>>& environment = {},
+                          int timeout_seconds = 60);
+
 #ifdef _WIN32
 // The clipboard as another program reads and fills it: UTF-16 text of any length.
 std::wstring clipboard_unicode_text();

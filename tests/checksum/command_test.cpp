@@ -1,0 +1,272 @@
+// The sum command through the real program: its two line forms, the checks it reads, the digits
+// the checksum screen shows for the same file, and lists the standard tools write and read.
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "checksum/checksum64.hpp"
+#include "checksum/digest_set.hpp"
+#include "shell/screens.hpp"
+#include "support/test_support.hpp"
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+
+namespace varnelo {
+namespace {
+
+using testing::run_command;
+using testing::TempDir;
+
+// Published digests of "abc".
+const std::string sha512_abc =
+    "ddaf35a193617abacc417349ae20413112e6fa4e89a97ea20a9eeee64b55d39a2192992a274fc1a836ba3c23a3feebbd454d44"
+    "23643ce80e2a9ac94fa54ca49f";
+const std::string sha384_abc =
+    "cb00753f45a35e8bb5a03d699ac65007272c32ab0eded1631a8b605a43ff5bed8086072ba1e7cc2358baeca134c825a7";
+const std::string sha256_abc = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
+const std::string sha224_abc = "23097d223405d8228642a477bda255b32aadbce4bda0b3f7e36c9da7";
+const std::string sha1_abc = "a9993e364706816aba3e25717850c26c9cd0d89d";
+const std::string ripemd160_abc = "8eb208f7e05d987a9b044a8e98c6b087f15a0bfc";
+const std::string md5_abc = "900150983cd24fb0d6963f7d28e17f72";
+
+std::string checksum64_of(const std::string& bytes) {
+  Checksum64 sum;
+  sum.update(bytes.data(), bytes.size());
+  char text[17];
+  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(sum.value()));
+  return text;
+}
+
+struct SumCase {
+  std::vector<std::string> arguments;  // "{dir}" stands for the test's folder
+  std::string input;
+  int exit_code;
+  std::string out;
+  std::string err_contains;
+};
+
+std::string in_dir(std::string text, const TempDir& dir) {
+  for (std::size_t at; (at = text.find("{dir}")) != std::string::npos;)
+    text.replace(at, 5, dir.root());
+  return text;
+}
+
+void run_cases(const std::vector<SumCase>& cases, const TempDir& dir) {
+  for (const auto& c : cases) {
+    std::vector<std::string> arguments;
+    std::string shown;
+    for (const auto& argument : c.arguments) {
+      arguments.push_back(in_dir(argument, dir));
+      shown += argument + " ";
+    }
+    auto result = run_command(arguments, in_dir(c.input, dir), {{"LC_ALL", "C"}});
+    EXPECT_EQ(result.exit_code, c.exit_code) << shown << result.err;
+    EXPECT_EQ(result.out, in_dir(c.out, dir)) << shown;
+    EXPECT_NE(result.err.find(in_dir(c.err_contains, dir)), std::string::npos) << shown << result.err;
+  }
+}
+
+TEST(SumCommand, LinesOfOneAlgorithmAndTaggedLinesOfSeveral) {
+  TempDir dir;
+  dir.write("abc", "abc");
+  dir.write("empty", "");
+  const std::string all = "SHA512 ({dir}/abc) = " + sha512_abc + "\nSHA384 ({dir}/abc) = " + sha384_abc +
+                          "\nSHA256 ({dir}/abc) = " + sha256_abc + "\nSHA224 ({dir}/abc) = " + sha224_abc +
+                          "\nSHA1 ({dir}/abc) = " + sha1_abc + "\nRMD160 ({dir}/abc) = " + ripemd160_abc +
+                          "\nMD5 ({dir}/abc) = " + md5_abc +
+                          "\nCHECKSUM64 ({dir}/abc) = " + checksum64_of("abc") + "\n";
+  run_cases(
+      {
+          {{"sum", "{dir}/abc"}, "", 0, sha256_abc + "  {dir}/abc\n", ""},
+          {{"sum", "--sha512", "{dir}/abc"}, "", 0, sha512_abc + "  {dir}/abc\n", ""},
+          {{"sum", "--sha384", "{dir}/abc"}, "", 0, sha384_abc + "  {dir}/abc\n", ""},
+          {{"sum", "--sha224", "{dir}/abc"}, "", 0, sha224_abc + "  {dir}/abc\n", ""},
+          {{"sum", "--sha1", "{dir}/abc", "{dir}/abc"},
+           "",
+           0,
+           sha1_abc + "  {dir}/abc\n" + sha1_abc + "  {dir}/abc\n",
+           ""},
+          {{"sum", "--ripemd160", "{dir}/abc"}, "", 0, ripemd160_abc + "  {dir}/abc\n", ""},
+          {{"sum", "--md5", "{dir}/abc"}, "", 0, md5_abc + "  {dir}/abc\n", ""},
+          // Checksum64 in these forms has all 16 digits, leading zeros too.
+          {{"sum", "--checksum64", "{dir}/empty"}, "", 0, "204967e9132b3e81  {dir}/empty\n", ""},
+          {{"sum", "--tag", "--md5", "{dir}/abc"}, "", 0, "MD5 ({dir}/abc) = " + md5_abc + "\n", ""},
+          {{"sum", "--md5", "--sha1", "{dir}/abc"},
+           "",
+           0,
+           "SHA1 ({dir}/abc) = " + sha1_abc + "\nMD5 ({dir}/abc) = " + md5_abc + "\n",
+           ""},
+          {{"sum", "--all", "{dir}/abc"}, "", 0, all, ""},
+          {{"sum", "-"}, "abc", 0, sha256_abc + "  -\n", ""},
+          {{"sum"}, "abc", 0, sha256_abc + "  -\n", ""},
+          {{"sum", "--tag"}, "abc", 0, "SHA256 (-) = " + sha256_abc + "\n", ""},
+          // A file that cannot be read is named, the others still summed.
+          {{"sum", "{dir}/missing", "{dir}/abc"},
+           "",
+           2,
+           sha256_abc + "  {dir}/abc\n",
+           "cannot open '{dir}/missing'"},
+          {{"sum", "{dir}"}, "", 2, "", "cannot open '{dir}'"},
+          {{"sum", "--check", "--tag", "x"}, "", 2, "", "--check takes no --tag"},
+      },
+      dir);
+}
+
+#ifndef _WIN32
+// Names holding a backslash, a line feed or a carriage return are escaped as the standard tools do.
+TEST(SumCommand, NamesWithBackslashesAndLineBreaksAreEscaped) {
+  TempDir dir;
+  dir.write("a\\b", "abc");
+  dir.write("c\nd", "abc");
+  dir.write("e\rf", "abc");
+  run_cases(
+      {
+          {{"sum", "{dir}/a\\b"}, "", 0, "\\" + sha256_abc + "  {dir}/a\\\\b\n", ""},
+          {{"sum", "{dir}/c\nd"}, "", 0, "\\" + sha256_abc + "  {dir}/c\\nd\n", ""},
+          {{"sum", "--md5", "--tag", "{dir}/e\rf"}, "", 0, "\\MD5 ({dir}/e\\rf) = " + md5_abc + "\n", ""},
+          {{"sum", "--check"}, "\\" + sha256_abc + "  {dir}/c\\nd\n", 0, "\\{dir}/c\\nd: OK\n", ""},
+      },
+      dir);
+}
+#endif
+
+TEST(SumCommand, ChecksReadBothFormsAndCountWhatFailed) {
+  TempDir dir;
+  dir.write("abc", "abc");
+  dir.write("other", "abd");
+  const std::string bad_md5 = "00000000000000000000000000000000";
+  run_cases(
+      {
+          {{"sum", "-c"}, sha256_abc + "  {dir}/abc\n", 0, "{dir}/abc: OK\n", ""},
+          {{"sum", "--check"}, md5_abc + " *{dir}/abc\r\n", 0, "{dir}/abc: OK\n", ""},
+          {{"sum", "--check"},
+           "SHA1 ({dir}/abc) = " + sha1_abc + "\nMD5 ({dir}/abc) = " + md5_abc + "\n",
+           0,
+           "{dir}/abc: OK\n{dir}/abc: OK\n",
+           ""},
+          {{"sum", "--check"},
+           "CHECKSUM64 ({dir}/abc) = " + checksum64_of("abc") + "\n",
+           0,
+           "{dir}/abc: OK\n",
+           ""},
+          // Upper-case digits match too; comments and blank lines are passed over.
+          {{"sum", "--check"},
+           "# list\n\nMD5 ({dir}/abc) = 900150983CD24FB0D6963F7D28E17F72\n",
+           0,
+           "{dir}/abc: OK\n",
+           ""},
+          {{"sum", "--check"},
+           bad_md5 + "  {dir}/abc\n" + md5_abc + "  {dir}/abc\n",
+           1,
+           "{dir}/abc: FAILED\n{dir}/abc: OK\n",
+           "WARNING: 1 computed checksum did NOT match"},
+          {{"sum", "--check", "--quiet"},
+           bad_md5 + "  {dir}/abc\n" + md5_abc + "  {dir}/abc\n",
+           1,
+           "{dir}/abc: FAILED\n",
+           "1 computed checksum did NOT match"},
+          {{"sum", "--check", "-q"}, md5_abc + "  {dir}/abc\n", 0, "", ""},
+          {{"sum", "--check"},
+           md5_abc + "  {dir}/missing\n" + md5_abc + "  {dir}/other\n",
+           1,
+           "{dir}/missing: FAILED open or read\n{dir}/other: FAILED\n",
+           "WARNING: 1 listed file could not be read"},
+          {{"sum", "--check"},
+           "nonsense\n" + md5_abc + "  {dir}/abc\n",
+           1,
+           "{dir}/abc: OK\n",
+           "WARNING: 1 line is improperly formatted"},
+          {{"sum", "--check"}, "", 1, "", "no properly formatted checksum lines found"},
+          // A 40-digit line is SHA-1 unless --ripemd160 says it is RIPEMD-160.
+          {{"sum", "--check"}, ripemd160_abc + "  {dir}/abc\n", 1, "{dir}/abc: FAILED\n", "did NOT match"},
+          {{"sum", "--check", "--ripemd160"}, ripemd160_abc + "  {dir}/abc\n", 0, "{dir}/abc: OK\n", ""},
+          {{"sum", "--check", "--checksum64"},
+           checksum64_of("abc") + "  {dir}/abc\n",
+           0,
+           "{dir}/abc: OK\n",
+           ""},
+          // A digest of the wrong length for its tag is no sum line.
+          {{"sum", "--check"}, "MD5 ({dir}/abc) = " + sha1_abc + "\n", 1, "", "improperly formatted"},
+          {{"sum", "--check", "{dir}/missing.sums"}, "", 2, "", "cannot open '{dir}/missing.sums'"},
+      },
+      dir);
+  // Lists named as files, one after the other.
+  dir.write("list1", sha256_abc + "  " + dir.path("abc") + "\n");
+  dir.write("list2", "MD5 (" + dir.path("other") + ") = " + md5_abc + "\n");
+  run_cases(
+      {{{"sum", "--check", "{dir}/list1", "{dir}/list2"}, "", 1, "{dir}/abc: OK\n{dir}/other: FAILED\n", ""}},
+      dir);
+}
+
+// The digits of every algorithm are those the checksum screen shows for the same file.
+TEST(SumCommand, DigitsEqualTheScreens) {
+  TempDir dir;
+  const std::string path = dir.write("data", testing::pattern_bytes(200000, 5));
+  const auto result = run_command({"sum", "--all", path});
+  ASSERT_EQ(result.exit_code, 0) << result.err;
+  struct Choice {
+    std::string typed;
+    std::string tag;
+  };
+  const std::vector<Choice> choices = {{"1\n{p}\n1\nn\n\n", "SHA512"}, {"1\n{p}\n2\nn\n\n", "SHA384"},
+                                       {"1\n{p}\n3\nn\n\n", "SHA256"}, {"1\n{p}\n4\nn\n\n", "SHA224"},
+                                       {"2\n{p}\nn\n\n", "SHA1"},      {"3\n{p}\nn\n\n", "RMD160"},
+                                       {"4\n{p}\nn\n\n", "MD5"},       {"5\n{p}\nn\n\n", "CHECKSUM64"}};
+  for (const auto& choice : choices) {
+    std::string typed = choice.typed;
+    typed.replace(typed.find("{p}"), 3, path);
+    auto dialogue = testing::run_dialogue(typed, 0, [] {
+      Menu menu;
+      checksum_screen(menu);
+    });
+    const std::string lead = choice.tag + " (" + path + ") = ";
+    const std::size_t at = result.out.find(lead);
+    ASSERT_NE(at, std::string::npos) << choice.tag;
+    std::string digits = result.out.substr(at + lead.size(), result.out.find('\n', at) - at - lead.size());
+    // The screen prints Checksum64 without its leading zeros.
+    if (choice.tag == "CHECKSUM64") digits = digits.substr(digits.find_first_not_of('0'));
+    EXPECT_NE(dialogue.text().find(digits + "\n"), std::string::npos) << choice.tag;
+  }
+}
+
+#ifndef _WIN32
+// Lists made by sha256sum and md5sum check here, and ours check there, in both forms.
+TEST(SumCommand, ListsCheckBothWaysWithTheStandardTools) {
+  TempDir dir;
+  dir.write("one", testing::pattern_bytes(5000, 1));
+  dir.write("two", testing::pattern_bytes(70000, 2));
+  dir.write("b\\s", "backslash");
+  // Runs a shell line in the folder, so that every list holds the same relative names.
+  auto status = [&](const std::string& line) {
+    int raw = std::system(("cd '" + dir.root() + "' && " + line).c_str());
+    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  };
+  for (const auto& [tool, option] :
+       {std::pair<std::string, std::string>{"sha256sum", "--sha256"}, {"md5sum", "--md5"}}) {
+    if (status("command -v " + tool + " >/dev/null") != 0) {
+      std::printf("%s is not installed; skipped\n", tool.c_str());
+      continue;
+    }
+    const std::string files = " one two 'b\\s'";
+    ASSERT_EQ(status(tool + files + " > theirs"), 0);
+    ASSERT_EQ(status("\"$VARNELO_BINARY\" sum " + option + files + " > ours"), 0);
+    ASSERT_EQ(status("\"$VARNELO_BINARY\" sum --tag " + option + files + " > tagged"), 0);
+    EXPECT_EQ(dir.read("ours"), dir.read("theirs")) << tool;
+    EXPECT_EQ(status("\"$VARNELO_BINARY\" sum --check --quiet theirs"), 0) << tool;
+    EXPECT_EQ(status(tool + " --check --status ours"), 0) << tool;
+    EXPECT_EQ(status(tool + " --check --status tagged"), 0) << tool;
+    // A changed file fails on both sides.
+    dir.write("two", testing::pattern_bytes(70000, 3));
+    EXPECT_EQ(status("\"$VARNELO_BINARY\" sum --check --quiet theirs 2>/dev/null >/dev/null"), 1) << tool;
+    EXPECT_EQ(status(tool + " --check --status ours"), 1) << tool;
+    dir.write("two", testing::pattern_bytes(70000, 2));
+  }
+}
+#endif
+
+}  // namespace
+}  // namespace varnelo

@@ -1,0 +1,89 @@
+// The compare and find commands through the real program: the answers, the exit statuses, and
+// the search's rules, limit and notice.
+
+#include <string>
+#include <vector>
+
+#include "support/test_support.hpp"
+
+namespace varnelo {
+namespace {
+
+using testing::run_command;
+using testing::TempDir;
+
+struct PairCase {
+  std::string command;
+  std::string first;  // "missing" names no file
+  std::string second;
+  int exit_code;
+  std::string out;
+  std::string err_contains;
+};
+
+void run_pair_cases(const std::vector<PairCase>& cases) {
+  for (const auto& c : cases) {
+    TempDir dir;
+    const std::string first = c.first == "missing" ? dir.path("missing") : dir.write("first", c.first);
+    const std::string second = c.second == "missing" ? dir.path("missing") : dir.write("second", c.second);
+    auto result = run_command({c.command, first, second}, {}, {{"LC_ALL", "C"}});
+    EXPECT_EQ(result.exit_code, c.exit_code) << c.command << " " << c.first.size() << " " << c.second.size();
+    EXPECT_EQ(result.out, c.out) << c.command << " " << c.first.size() << " " << c.second.size();
+    EXPECT_NE(result.err.find(c.err_contains), std::string::npos) << result.err;
+  }
+}
+
+std::string with_byte(std::string bytes, std::size_t at, char c) {
+  bytes[at] = c;
+  return bytes;
+}
+
+TEST(CompareCommand, EqualOrWhereTheyFirstDiffer) {
+  const std::string big = testing::pattern_bytes(3 * 1048576 + 5, 2);
+  run_pair_cases({
+      {"compare", "abc", "abc", 0, "equal\n", ""},
+      {"compare", "", "", 0, "equal\n", ""},
+      {"compare", big, big, 0, "equal\n", ""},
+      {"compare", "abc", "xbc", 1, "differ at byte 0\n", ""},
+      {"compare", big, with_byte(big, 5000, static_cast<char>(big[5000] ^ 1)), 1, "differ at byte 5000\n",
+       ""},
+      {"compare", big, with_byte(big, big.size() - 1, static_cast<char>(big.back() ^ 1)), 1,
+       "differ at byte " + std::to_string(big.size() - 1) + "\n", ""},
+      // Of two sizes, where the bytes first differ, or else where the shorter one ends.
+      {"compare", "abcdef", "abc", 1, "differ at byte 3\n", ""},
+      {"compare", "", "abc", 1, "differ at byte 0\n", ""},
+      {"compare", "abX", "abcdef", 1, "differ at byte 2\n", ""},
+      {"compare", "abc", "missing", 2, "", "cannot open"},
+  });
+  EXPECT_EQ(run_command({"compare", "-", "x"}, "abc").exit_code, 2);
+  EXPECT_EQ(run_command({"compare", "x"}).exit_code, 2);
+}
+
+TEST(FindCommand, EveryOccurrenceByTheMenusRules) {
+  std::string limit_lines;
+  for (int k = 0; k < 4096; ++k)
+    limit_lines += std::to_string(k) + "\n";
+  const std::string host = testing::pattern_bytes(2 * 1048576, 8);
+  const std::string part = host.substr(1500000, 70000);
+  run_pair_cases({
+      {"find", "ab", "aab", 0, "1\n", ""},
+      {"find", "abc", "abcabc", 0, "0\n3\n", ""},
+      // Occurrences never overlap.
+      {"find", "aa", "aaaa", 0, "0\n2\n", ""},
+      {"find", "aa", "aaa", 0, "0\n", ""},
+      {"find", "ab", "xxa", 1, "", ""},
+      {"find", "abc", "abc", 0, "0\n", ""},
+      {"find", "abc", "abd", 1, "", ""},
+      {"find", part, host, 0, "1500000\n", ""},
+      // The part is the first file, whatever the sizes: a larger one is never found.
+      {"find", "aab", "ab", 1, "", ""},
+      {"find", "a", std::string(10000, 'a'), 0, limit_lines,
+       "Only the first 4096 positions are listed; the rest of the file was not searched."},
+      {"find", "", "abc", 2, "", "could not process empty file"},
+      {"find", "abc", "", 2, "", "could not process empty file"},
+      {"find", "missing", "abc", 2, "", "cannot open"},
+  });
+}
+
+}  // namespace
+}  // namespace varnelo

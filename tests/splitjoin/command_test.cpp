@@ -1,0 +1,212 @@
+// The split and join commands through the real program: the pieces the split screen writes for
+// the same choices, sizes given in units, joins found and listed, and outputs refused.
+
+#include <string>
+#include <vector>
+
+#include "splitjoin/screen_run.hpp"
+#include "support/test_support.hpp"
+
+namespace varnelo {
+namespace {
+
+using testing::run_command;
+using testing::TempDir;
+
+// The sizes of NAME.001, NAME.002, ... as far as they exist.
+std::vector<std::size_t> piece_sizes(const TempDir& dir, const std::string& name) {
+  std::vector<std::size_t> sizes;
+  for (int k = 1; k < 1000; ++k) {
+    char suffix[8];
+    std::snprintf(suffix, sizeof suffix, ".%03d", k);
+    if (!dir.exists(name + suffix)) break;
+    sizes.push_back(dir.read(name + suffix).size());
+  }
+  return sizes;
+}
+
+std::string joined(const TempDir& dir, const std::string& name) {
+  std::string bytes;
+  for (int k = 1; k < 1000; ++k) {
+    char suffix[8];
+    std::snprintf(suffix, sizeof suffix, ".%03d", k);
+    if (!dir.exists(name + suffix)) break;
+    bytes += dir.read(name + suffix);
+  }
+  return bytes;
+}
+
+TEST(SplitCommand, PiecesOfTheSizesAskedFor) {
+  struct Case {
+    std::size_t input;
+    std::vector<std::string> options;
+    int exit_code;
+    std::vector<std::size_t> pieces;
+    std::string err_contains;
+  };
+  const std::vector<Case> cases = {
+      // The menus' equal-size rule: rounded up, fewer pieces when the rounding uses the file up.
+      {10, {"--pieces", "4"}, 0, {3, 3, 3, 1}, ""},
+      {9, {"--pieces", "4"}, 0, {3, 3, 3}, ""},
+      {12, {"--pieces", "5"}, 0, {3, 3, 3, 3}, ""},
+      {7, {"--pieces", "7"}, 0, {1, 1, 1, 1, 1, 1, 1}, ""},
+      {5000, {"--pieces", "1"}, 0, {5000}, ""},
+      {3, {"--pieces", "4"}, 2, {}, "fewer bytes than the 4 pieces"},
+      {0, {"--pieces", "1"}, 2, {}, "is empty"},
+      {10, {"--size", "4"}, 0, {4, 4, 2}, ""},
+      {10, {"--size", "5B"}, 0, {5, 5}, ""},
+      {3000, {"--size", "1KB"}, 0, {1024, 1024, 952}, ""},
+      {3000, {"--size", "1kb"}, 0, {1024, 1024, 952}, ""},
+      {3 << 20, {"--size", "2MB"}, 0, {2 << 20, 1 << 20}, ""},
+      {100, {"--size", "1GB"}, 0, {100}, ""},
+      {1000, {"--size", "1"}, 2, {}, "would make 1000 pieces"},
+      {999, {"--size", "1"}, 0, std::vector<std::size_t>(999, 1), ""},
+      {10, {"--size", "0"}, 2, {}, "--size takes a size"},
+      {10, {"--size", "3TB"}, 2, {}, "not '3TB'"},
+      {10, {"--pieces", "0"}, 2, {}, "from 1 to 999, not '0'"},
+      {10, {"--pieces", "1000"}, 2, {}, "usage: varnelo split"},
+      {10, {"--pieces", "2", "--size", "3"}, 2, {}, "either --pieces or --size"},
+      {10, {}, 2, {}, "either --pieces or --size"},
+  };
+  for (const auto& c : cases) {
+    TempDir dir;
+    const std::string path = dir.write("data", testing::pattern_bytes(c.input, 3));
+    std::vector<std::string> arguments = {"split", path};
+    arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+    auto result = run_command(arguments, {}, {{"LC_ALL", "C"}});
+    EXPECT_EQ(result.exit_code, c.exit_code) << c.input << " " << c.options[0] << result.err;
+    EXPECT_EQ(piece_sizes(dir, "data"), c.pieces) << c.input << " " << c.options[0];
+    if (c.exit_code == 0) {
+      EXPECT_EQ(joined(dir, "data"), dir.read("data"));
+    }
+    EXPECT_NE(result.err.find(c.err_contains), std::string::npos) << result.err;
+    EXPECT_TRUE(result.out.empty());
+  }
+}
+
+// The command writes the same pieces as the split screen answered with the same choices.
+TEST(SplitCommand, PiecesEqualTheScreens) {
+  for (const std::size_t size : {10u, 4096u, 70001u}) {
+    for (const int count : {1, 3, 4, 7}) {
+      TempDir menu_dir, command_dir;
+      const std::string bytes = testing::pattern_bytes(size, count);
+      const std::string menu_path = menu_dir.write("data", bytes);
+      const std::string command_path = command_dir.write("data", bytes);
+      splitjoin_test::run_split("1\n" + menu_path + "\n" + std::to_string(count) + "\n1\n\n");
+      ASSERT_EQ(run_command({"split", command_path, "--pieces", std::to_string(count)}).exit_code, 0);
+      const auto sizes = piece_sizes(menu_dir, "data");
+      ASSERT_FALSE(sizes.empty());
+      EXPECT_EQ(piece_sizes(command_dir, "data"), sizes) << size << " " << count;
+      for (std::size_t k = 1; k <= sizes.size(); ++k) {
+        char suffix[8];
+        std::snprintf(suffix, sizeof suffix, ".%03zu", k);
+        EXPECT_EQ(command_dir.read(std::string("data") + suffix),
+                  menu_dir.read(std::string("data") + suffix));
+      }
+    }
+  }
+}
+
+// An existing piece stops the split before any piece is written, unless --force; a piece that
+// is the input is refused even then.
+TEST(SplitCommand, ExistingPiecesAreRefusedWithoutForce) {
+  TempDir dir;
+  const std::string path = dir.write("data", testing::pattern_bytes(30, 1));
+  dir.write("data.002", "old");
+  auto refused = run_command({"split", path, "--pieces", "3"}, {}, {{"LC_ALL", "C"}});
+  EXPECT_EQ(refused.exit_code, 2);
+  EXPECT_NE(refused.err.find("'" + dir.path("data.002") + "' exists; --force replaces it"),
+            std::string::npos);
+  EXPECT_FALSE(dir.exists("data.001"));
+  EXPECT_EQ(dir.read("data.002"), "old");
+  auto forced = run_command({"split", "-f", path, "--pieces", "3"});
+  EXPECT_EQ(forced.exit_code, 0);
+  EXPECT_EQ(piece_sizes(dir, "data"), (std::vector<std::size_t>{10, 10, 10}));
+  // --prefix puts the pieces elsewhere, and may not make one of them the input.
+  dir.write("p.002", "input");
+  auto same = run_command({"split", "--force", dir.path("p.002"), "--size", "2", "--prefix", dir.path("p")});
+  EXPECT_EQ(same.exit_code, 2);
+  EXPECT_EQ(dir.read("p.002"), "input");
+  EXPECT_FALSE(dir.exists("p.001"));
+  EXPECT_EQ(run_command({"split", path, "--pieces", "2", "--prefix", dir.path("q")}).exit_code, 0);
+  EXPECT_EQ(joined(dir, "q"), dir.read("data"));
+  EXPECT_EQ(run_command({"split", "-", "--pieces", "2"}, "abc").exit_code, 2);
+}
+
+TEST(JoinCommand, FoundFromTheFirstPieceOrListed) {
+  struct Case {
+    std::vector<std::string> arguments;  // {dir} for the folder
+    int exit_code;
+    std::string output;  // the file expected to hold the join, or "-" for standard output
+    std::string bytes;
+    std::string err_contains;
+  };
+  const std::vector<Case> cases = {
+      {{"join", "{dir}/f"}, 0, "f", "aaabbbc", ""},
+      {{"join", "{dir}/f.001"}, 0, "f", "aaabbbc", ""},
+      {{"join", "{dir}/f.001", "-o", "{dir}/out"}, 0, "out", "aaabbbc", ""},
+      {{"join", "-o", "-", "{dir}/f"}, 0, "-", "aaabbbc", ""},
+      {{"join", "-o", "{dir}/out", "{dir}/f.003", "{dir}/f.001"}, 0, "out", "caaa", ""},
+      {{"join", "-o", "-", "{dir}/g.001", "-"}, 2, "", "", "a piece must be a file"},
+      {{"join", "{dir}/g"}, 0, "g", "g", ""},
+      {{"join", "{dir}/missing"}, 2, "", "", "cannot open '{dir}/missing.001'"},
+      {{"join", "{dir}/f.001", "{dir}/f.002"}, 2, "", "", "needs -o OUT"},
+      {{"join"}, 2, "", "", "usage: varnelo join FIRST [-o OUT]"},
+      {{"join", "{dir}/f", "-o", "{dir}/f.002", "--force"},
+       2,
+       "",
+       "",
+       "is an input and cannot be the output"},
+      {{"join", "-o", "{dir}/exists", "{dir}/f.001", "{dir}/f.002"},
+       2,
+       "",
+       "",
+       "exists; --force replaces it"},
+      {{"join", "-f", "-o", "{dir}/exists", "{dir}/f.001", "{dir}/f.002"}, 0, "exists", "aaabbb", ""},
+  };
+  for (const auto& c : cases) {
+    TempDir dir;
+    dir.write("f.001", "aaa");
+    dir.write("f.002", "bbb");
+    dir.write("f.003", "c");
+    dir.write("f.005", "after a gap");
+    dir.write("g.001", "g");
+    dir.write("exists", "old");
+    std::vector<std::string> arguments;
+    for (std::string argument : c.arguments) {
+      if (argument.find("{dir}") != std::string::npos)
+        argument.replace(argument.find("{dir}"), 5, dir.root());
+      arguments.push_back(argument);
+    }
+    auto result = run_command(arguments, "stdin", {{"LC_ALL", "C"}});
+    std::string err = c.err_contains;
+    if (err.find("{dir}") != std::string::npos) err.replace(err.find("{dir}"), 5, dir.root());
+    EXPECT_EQ(result.exit_code, c.exit_code) << c.arguments.size() << result.err;
+    EXPECT_NE(result.err.find(err), std::string::npos) << result.err;
+    if (c.output == "-") {
+      EXPECT_EQ(result.out, c.bytes);
+    } else if (!c.output.empty()) {
+      EXPECT_EQ(dir.read(c.output), c.bytes);
+    }
+    if (c.exit_code != 0) {
+      EXPECT_EQ(dir.read("exists"), "old");
+    }
+  }
+}
+
+// A split and its join give the file back, through files and through standard output.
+TEST(JoinCommand, RoundTripsASplit) {
+  TempDir dir;
+  const std::string bytes = testing::pattern_bytes(3 * 1048576 + 11, 4);
+  const std::string path = dir.write("big", bytes);
+  ASSERT_EQ(run_command({"split", path, "--size", "1MB", "--prefix", dir.path("part")}).exit_code, 0);
+  EXPECT_EQ(piece_sizes(dir, "part").size(), 4u);
+  auto piped = run_command({"join", dir.path("part.001"), "-o", "-"});
+  EXPECT_EQ(piped.exit_code, 0);
+  EXPECT_TRUE(piped.out == bytes);
+  ASSERT_EQ(run_command({"join", dir.path("part")}).exit_code, 0);
+  EXPECT_TRUE(dir.read("part") == bytes);
+}
+
+}  // namespace
+}  // namespace varnelo
