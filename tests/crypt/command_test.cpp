@@ -91,6 +91,7 @@ TEST(CipherCommands, RoundTripsStreamsAndRefusals) {
        "one key"},
       {{"decrypt", "--xor", "--key", "k", "{dir}/input"}, "", 2, "usage: varnelo decrypt"},
       {{"encrypt", "--xor", "--key", "k", "{dir}/missing", "{dir}/x"}, "", 2, "cannot open"},
+      {{"encrypt", "--xor", "--key", "k", "{dir}/input", "/dev/stdin"}, "", 2, "own standard streams"},
   };
   for (const auto& c : cases) {
     std::vector<std::string> arguments;
