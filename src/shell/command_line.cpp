@@ -283,6 +283,13 @@ bool admit_output(const std::string& path, const std::vector<FileIdentity>& avoi
              shown(path).c_str());
     return false;
   }
+  // Writing into its own input would feed the program what it writes; "-" is the way to standard output.
+  if (names_a_standard_stream(path)) {
+    complain("%s is one of the program's own standard streams; - writes to standard output",
+             "%s adalah salah satu aliran standar program ini; - menulis ke keluaran standar",
+             shown(path).c_str());
+    return false;
+  }
   if (!force && path_exists(path)) {
     complain("%s exists; --force replaces it", "%s sudah ada; --force menimpanya", shown(path).c_str());
     return false;

@@ -7,6 +7,7 @@
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -72,6 +73,11 @@ Live run_live(const std::string& input, const Options& options) {
     for (int fd : options.closed)
       close(fd);
     closefrom(3);
+    // A program that went wrong writes no more than this, however large its input: the rows
+    // hand it files of exbibytes, sparse, on a file system held in memory.
+    rlimit most = {rlim_t{256} << 20, rlim_t{256} << 20};
+    setrlimit(RLIMIT_FSIZE, &most);
+    signal(SIGXFSZ, SIG_IGN);
     execl(binary, binary, static_cast<char*>(nullptr));
     _exit(127);
   }
@@ -293,7 +299,9 @@ TEST(SafeOutputs, OldFilesSurviveAndNoTemporaryFileIsLeft) {
     }
     TempDir scratch;
     // A row on a file system of its own gets a folder there, removed with what it holds.
-    const std::string dir = root.empty() ? scratch.root() : root + "/varnelo-" + std::to_string(getpid());
+    const std::string dir = root.empty() ? scratch.root() : root + "/varnelo-safe-outputs";
+    // A run killed halfway may have left the folder behind.
+    std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     if (row.setup) row.setup(dir);
     for (const auto& [name, bytes] : row.old)
