@@ -154,6 +154,14 @@ bool path_exists(const std::string& path) {
   return path.find('\0') == std::string::npos && platform::exists(path);
 }
 
+bool name_too_long(const std::string& path) {
+  return platform::name_too_long(path);
+}
+
+std::string unquoted_path(const std::string& path) {
+  return path.find('\0') == std::string::npos ? platform::unquoted(path) : path;
+}
+
 std::optional<FileIdentity> identity_of(const std::string& path) {
   if (path.find('\0') != std::string::npos) return std::nullopt;
   return platform::identity_of_path(path);

@@ -97,6 +97,10 @@ class File {
 
 // Whether anything exists at the path, asked of the file system (not by opening it).
 bool path_exists(const std::string& path);
+// Whether the system takes no file of that name, a part of it being too long (see platform.hpp).
+bool name_too_long(const std::string& path);
+// The path meant by one typed, dropped or pasted in quotes (see platform.hpp).
+std::string unquoted_path(const std::string& path);
 std::optional<FileIdentity> identity_of(const std::string& path);
 
 }  // namespace varnelo

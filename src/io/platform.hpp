@@ -13,10 +13,12 @@
 namespace varnelo {
 
 // Identifies a file independently of how its path is spelled (device and inode, or the
-// Windows volume serial and file index), so an output can be refused when it is an input.
+// Windows volume serial and file id), so an output can be refused when it is an input. Windows
+// file ids have 128 bits; elsewhere the high half is 0.
 struct FileIdentity {
   std::uint64_t device = 0;
   std::uint64_t index = 0;
+  std::uint64_t index_high = 0;
   friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
 };
 
@@ -48,6 +50,14 @@ bool reserve(Handle handle, std::int64_t size);
 std::optional<FileIdentity> identity(Handle handle);
 std::optional<FileIdentity> identity_of_path(const std::string& path);
 bool exists(const std::string& path);
+// Whether the system can take no file of that name whatever the folder: on Windows a name
+// (between separators) beyond 255 UTF-16 units. Always false on POSIX, where the user is told
+// of the file that could not be opened instead.
+bool name_too_long(const std::string& path);
+// The path meant by one typed or pasted: a dropped file arrives wrapped in quotes, which go.
+// On Windows one surrounding pair of double quotes always goes (no name holds one); elsewhere
+// one pair of single or double quotes, and only when no file has the name as typed.
+std::string unquoted(const std::string& path);
 
 // Where an output named `path` really goes: symbolic links followed to the file they name (the
 // link stays, the file is replaced), and what is there now.

@@ -137,6 +137,18 @@ bool exists(const std::string& path) {
   return errno != ENOENT && errno != ENOTDIR && errno != ENAMETOOLONG;
 }
 
+bool name_too_long(const std::string&) {
+  return false;
+}
+
+std::string unquoted(const std::string& path) {
+  // Terminals paste a dropped file in single or double quotes; but a file may be named so.
+  if (path.size() < 2 || path.front() != path.back() || (path.front() != '\'' && path.front() != '"') ||
+      exists(path))
+    return path;
+  return path.substr(1, path.size() - 2);
+}
+
 OutputTarget output_target(const std::string& path) {
   std::string current = path;
   // As many links as the system itself follows; a longer chain is written through and fails there.

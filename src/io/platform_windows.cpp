@@ -1,13 +1,12 @@
-// Windows file calls: C runtime descriptors in binary mode with 64-bit positions.
+// Windows file calls: names in UTF-8 go to the wide calls as UTF-16; files are C runtime
+// descriptors in binary mode with 64-bit positions.
 
 #include "io/windows_api.hpp"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <atomic>
-#include <cctype>
-#include <filesystem>
+#include <climits>
+#include <cstring>
 #include <string>
 
 #include "io/platform.hpp"
@@ -18,8 +17,19 @@ namespace varnelo {
 namespace {
 
 std::optional<FileIdentity> identity_of_windows_handle(HANDLE handle) {
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  // The 128-bit id where the volume has one (on ReFS the 64-bit index is not unique); older
+  // systems and other volumes give the 64-bit index.
+  FILE_ID_INFO id;
+  if (GetFileInformationByHandleEx(handle, FileIdInfo, &id, sizeof id)) {
+    FileIdentity identity{id.VolumeSerialNumber};
+    std::memcpy(&identity.index, id.FileId.Identifier, sizeof identity.index);
+    std::memcpy(&identity.index_high, id.FileId.Identifier + sizeof identity.index,
+                sizeof identity.index_high);
+    return identity;
+  }
   BY_HANDLE_FILE_INFORMATION info;
-  if (handle == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(handle, &info)) return std::nullopt;
+  if (!GetFileInformationByHandle(handle, &info)) return std::nullopt;
   return FileIdentity{info.dwVolumeSerialNumber,
                       (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
 }
@@ -27,8 +37,52 @@ std::optional<FileIdentity> identity_of_windows_handle(HANDLE handle) {
 constexpr DWORD share_all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 // Opens an existing file or folder for its attributes only.
-HANDLE open_for_attributes(const std::string& path) {
-  return CreateFileA(path.c_str(), 0, share_all, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+HANDLE open_for_attributes(const std::wstring& name) {
+  return CreateFileW(name.c_str(), 0, share_all, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+// A descriptor of the C runtime on a handle just opened; the handle is closed when none is had.
+platform::Handle descriptor_of(HANDLE file, int flags) {
+  if (file == INVALID_HANDLE_VALUE) return platform::invalid_handle;
+  int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file), flags | _O_BINARY);
+  if (fd < 0) {
+    CloseHandle(file);
+    return platform::invalid_handle;
+  }
+  return fd;
+}
+
+// What GetFullPathNameW makes of a name; empty when it fails.
+std::wstring full_path(const std::wstring& name) {
+  DWORD size = GetFullPathNameW(name.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return {};
+  std::wstring full(size, L'\0');
+  DWORD length = GetFullPathNameW(name.c_str(), size, full.data(), nullptr);
+  if (length == 0 || length >= size) return {};
+  full.resize(length);
+  return full;
+}
+
+// A path as the system gives it back (from GetFinalPathNameByHandleW), without its "\\?\".
+std::wstring without_long_prefix(std::wstring name) {
+  if (name.starts_with(L"\\\\?\\UNC\\")) return L"\\\\" + name.substr(8);
+  if (name.starts_with(L"\\\\?\\")) return name.substr(4);
+  return name;
+}
+
+// The name of the file or folder open on `handle` with the links on its way followed.
+std::wstring final_path(HANDLE handle) {
+  DWORD size = GetFinalPathNameByHandleW(handle, nullptr, 0, FILE_NAME_NORMALIZED);
+  if (size == 0) return {};
+  std::wstring name(size, L'\0');
+  DWORD length = GetFinalPathNameByHandleW(handle, name.data(), size, FILE_NAME_NORMALIZED);
+  if (length == 0 || length >= size) return {};
+  name.resize(length);
+  return without_long_prefix(std::move(name));
+}
+
+bool is_separator(wchar_t c) {
+  return c == L'\\' || c == L'/';
 }
 
 // The process ends with the code Windows gives a program stopped by Ctrl-C.
@@ -49,23 +103,53 @@ BOOL WINAPI on_console_event(DWORD event) {
 
 namespace platform {
 
+std::wstring wide_of(std::string_view utf8) {
+  const int size = static_cast<int>(std::min<std::size_t>(utf8.size(), INT_MAX));
+  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+  if (length <= 0) return {};
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), length);
+  return wide;
+}
+
+std::string utf8_of(std::wstring_view wide) {
+  const int size = static_cast<int>(std::min<std::size_t>(wide.size(), INT_MAX));
+  const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+  if (length <= 0) return {};
+  std::string utf8(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, utf8.data(), length, nullptr, nullptr);
+  return utf8;
+}
+
+std::wstring system_path(const std::string& path) {
+  std::wstring name = wide_of(path);
+  if (name.starts_with(L"\\\\?\\")) return name;
+  // The full form is what the limit applies to: a short relative name in a deep folder is long.
+  std::wstring full = full_path(name);
+  if (full.size() < MAX_PATH || full.starts_with(L"\\\\?\\") || full.starts_with(L"\\\\.\\")) return name;
+  if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}
+
 Handle open_for_reading(const std::string& path) {
-  int fd = _open(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
-  if (fd < 0) return invalid_handle;
+  // Shared as the runtime's own open shares.
+  HANDLE file = CreateFileW(system_path(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return invalid_handle;
   // Folders are no input, and a named pipe could stall the program on its first read.
-  struct _stati64 info;
-  if (_fstati64(fd, &info) != 0 || (info.st_mode & _S_IFMT) == _S_IFDIR ||
-      GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(fd))) == FILE_TYPE_PIPE) {
-    _close(fd);
+  BY_HANDLE_FILE_INFORMATION info;
+  if (GetFileType(file) == FILE_TYPE_PIPE ||
+      (GetFileInformationByHandle(file, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))) {
+    CloseHandle(file);
     return invalid_handle;
   }
-  return fd;
+  return descriptor_of(file, _O_RDONLY);
 }
 
 Handle open_for_writing(const std::string& path) {
-  int fd =
-      _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
-  return fd < 0 ? invalid_handle : fd;
+  HANDLE file = CreateFileW(system_path(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return descriptor_of(file, _O_WRONLY);
 }
 
 bool close_handle(Handle handle) {
@@ -123,8 +207,7 @@ std::optional<FileIdentity> identity(Handle handle) {
 
 std::optional<FileIdentity> identity_of_path(const std::string& path) {
   // No access rights are needed to read the identity; backup semantics lets folders open too.
-  HANDLE handle = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE handle = open_for_attributes(system_path(path));
   if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
   std::optional<FileIdentity> found = identity_of_windows_handle(handle);
   CloseHandle(handle);
@@ -132,7 +215,7 @@ std::optional<FileIdentity> identity_of_path(const std::string& path) {
 }
 
 bool exists(const std::string& path) {
-  if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+  if (GetFileAttributesW(system_path(path).c_str()) != INVALID_FILE_ATTRIBUTES) return true;
   // Only a plain "not found" means absent; anything else (a locked file) is asked about.
   switch (GetLastError()) {
     case ERROR_FILE_NOT_FOUND:
@@ -151,20 +234,30 @@ bool exists(const std::string& path) {
   }
 }
 
+bool name_too_long(const std::string& path) {
+  // The one limit that the long form does not lift: 255 UTF-16 units for each name in a path.
+  std::size_t name = 0;
+  for (wchar_t c : wide_of(path))
+    if ((name = is_separator(c) ? 0 : name + 1) > 255) return true;
+  return false;
+}
+
+std::string unquoted(const std::string& path) {
+  if (path.size() >= 2 && path.front() == '"' && path.back() == '"') return path.substr(1, path.size() - 2);
+  return path;
+}
+
 OutputTarget output_target(const std::string& path) {
-  DWORD attributes = GetFileAttributesA(path.c_str());
+  const std::wstring name = system_path(path);
+  DWORD attributes = GetFileAttributesW(name.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return {path, !!exists(path), false, 0};
   OutputTarget target{path, true, false, 0};
-  HANDLE handle = open_for_attributes(path);
+  HANDLE handle = open_for_attributes(name);
   if (handle == INVALID_HANDLE_VALUE) return target;
   // A link is followed to the file it names, which the output replaces; the link stays.
   if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-    char final_path[MAX_PATH * 4];
-    DWORD length = GetFinalPathNameByHandleA(handle, final_path, sizeof final_path, FILE_NAME_NORMALIZED);
-    if (length > 4 && length < sizeof final_path) {
-      target.path.assign(final_path, length);
-      if (target.path.rfind("\\\\?\\", 0) == 0) target.path.erase(0, 4);
-    }
+    std::wstring linked = final_path(handle);
+    if (!linked.empty()) target.path = utf8_of(linked);
   }
   BY_HANDLE_FILE_INFORMATION info;
   target.regular = GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &info) &&
@@ -174,13 +267,34 @@ OutputTarget output_target(const std::string& path) {
 }
 
 std::string full_name(const std::string& path) {
-  std::error_code ignored;
-  std::string name =
-      std::filesystem::weakly_canonical(std::filesystem::absolute(path, ignored), ignored).string();
-  // Names that differ only in letter case are one file here.
-  for (char& c : name)
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return name;
+  std::wstring full = full_path(wide_of(path));
+  // The deepest folder on the way that is there is named as the system resolves it, links
+  // followed; the names below it are not there yet and stay as typed.
+  for (std::size_t cut = full.size(); cut > 0;) {
+    while (cut > 0 && !is_separator(full[cut - 1]))
+      --cut;
+    if (cut == 0) break;
+    HANDLE folder = open_for_attributes(system_path(utf8_of(std::wstring_view(full).substr(0, cut))));
+    if (folder == INVALID_HANDLE_VALUE) {
+      --cut;
+      continue;
+    }
+    std::wstring resolved = final_path(folder);
+    CloseHandle(folder);
+    if (!resolved.empty()) {
+      if (!is_separator(resolved.back())) resolved += L'\\';
+      full = resolved + full.substr(cut);
+    }
+    break;
+  }
+  // Names that differ only in letter case are one file here; the invariant upper case is the
+  // simple mapping that file systems compare names by, for every script.
+  const int size = static_cast<int>(std::min<std::size_t>(full.size(), INT_MAX));
+  std::wstring upper(full.size(), L'\0');
+  if (size > 0 && LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, full.data(), size, upper.data(), size,
+                                nullptr, nullptr, 0) == size)
+    full = upper;
+  return utf8_of(full);
 }
 
 Handle create_temporary(const std::string& target, std::string& temporary) {
@@ -190,17 +304,17 @@ Handle create_temporary(const std::string& target, std::string& temporary) {
   if (name.empty()) return invalid_handle;
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::string candidate = temporary_candidate(folder, name);
+    const std::wstring name = system_path(candidate);
     // Shared for deletion, so an interrupt can remove it while it is still open.
-    HANDLE file = CreateFileA(candidate.c_str(), GENERIC_WRITE, share_all, nullptr, CREATE_NEW,
+    HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, share_all, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
       if (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS) continue;
       break;
     }
-    int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_WRONLY | _O_BINARY);
-    if (fd < 0) {
-      CloseHandle(file);
-      DeleteFileA(candidate.c_str());
+    Handle fd = descriptor_of(file, _O_WRONLY);
+    if (fd == invalid_handle) {
+      DeleteFileW(name.c_str());
       break;
     }
     temporary = candidate;
@@ -210,7 +324,8 @@ Handle create_temporary(const std::string& target, std::string& temporary) {
 }
 
 bool writable(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, share_all, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE file =
+      CreateFileW(system_path(path).c_str(), GENERIC_WRITE, share_all, nullptr, OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   CloseHandle(file);
   return true;
@@ -223,18 +338,22 @@ void set_permissions(Handle, unsigned) {
 bool replace(const std::string& from, const std::string& to) {
   // ReplaceFile keeps the replaced file's attributes, access rights and links; a new name is
   // simply moved into place.
-  if (GetFileAttributesA(to.c_str()) != INVALID_FILE_ATTRIBUTES &&
-      ReplaceFileA(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+  const std::wstring source = system_path(from), target = system_path(to);
+  if (GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES &&
+      ReplaceFileW(target.c_str(), source.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                   nullptr))
     return true;
-  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
+  return MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
 }
 
 bool remove(const std::string& path) {
-  return DeleteFileA(path.c_str()) != 0;
+  return DeleteFileW(system_path(path).c_str()) != 0;
 }
 
 bool remove_now(const char* path) {
-  return DeleteFileA(path) != 0;
+  // The console handler runs on a thread of its own while the program goes on, so it may
+  // allocate for the conversion.
+  return remove(path);
 }
 
 std::vector<FileIdentity> standard_stream_identities() {
@@ -251,7 +370,7 @@ void open_missing_standard_streams() {
   for (int fd = 0; fd <= 2; ++fd) {
     HANDLE handle = GetStdHandle(handles[fd]);
     if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
-      handle = CreateFileA("NUL", fd == 0 ? GENERIC_READ : GENERIC_WRITE, share_all, nullptr, OPEN_EXISTING,
+      handle = CreateFileW(L"NUL", fd == 0 ? GENERIC_READ : GENERIC_WRITE, share_all, nullptr, OPEN_EXISTING,
                            0, nullptr);
       if (handle != INVALID_HANDLE_VALUE) SetStdHandle(handles[fd], handle);
     }

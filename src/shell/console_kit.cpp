@@ -205,7 +205,7 @@ std::optional<std::string> read_path(std::size_t capacity) {
     report_path_too_long();
     return std::nullopt;
   }
-  return path;
+  return unquoted_path(path);
 }
 
 std::optional<File> open_input(std::size_t capacity) {
@@ -251,6 +251,11 @@ bool admit_output(const std::string& path, const std::vector<FileIdentity>& avoi
 }
 
 std::optional<Output> open_output(const std::string& path) {
+  // Caught before writing: the temporary file would take the data and its rename would fail.
+  if (name_too_long(path)) {
+    report_path_too_long();
+    return std::nullopt;
+  }
   std::optional<Output> output = Output::open(path);
   if (!output) report_path("Could write to file : ", "Tidak menulis ke berkas : ", path);
   return output;
@@ -272,7 +277,11 @@ void report_path_too_long() {
 }
 
 void report_open_failure(const std::string& path) {
-  report_path("Could not open file : ", "Tidak dapat membuka berkas : ", path);
+  // The system's limit on names is a path too long as much as the buffer's is.
+  if (name_too_long(path))
+    report_path_too_long();
+  else
+    report_path("Could not open file : ", "Tidak dapat membuka berkas : ", path);
 }
 
 void report_read_error(const std::string& path) {

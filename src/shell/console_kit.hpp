@@ -109,8 +109,9 @@ void iclip(std::string& path);
 // Offers to copy the text to the clipboard; 0 when it was copied, 1 when the user declined.
 int clip(const std::string& text);
 
-// Reads a path with read_line and the "?" clipboard rule. A path too long for its buffer is
-// refused with "Path is too long!" and nullopt is returned.
+// Reads a path with read_line and the "?" clipboard rule, without the quotes a dropped file
+// comes in (see unquoted_path). A path too long for its buffer is refused with "Path is too
+// long!" and nullopt is returned.
 std::optional<std::string> read_path(std::size_t capacity = path_capacity);
 
 // The input-path dialogue: the caller has printed the prompt and set colour 2. Reads the path
@@ -144,10 +145,13 @@ void print_logo();
 // Colour 12 text, then colour 7.
 void error_text(const char* english, const char* indonesian);
 
-// "Path is too long!" in colour 12: a path that does not fit its buffer.
+// "Path is too long!" in colour 12: a path that does not fit its buffer, or a name the system
+// takes no file by.
 void report_path_too_long();
 
-// File messages: colour 4 for the words, colour 12 for the quoted path, then colour 7.
+// File messages: colour 4 for the words, colour 12 for the quoted path, then colour 7. A file
+// that cannot be opened because a name in its path is too long for the system is reported as
+// a path too long, and open_output refuses such a name so before it writes anything.
 void report_open_failure(const std::string& path);
 void report_read_error(const std::string& path);
 void report_write_error(const std::string& path);

@@ -1,5 +1,6 @@
-// The Windows console: colours by console attribute, window size and clearing through the
-// console API, and the clipboard as CF_TEXT.
+// The Windows console: typed lines and written text as UTF-16 through the console's wide calls
+// (UTF-8 bytes as they are through pipes and files), colours by console attribute, window size
+// and clearing through the console API, and the clipboard as CF_UNICODETEXT.
 
 #include "io/windows_api.hpp"
 // After windows.h, whose types it uses.
@@ -8,8 +9,9 @@
 #include <algorithm>
 #include <atomic>
 #include <climits>
-#include <cstring>
+#include <cwchar>
 #include <string>
+#include <string_view>
 
 #include "shell/console_port.hpp"
 
@@ -17,8 +19,24 @@ namespace varnelo {
 
 namespace {
 
-// The clipboard block: 999 characters and the terminator.
-constexpr std::size_t clipboard_block = 1000;
+// The clipboard takes what a 1000-byte block holds in UTF-8: 999 bytes and the terminator.
+constexpr std::size_t clipboard_bytes = 999;
+
+// UTF-16 units of typed text read at once; each gives at most three bytes of UTF-8.
+constexpr std::size_t typed_units = 1024;
+
+// The length of the longest start of `text` that ends at a whole UTF-8 character.
+std::size_t whole_characters(std::string_view text) {
+  std::size_t end = text.size();
+  std::size_t start = end;
+  // Back to the first byte of the last character (at most three continuation bytes before it).
+  while (start > 0 && end - start < 4 && (static_cast<unsigned char>(text[start - 1]) & 0xC0) == 0x80)
+    --start;
+  if (start == 0) return end;
+  const auto lead = static_cast<unsigned char>(text[start - 1]);
+  const std::size_t needed = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+  return end - (start - 1) < needed ? start - 1 : end;
+}
 
 LARGE_INTEGER counter_at_start() {
   LARGE_INTEGER start;
@@ -38,8 +56,11 @@ std::atomic<WORD> colours_before{0};
 
 class WindowsConsole : public BufferedConsole {
  public:
-  explicit WindowsConsole(DWORD output = STD_OUTPUT_HANDLE) : out_handle_(GetStdHandle(output)) {
-    console_ = is_console(out_handle_);
+  explicit WindowsConsole(DWORD output = STD_OUTPUT_HANDLE)
+      : out_handle_(GetStdHandle(output)),
+        console_(is_console(out_handle_)),
+        in_handle_(GetStdHandle(STD_INPUT_HANDLE)),
+        console_input_(is_console(in_handle_)) {
     CONSOLE_SCREEN_BUFFER_INFO info;
     if (output == STD_OUTPUT_HANDLE && console_ && GetConsoleScreenBufferInfo(out_handle_, &info))
       colours_before = info.wAttributes;
@@ -89,31 +110,33 @@ class WindowsConsole : public BufferedConsole {
   }
 
   std::string clipboard_text() override {
-    std::string text;
-    if (!OpenClipboard(nullptr)) return text;
-    if (HANDLE data = GetClipboardData(CF_TEXT)) {
-      if (const char* chars = static_cast<const char*>(GlobalLock(data))) {
+    std::wstring text;
+    if (!OpenClipboard(nullptr)) return {};
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+      if (const wchar_t* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
         // The text ends at its terminator, and never beyond the block that holds it.
-        SIZE_T size = GlobalSize(data);
-        text.assign(chars, strnlen(chars, size));
+        SIZE_T size = GlobalSize(data) / sizeof(wchar_t);
+        text.assign(chars, wcsnlen(chars, size));
         GlobalUnlock(data);
       }
     }
     CloseClipboard();
-    return text;
+    return platform::utf8_of(text);
   }
 
   bool set_clipboard_text(std::string_view text) override {
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, clipboard_block);
+    // Cut to the block's 999 bytes, the character that would not fit left out whole.
+    text = text.substr(0, clipboard_bytes);
+    const std::wstring wide = platform::wide_of(text.substr(0, whole_characters(text)));
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, (wide.size() + 1) * sizeof(wchar_t));
     if (!block) return false;
-    char* chars = static_cast<char*>(GlobalLock(block));
+    wchar_t* chars = static_cast<wchar_t*>(GlobalLock(block));
     if (!chars) {
       GlobalFree(block);
       return false;
     }
-    std::size_t size = std::min(text.size(), clipboard_block - 1);
-    std::memcpy(chars, text.data(), size);
-    chars[size] = '\0';
+    std::copy(wide.begin(), wide.end(), chars);
+    chars[wide.size()] = L'\0';
     GlobalUnlock(block);
     if (!OpenClipboard(nullptr)) {
       GlobalFree(block);
@@ -121,7 +144,7 @@ class WindowsConsole : public BufferedConsole {
     }
     EmptyClipboard();
     // Once handed over, the block belongs to the clipboard; only a refused one is ours to free.
-    bool placed = SetClipboardData(CF_TEXT, block) != nullptr;
+    bool placed = SetClipboardData(CF_UNICODETEXT, block) != nullptr;
     if (!placed) GlobalFree(block);
     CloseClipboard();
     return placed;
@@ -136,10 +159,17 @@ class WindowsConsole : public BufferedConsole {
 
  protected:
   std::int64_t read_input(char* buffer, std::size_t size) override {
-    return _read(0, buffer, static_cast<unsigned>(size));
+    if (!console_input_) return _read(0, buffer, static_cast<unsigned>(size));
+    const std::string typed = read_console(std::min(typed_units, size / 3));
+    std::copy(typed.begin(), typed.end(), buffer);
+    return static_cast<std::int64_t>(typed.size());
   }
 
   void write_output(std::string_view text) override {
+    if (console_) {
+      write_console(platform::wide_of(text));
+      return;
+    }
     // WriteFile takes the bytes as they are: no line feed grows a carriage return.
     std::size_t done = 0;
     while (done < text.size()) {
@@ -154,6 +184,59 @@ class WindowsConsole : public BufferedConsole {
   bool console_ = false;
 
  private:
+  // Typed text as UTF-8 with a line feed for each Enter ("\r\n" from the console), like a
+  // text-mode read; empty once input has ended. A surrogate pair or a "\r\n" cut by the end of
+  // one read is kept whole for the next.
+  std::string read_console(std::size_t most) {
+    wchar_t units[typed_units];
+    for (int aborted = 0; !ended_;) {
+      std::size_t count = std::min(carried_.size(), most);
+      std::copy_n(carried_.begin(), count, units);
+      carried_.erase(0, count);
+      DWORD got = 0;
+      if (!ReadConsoleW(in_handle_, units + count, static_cast<DWORD>(most - count), &got, nullptr)) {
+        // Ctrl-C breaks off the read while its handler ends the program; a console gone ends input.
+        if (GetLastError() == ERROR_OPERATION_ABORTED && ++aborted < 100) continue;
+        return {};
+      }
+      if (got == 0 && ++aborted < 100) continue;
+      count += got;
+      // Ctrl-Z ends the input as in a text-mode read: what came before it still counts.
+      std::wstring_view line(units, count);
+      const std::size_t end_mark = line.find(L'\x1a');
+      if (end_mark != std::wstring_view::npos) {
+        line = line.substr(0, end_mark);
+        ended_ = line.empty();
+      } else if (!line.empty() && (line.back() == L'\r' || IS_HIGH_SURROGATE(line.back()))) {
+        carried_.assign(1, line.back());
+        line.remove_suffix(1);
+      }
+      std::wstring kept;
+      for (std::size_t k = 0; k < line.size(); ++k)
+        if (!(line[k] == L'\r' && k + 1 < line.size() && line[k + 1] == L'\n')) kept += line[k];
+      if (!kept.empty()) return platform::utf8_of(kept);
+    }
+    return {};
+  }
+
+  void write_console(std::wstring_view text) {
+    // In slices the console takes at once, never parting a surrogate pair.
+    constexpr std::size_t slice = 8192;
+    while (!text.empty()) {
+      std::size_t count = std::min(text.size(), slice);
+      if (count < text.size() && IS_HIGH_SURROGATE(text[count - 1])) --count;
+      DWORD written = 0;
+      if (!WriteConsoleW(out_handle_, text.data(), static_cast<DWORD>(count), &written, nullptr) ||
+          written == 0)
+        break;
+      text.remove_prefix(std::min<std::size_t>(written, text.size()));
+    }
+  }
+
+  HANDLE in_handle_;
+  bool console_input_ = false;
+  bool ended_ = false;
+  std::wstring carried_;
   LARGE_INTEGER frequency_;
 };
 
@@ -188,20 +271,12 @@ class ProgressConsole : public WindowsConsole {
   SHORT lines_ = 0;
 };
 
-std::string utf8_of(const wchar_t* wide) {
-  int size = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-  if (size <= 1) return {};
-  std::string text(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide, -1, text.data(), size, nullptr, nullptr);
-  text.pop_back();
-  return text;
-}
-
 }  // namespace
 
 std::unique_ptr<ConsolePort> make_platform_console() {
-  // Typed lines arrive in text mode, so Enter gives a single line feed.
-  _setmode(0, _O_TEXT);
+  // Lines from a pipe or a file arrive in text mode, so "\r\n" gives a single line feed; the
+  // console is read as Unicode (see read_console).
+  if (!is_console(GetStdHandle(STD_INPUT_HANDLE))) _setmode(0, _O_TEXT);
   return std::make_unique<WindowsConsole>();
 }
 
@@ -222,7 +297,7 @@ std::vector<std::string> program_arguments(int argc, char** argv) {
   if (!wide) return std::vector<std::string>(argv + std::min(argc, 1), argv + argc);
   std::vector<std::string> arguments;
   for (int k = 1; k < count; ++k)
-    arguments.push_back(utf8_of(wide[k]));
+    arguments.push_back(platform::utf8_of(wide[k]));
   LocalFree(wide);
   return arguments;
 }

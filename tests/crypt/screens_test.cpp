@@ -147,6 +147,17 @@ TEST(CipherScreens, TypeAnswersChooseTheOperation) {
   }
 }
 
+// The fixed file of the key vector, here and under Windows' console alike.
+TEST(CipherScreens, ATextKeyIsItsUtf8Bytes) {
+  const testing::TextKeyVector& vector = testing::utf8_key_vector;
+  TempDir dir;
+  std::string in = dir.write("in.bin", vector.data), out = dir.path("out.bin"), back = dir.path("back.bin");
+  run_screen(Screen::encrypt, session(1, 1, in, vector.key, out));
+  EXPECT_EQ(testing::read_file(out), vector.encrypted);
+  run_screen(Screen::decrypt, session(1, 1, out, vector.key, back));
+  EXPECT_EQ(testing::read_file(back), vector.data);
+}
+
 TEST(CipherScreens, EncryptThenDecryptRoundTripsForBothKeyKinds) {
   TempDir dir;
   const std::vector<std::size_t> sizes = {1, 4095, 4096, 4097, 8193};

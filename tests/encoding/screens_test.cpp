@@ -21,6 +21,15 @@ using testing::TempDir;
 const std::string press_enter = "press enter to continue...";
 const std::string tekan_enter = "tekan enter untuk melanjutkan...";
 
+// A path of `length` bytes in folders that do not exist, so that only its length decides the
+// message; no name in it passes the 255 characters a file system takes.
+std::string missing_path_of_length(const TempDir& dir, std::size_t length, const std::string& ending = "") {
+  std::string path = dir.path("missing/");
+  while (path.size() + ending.size() < length)
+    path += (path.back() == '/' || path.size() % 200 != 0) ? 'p' : '/';
+  return path + ending;
+}
+
 // Runs a screen from a menu whose state EOO must clear.
 template <void (*Screen)(Menu&)>
 Dialogue run_screen(const std::string& typed, std::uint16_t language = 0, double clock_step = 0) {
@@ -259,18 +268,13 @@ TEST(EncodeScreen, MissingInputAndUnwritableOutput) {
 TEST(EncodeScreen, RefusesAnOutputPathWithoutRoomForTxt) {
   TempDir dir;
   std::string in = dir.write("in", "data");
-  // Paths in a folder that does not exist, so that only the length decides the message.
-  auto path_of_length = [&](std::size_t length, const std::string& ending) {
-    std::string path = dir.path("missing/");
-    return path + std::string(length - path.size() - ending.size(), 'p') + ending;
-  };
   struct Case {
     std::string path;
     bool too_long;
   };
-  const std::vector<Case> cases = {{path_of_length(995, ""), false},
-                                   {path_of_length(996, ""), true},
-                                   {path_of_length(999, ".txt"), false}};
+  const std::vector<Case> cases = {{missing_path_of_length(dir, 995), false},
+                                   {missing_path_of_length(dir, 996), true},
+                                   {missing_path_of_length(dir, 999, ".txt"), false}};
   for (const auto& c : cases) {
     auto dialogue = encode("1\n" + in + "\n" + c.path + "\n4\n\n");
     bool refused = dialogue.text().find("Path is too long!\n" + press_enter) != std::string::npos;
@@ -432,9 +436,8 @@ TEST(DecodeScreen, FindsTheTxtFileWhenTheNameIsTypedWithout) {
 
 TEST(DecodeScreen, AnInputPathWithoutRoomForTheFallbackIsTriedAsTyped) {
   TempDir dir;
-  std::string folder = dir.path("missing/");
   for (std::size_t length : {995, 996, 999}) {
-    std::string missing = folder + std::string(length - folder.size(), 'p');
+    std::string missing = missing_path_of_length(dir, length);
     auto refused = decode("1\n" + missing + "\n\n");
     EXPECT_NE(refused.text().find("Could not open file : \"" + missing + "\"\n" + press_enter),
               std::string::npos)

@@ -52,7 +52,7 @@ const std::vector<std::string>& hostile_names() {
   static const std::vector<std::string> names = {
       "with blank ",    " leading blank",  "quote\"d",     "single'quote", "-rf",         "--help",
       "$(touch pwned)", "`touch pwned`;x", "a|b&c>d<e",    "%s%n%x%lli",   "caf\xc3\xa9", "raw\xff\xfe\x80",
-      "tab\tname",      "back\\slash",     "star*and?[x]", "trailing\r",
+      "tab\tname",      "back\\slash",     "star*and?[x]", "trailing\r",   "'quoted'",    "\"quoted\"",
   };
   return names;
 }
@@ -148,6 +148,38 @@ TEST(HostileInput, TheClipboardIsTakenWholeAndChecked) {
       }
     }
   }
+  std::filesystem::current_path(previous);
+}
+
+// Terminals paste a dropped file in quotes. One surrounding pair goes, unless a file is named
+// with them; only the path's own text decides, whether typed or from the clipboard.
+TEST(HostileInput, QuotesAroundADroppedPathGoUnlessAFileHasThem) {
+  TempDir dir;
+  dir.write("a b.bin", "a");
+  dir.write("'kept'", "k");
+  const std::string a_b = dir.path("a b.bin");
+  const std::vector<testing::PathCase> cases = {
+      {"'" + a_b + "'", "", a_b},
+      {"\"" + a_b + "\"", "", a_b},
+      {"?", "'" + a_b + "'", a_b},
+      {"?", "\"" + a_b + "\"", a_b},
+      {"'kept'", "", "'kept'"},
+      {"?", "'kept'", "'kept'"},
+      {"''kept''", "", "'kept'"},
+      {"'new output'", "", "new output"},
+      {"\"'kept'\"", "", "'kept'"},
+      {"'" + a_b + "\"", "", "'" + a_b + "\""},
+      {"'" + a_b, "", "'" + a_b},
+      {"'", "", "'"},
+      {"''", "", ""},
+      {" '" + a_b + "'", "", " '" + a_b + "'"},
+  };
+  auto previous = std::filesystem::current_path();
+  std::filesystem::current_path(dir.root());
+  for (const auto& c : cases)
+    EXPECT_EQ(testing::path_as_read(c), c.expected) << c.typed << " " << c.clipboard;
+  Session run = run_session("4\n5\n'" + a_b + "'\nn\n\n6\n", false);
+  EXPECT_TRUE(contains(run.text, "Checksum for file " + a_b + " is : ")) << run.text;
   std::filesystem::current_path(previous);
 }
 

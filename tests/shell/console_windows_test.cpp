@@ -1,8 +1,10 @@
 // The Windows console port and file calls, run for real (under wine in CI).
 
-#include <windows.h>
+#include "io/windows_api.hpp"
 
 #include <algorithm>
+#include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,31 @@ namespace {
 using testing::run_binary;
 using testing::run_dialogue;
 using testing::TempDir;
+
+// Names in Latin with accents, in Greek and Cyrillic, in Chinese, and beyond the BMP (a
+// surrogate pair in UTF-16).
+const std::vector<std::string> names_in_many_scripts = {
+    "da\xc3\xb1\xc3\xa9 \xc3\xb1.bin",                                // "dañé ñ.bin"
+    "\xce\xa9\xce\xbc\xce\xad\xce\xb3\xce\xb1 \xd0\x96\xd0\xb6.bin",  // "Ωμέγα Жж.bin"
+    "\xe6\x96\x87\xe4\xbb\xb6 \xe4\xb8\xad.bin",                      // "文件 中.bin"
+    "\xf0\xa0\x80\x80 wide.bin",                                      // "𠀀 wide.bin"
+};
+
+// Folders of 200 characters until the path has more than `length` characters.
+std::string deep_folder(const TempDir& dir, std::size_t length) {
+  std::string folder = dir.root();
+  while (folder.size() <= length) {
+    folder += "/" + std::string(200, 'd');
+    EXPECT_TRUE(CreateDirectoryW(platform::system_path(folder).c_str(), nullptr)) << folder.size();
+  }
+  return folder;
+}
+
+std::string upper_case(const std::string& utf8) {
+  std::wstring wide = platform::wide_of(utf8);
+  CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+  return platform::utf8_of(wide);
+}
 
 TEST(WindowsClock, CountsMillisecondsFromTheStart) {
   std::unique_ptr<ConsolePort> port = make_platform_console();
@@ -84,12 +111,21 @@ TEST(WindowsFiles, IdentityFollowsTheFileNotTheSpelling) {
   ASSERT_TRUE(identity);
   std::string backslashed = path;
   std::replace(backslashed.begin(), backslashed.end(), '/', '\\');
-  std::string upper = path;
-  std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
-  for (const auto& spelling : {path, backslashed, dir.root() + "/./same.bin", upper})
+  for (const auto& spelling :
+       {path, backslashed, dir.root() + "/./same.bin", upper_case(path), "\\\\?\\" + backslashed})
     EXPECT_EQ(identity_of(spelling), identity) << spelling;
   EXPECT_NE(identity_of(other), identity);
   EXPECT_FALSE(identity_of(dir.path("missing.bin")));
+  // The volume's 128-bit file id, where it has one, is the identity.
+  HANDLE handle =
+      CreateFileW(platform::wide_of(path).c_str(), 0, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  FILE_ID_INFO id;
+  if (GetFileInformationByHandleEx(handle, FileIdInfo, &id, sizeof id)) {
+    EXPECT_EQ(identity->device, id.VolumeSerialNumber);
+    EXPECT_EQ(std::memcmp(&identity->index, id.FileId.Identifier, 8), 0);
+    EXPECT_EQ(std::memcmp(&identity->index_high, id.FileId.Identifier + 8, 8), 0);
+  }
+  CloseHandle(handle);
 
   bool refused = false;
   auto dialogue = run_dialogue("", 0, [&] { refused = refuses_as_input(backslashed, identities({&*file})); });
@@ -138,6 +174,173 @@ TEST(WindowsFiles, FoldersAndNamedPipesAreNoInput) {
   EXPECT_TRUE(File::open_read(dir.write("plain.bin", "1")));
 }
 
+TEST(WindowsFiles, NamesInEveryScriptAreWrittenAndFoundAsTyped) {
+  TempDir dir;
+  for (const std::string& name : names_in_many_scripts) {
+    const std::string path = dir.path(name), bytes = "bytes of " + name;
+    std::optional<Output> output = Output::open(path);
+    ASSERT_TRUE(output) << name;
+    ASSERT_TRUE(output->file().write(bytes.data(), bytes.size()));
+    ASSERT_TRUE(output->commit()) << name;
+    EXPECT_EQ(testing::read_file(path), bytes) << name;
+    std::optional<File> file = File::open_read(path);
+    ASSERT_TRUE(file) << name;
+    EXPECT_EQ(file->measure_size(), static_cast<std::int64_t>(bytes.size())) << name;
+    EXPECT_TRUE(path_exists(path)) << name;
+    // Letter case does not tell files apart, in any script.
+    EXPECT_EQ(identity_of(upper_case(path)), file->identity()) << name;
+  }
+  std::vector<std::string> expected = names_in_many_scripts;
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(dir.names(), expected);
+  for (const std::string& name : names_in_many_scripts)
+    EXPECT_TRUE(platform::remove(dir.path(name))) << name;
+  EXPECT_TRUE(dir.names().empty());
+}
+
+TEST(WindowsFiles, PathsPastMaxPathTakeTheLongForm) {
+  wchar_t folder[MAX_PATH];
+  ASSERT_GT(GetCurrentDirectoryW(MAX_PATH, folder), 0u);
+  const std::string here = platform::utf8_of(folder), long_name(300, 'n');
+  const std::string here_slash = here.back() == '\\' ? here : here + "\\";
+  struct Case {
+    std::string path;
+    std::string system_form;
+  };
+  const std::vector<Case> cases = {
+      {"C:/short/name.bin", "C:/short/name.bin"},
+      {"relative name.bin", "relative name.bin"},
+      {"C:/" + long_name, "\\\\?\\C:\\" + long_name},
+      {"C:\\a\\..\\b/./" + long_name, "\\\\?\\C:\\b\\" + long_name},
+      {long_name, "\\\\?\\" + here_slash + long_name},
+      {"\\\\server\\share\\" + long_name, "\\\\?\\UNC\\server\\share\\" + long_name},
+      {"//server/share/" + long_name, "\\\\?\\UNC\\server\\share\\" + long_name},
+      {"\\\\?\\C:\\" + long_name, "\\\\?\\C:\\" + long_name},
+      {"\\\\.\\pipe\\" + long_name, "\\\\.\\pipe\\" + long_name},
+      // MAX_PATH counts the terminator: 259 characters are the longest short form.
+      {"C:/" + std::string(MAX_PATH - 4, 'n'), "C:/" + std::string(MAX_PATH - 4, 'n')},
+      {"C:/" + std::string(MAX_PATH - 3, 'n'), "\\\\?\\C:\\" + std::string(MAX_PATH - 3, 'n')},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(platform::utf8_of(platform::system_path(c.path)), c.system_form) << c.path;
+}
+
+// Every call the program makes on a file, in a folder far past MAX_PATH.
+TEST(WindowsFiles, EveryFileCallTakesPathsPastMaxPath) {
+  TempDir dir;
+  const std::string folder = deep_folder(dir, 700);
+  const std::string path = folder + "/" + names_in_many_scripts[2];
+  const std::string other = folder + "\\second.bin";
+  for (int round = 0; round < 2; ++round) {
+    // The second round replaces the file that the first made.
+    std::optional<Output> output = Output::open(path);
+    ASSERT_TRUE(output) << round;
+    ASSERT_TRUE(output->file().write("abc", 3 + round));
+    ASSERT_TRUE(output->commit()) << round;
+  }
+  EXPECT_EQ(testing::read_file(path), std::string("abc\0", 4));
+  std::optional<File> file = File::open_read(path);
+  ASSERT_TRUE(file);
+  EXPECT_EQ(file->measure_size(), 4);
+  EXPECT_TRUE(path_exists(path));
+  EXPECT_EQ(identity_of(path), file->identity());
+  EXPECT_TRUE(names_one_of(path, identities({&*file})));
+  EXPECT_EQ(output_key(path), (OutputKey{file->identity(), {}}));
+  EXPECT_TRUE(platform::output_target(path).regular);
+  EXPECT_TRUE(platform::writable(path));
+  EXPECT_TRUE(File::open_write(other));
+  EXPECT_FALSE(path_exists(folder + "/missing.bin"));
+  EXPECT_NE(output_key(folder + "/missing.bin").name, "");
+  EXPECT_TRUE(platform::remove(other));
+  EXPECT_FALSE(path_exists(other));
+}
+
+TEST(WindowsFiles, NamesBeyondWhatTheSystemTakesAreTooLong) {
+  const std::string cjk = "\xe4\xb8\xad";  // three bytes, one UTF-16 unit
+  std::string cjk_name;
+  for (int k = 0; k < 255; ++k)
+    cjk_name += cjk;
+  struct Case {
+    std::string path;
+    bool too_long;
+  };
+  const std::vector<Case> cases = {
+      {"C:/" + std::string(255, 'n'), false},
+      {"C:/" + std::string(256, 'n'), true},
+      {std::string(256, 'n'), true},
+      {std::string(256, 'n') + "/short", true},
+      {"C:\\" + std::string(255, 'n') + "\\" + std::string(255, 'n') + "/x", false},
+      {"C:/" + cjk_name, false},
+      {"C:/" + cjk_name + cjk, true},
+      {"C:/" + std::string(200, 'n') + "/" + std::string(200, 'n') + "/" + std::string(200, 'n'), false},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(name_too_long(c.path), c.too_long) << c.path.size();
+
+  TempDir dir;
+  const std::string path = dir.path(std::string(300, 'n'));
+  auto input = run_dialogue(path + "\n", 0, [] { EXPECT_FALSE(open_input()); });
+  EXPECT_EQ(input.transcript(), "{c12}Path is too long!\n{c7}");
+  auto output = run_dialogue("", 1, [&] { EXPECT_FALSE(open_output(path)); });
+  EXPECT_EQ(output.transcript(), "{c12}Alamat berkas terlalu panjang!\n{c7}");
+  auto missing = run_dialogue(dir.path("missing") + "\n", 0, [] { EXPECT_FALSE(open_input()); });
+  EXPECT_EQ(missing.text(), "Could not open file : \"" + dir.path("missing") + "\"\n");
+}
+
+// Names not yet there are one file when they differ only in letter case, in any script.
+TEST(WindowsFiles, NamesThatDifferInCaseOnlyGiveOneOutput) {
+  TempDir dir;
+  struct Case {
+    std::string first;
+    std::string second;
+    bool one_file;
+  };
+  const std::vector<Case> cases = {
+      {"part.one", "PART.ONE", true},
+      {"part.one", "Part.One", true},
+      {"da\xc3\xb1\xc3\xa9.one", "DA\xc3\x91\xc3\x89.ONE", true},  // "dañé", "DAÑÉ"
+      {"\xce\xb1\xce\xb2.one", "\xce\x91\xce\x92.one", true},      // "αβ", "ΑΒ"
+      {"\xd0\xb6.one", "\xd0\x96.one", true},                      // "ж", "Ж"
+      {"stra\xc3\x9f"
+       "e.one",
+       "STRASSE.one", false},  // "ß" has no one-letter capital
+      {"part.one", "part.two", false},
+      {"\xe4\xb8\xad.one", "\xe6\x96\x87.one", false},  // "中", "文"
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(output_key(dir.path(c.first)) == output_key(dir.path(c.second)), c.one_file) << c.first;
+    // Through a folder spelled in another case as well.
+    EXPECT_EQ(output_key(dir.path(c.first)) == output_key(upper_case(dir.root()) + "\\" + c.second),
+              c.one_file)
+        << c.first;
+  }
+}
+
+TEST(WindowsPaths, OnePairOfDoubleQuotesAroundAPathGoes) {
+  TempDir dir;
+  const std::string path = dir.write(names_in_many_scripts[0], "abc");
+  const std::vector<testing::PathCase> cases = {
+      {"\"" + path + "\"", "", path},
+      {"?", "\"" + path + "\"", path},
+      {"\"C:\\a b\\c.bin\"", "", "C:\\a b\\c.bin"},
+      {"\"\"x\"\"", "", "\"x\""},
+      {"\"\"", "", ""},
+      {"\"", "", "\""},
+      {"\"half", "", "\"half"},
+      {"half\"", "", "half\""},
+      {" \"blank before\"", "", " \"blank before\""},
+      {"'single'", "", "'single'"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(testing::path_as_read(c), c.expected) << c.typed;
+  auto opened = run_dialogue("\"" + path + "\"\n", 0, [&] {
+    std::optional<File> file = open_input();
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->path(), path);
+  });
+  EXPECT_EQ(opened.transcript(), "");
+}
+
 // Through a pipe the program writes exactly the plain text of the same dialogue run in-process:
 // no colour, resize or clear bytes, and line feeds without carriage returns.
 TEST(WindowsProcess, APipeGetsTheSameTextAsTheScriptedConsole) {
@@ -151,5 +354,89 @@ TEST(WindowsProcess, APipeGetsTheSameTextAsTheScriptedConsole) {
   }
 }
 
+std::string xor_with(const std::string& data, const std::string& key) {
+  std::string out = data;
+  for (std::size_t i = 0; i < out.size(); ++i)
+    out[i] = static_cast<char>(out[i] ^ key[i % key.size()]);
+  return out;
+}
+
+// Through a pipe, typed names are UTF-8 as they come: every screen finds and makes them.
+TEST(WindowsProcess, NamesInEveryScriptThroughAPipe) {
+  const std::string& key = testing::utf8_key_vector.key;
+  for (const std::string& name : names_in_many_scripts) {
+    TempDir dir;
+    const std::string bytes = testing::pattern_bytes(9000, static_cast<unsigned>(name.size()));
+    dir.write(name, bytes);
+    const std::string typed = "1\n1\n1\n" + name + "\n2\n1\n\n" +  // split in two
+                              "2\n1\n" + name + "\nY\n\n" +        // join back over it
+                              "4\n5\n\"" + name + "\"\nn\n\n" +    // a quoted path
+                              "0\n1\n1\n1\n" + name + "\n" + key + "\n" + name + ".enc\n\n6\n";
+    auto run = run_binary(typed, dir.root());
+    EXPECT_EQ(run.exit_code, 0) << name;
+    EXPECT_EQ(dir.read(name + ".001") + dir.read(name + ".002"), bytes) << name;
+    EXPECT_EQ(dir.read(name), bytes) << name;
+    EXPECT_NE(run.output.find("Checksum for file " + name + " is : "), std::string::npos) << run.output;
+    EXPECT_EQ(dir.read(name + ".enc"), xor_with(bytes, key)) << name;
+    EXPECT_EQ(dir.names().size(), 4u) << name;
+  }
+}
+
+// The second name reaches the first one's file, so it is asked about as a name given twice.
+TEST(WindowsProcess, PieceNamesThatDifferInCaseOnlyAreAskedAbout) {
+  struct Case {
+    std::string first;
+    std::string second;
+  };
+  const std::vector<Case> cases = {
+      {"part.one", "PART.ONE"},
+      {"da\xc3\xb1\xc3\xa9.one", "DA\xc3\x91\xc3\x89.ONE"},  // "dañé.one", "DAÑÉ.ONE"
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    const std::string bytes = testing::pattern_bytes(5000, 3);
+    dir.write("in.bin", bytes);
+    auto run = run_binary("1\n1\n2\nin.bin\n2\n1\n" + c.first + "\n" + c.second + "\nn\npiece.two\n\n6\n",
+                          dir.root());
+    EXPECT_EQ(run.exit_code, 0) << c.first;
+    EXPECT_NE(run.output.find("File \"" + c.second + "\" already exist\nOverwrite file (Y/N)? "),
+              std::string::npos)
+        << run.output;
+    EXPECT_EQ(dir.read(c.first) + dir.read("piece.two"), bytes) << c.first;
+    std::vector<std::string> expected = {c.first, "in.bin", "piece.two"};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(dir.names(), expected) << c.first;
+  }
+}
+
+// A path far past MAX_PATH through split, join and checksum, its outputs replaced through
+// temporary files beside them.
+TEST(WindowsProcess, PathsPastMaxPathThroughEveryStep) {
+  TempDir dir;
+  const std::string folder = deep_folder(dir, 600);
+  std::string path = folder + "/" + names_in_many_scripts[3];
+  std::replace(path.begin(), path.end(), '/', '\\');
+  const std::string bytes = testing::pattern_bytes(10000, 5);
+  testing::write_file(path, bytes);
+  auto run = run_binary("1\n1\n1\n" + path + "\n3\n1\n\n" + "2\n1\n" + path + "\nY\n\n" + "4\n4\n" + path +
+                        "\nn\n\n6\n");
+  EXPECT_EQ(run.exit_code, 0);
+  EXPECT_EQ(run.output.find("Could"), std::string::npos) << run.output;
+  EXPECT_EQ(testing::read_file(path + ".001") + testing::read_file(path + ".002") +
+                testing::read_file(path + ".003"),
+            bytes);
+  EXPECT_EQ(testing::read_file(path), bytes);
+  EXPECT_NE(run.output.find("MD5 Checksum for file " + path + " is : "), std::string::npos) << run.output;
+  // The pieces and the joined file, and no temporary file beside them.
+  std::size_t files = 0;
+  WIN32_FIND_DATAW found;
+  HANDLE listing = FindFirstFileW(platform::system_path(folder + "\\*").c_str(), &found);
+  ASSERT_NE(listing, INVALID_HANDLE_VALUE);
+  do {
+    files += found.cFileName[0] != L'.';
+  } while (FindNextFileW(listing, &found));
+  FindClose(listing);
+  EXPECT_EQ(files, 4u);
+}
 }  // namespace
 }  // namespace varnelo

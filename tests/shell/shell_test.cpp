@@ -99,27 +99,15 @@ TEST(ReadLine, KeepsTheLineAsTypedAndRefusesOverlongOnes) {
 }
 
 TEST(ReadPath, QuestionMarkFirstTakesTheClipboardWhole) {
-  struct Case {
-    std::string typed;
-    std::string clipboard;
-    std::string expected;
+  const std::vector<testing::PathCase> cases = {
+      {"?", "/tmp/a b.bin", "/tmp/a b.bin"},
+      {"?ignored", "C:\\x\\film.avi", "C:\\x\\film.avi"},
+      {"a?b", "clip", "a?b"},
+      {"?", "", ""},
+      {"?", " padded \n", " padded \n"},
   };
-  const std::vector<Case> cases = {
-      {"?\n", "/tmp/a b.bin", "/tmp/a b.bin"},
-      {"?ignored\n", "C:\\x\\film.avi", "C:\\x\\film.avi"},
-      {"a?b\n", "clip", "a?b"},
-      {"?\n", "", ""},
-      {"?\n", " padded \n", " padded \n"},
-  };
-  for (const auto& c : cases) {
-    std::optional<std::string> path;
-    run_dialogue(c.typed, 0, [&] {
-      static_cast<ScriptedConsole&>(console()).clipboard_ = c.clipboard;
-      path = read_path();
-    });
-    ASSERT_TRUE(path.has_value());
-    EXPECT_EQ(*path, c.expected);
-  }
+  for (const auto& c : cases)
+    EXPECT_EQ(testing::path_as_read(c), c.expected) << c.typed;
 }
 
 TEST(ReadPath, PathsTooLongAreRefusedInBothLanguages) {

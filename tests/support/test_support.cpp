@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <random>
+#include <vector>
 #else
 #include <fcntl.h>
 #include <poll.h>
@@ -23,15 +24,24 @@
 
 namespace varnelo::testing {
 
+std::filesystem::path file_name(const std::string& path) {
+#ifdef _WIN32
+  // The narrow form would go through the ANSI code page; names are UTF-8 as in the program.
+  return std::filesystem::path(std::u8string(path.begin(), path.end()));
+#else
+  return path;
+#endif
+}
+
 std::string read_file(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(file_name(path), std::ios::binary);
   std::ostringstream bytes;
   bytes << in.rdbuf();
   return bytes.str();
 }
 
 void write_file(const std::string& path, std::string_view bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::ofstream out(file_name(path), std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
@@ -72,6 +82,39 @@ TempDir::TempDir() {
 }
 #endif
 
+#ifdef _WIN32
+namespace {
+
+// Removes a folder with all it holds through the long form, which the standard library does not
+// take, so that folders deeper than MAX_PATH go too. Links to folders go, not what they name.
+void remove_tree(const std::wstring& folder) {
+  WIN32_FIND_DATAW found;
+  HANDLE listing = FindFirstFileW((folder + L"\\*").c_str(), &found);
+  if (listing != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = found.cFileName, path = folder + L"\\" + name;
+      if (name == L"." || name == L"..") continue;
+      SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        DeleteFileW(path.c_str());
+      else if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        RemoveDirectoryW(path.c_str());
+      else
+        remove_tree(path);
+    } while (FindNextFileW(listing, &found));
+    FindClose(listing);
+  }
+  RemoveDirectoryW(folder.c_str());
+}
+
+}  // namespace
+
+TempDir::~TempDir() {
+  std::wstring root = L"\\\\?\\" + platform::wide_of(root_);
+  std::replace(root.begin(), root.end(), L'/', L'\\');
+  remove_tree(root);
+}
+#else
 TempDir::~TempDir() {
   std::error_code ignored;
   // Folders made read-only by a test must become writable again before they can go.
@@ -80,6 +123,7 @@ TempDir::~TempDir() {
                                  std::filesystem::perm_options::add, ignored);
   std::filesystem::remove_all(root_, ignored);
 }
+#endif
 
 std::string TempDir::write(const std::string& name, std::string_view bytes) const {
   write_file(path(name), bytes);
@@ -87,35 +131,55 @@ std::string TempDir::write(const std::string& name, std::string_view bytes) cons
 }
 
 bool TempDir::exists(const std::string& name) const {
-  return std::filesystem::exists(path(name));
+  return std::filesystem::exists(file_name(path(name)));
 }
 
 std::vector<std::string> TempDir::names() const {
   std::vector<std::string> found;
-  for (const auto& entry : std::filesystem::directory_iterator(root_))
-    found.push_back(entry.path().filename().string());
+  for (const auto& entry : std::filesystem::directory_iterator(root_)) {
+    const std::u8string name = entry.path().filename().u8string();
+    found.emplace_back(name.begin(), name.end());
+  }
   std::sort(found.begin(), found.end());
   return found;
 }
 
-ProcessResult run_binary(const std::string& input, const std::string& working_directory,
-                         int timeout_seconds) {
-  ProcessResult result;
+std::optional<std::string> path_as_read(const PathCase& path_case) {
+  std::optional<std::string> path;
+  run_dialogue(path_case.typed + "\n", 0, [&] {
+    static_cast<ScriptedConsole&>(console()).clipboard_ = path_case.clipboard;
+    path = read_path();
+  });
+  return path;
+}
+
+namespace {
+
+const char* binary_under_test() {
   const char* binary = std::getenv("VARNELO_BINARY");
-  if (!binary) {
-    ADD_FAILURE() << "VARNELO_BINARY is not set";
-    return result;
-  }
-  TempDir scratch;
-  std::string input_path = scratch.write("stdin", input);
-  std::string output_path = scratch.path("stdout");
+  if (!binary) ADD_FAILURE() << "VARNELO_BINARY is not set";
+  return binary;
+}
+
+}  // namespace
+
 #ifdef _WIN32
-  // The child gets the input file as standard input and one file for both output streams.
+namespace {
+
+// Runs the program with `in` as its standard input (the handle is closed) and one file for both
+// output streams, or the console with `run.to_console`. A program `on_console` shares this
+// program's console, where Ctrl-C is pressed once it shows `run.interrupt_at`.
+ProcessResult run_windows(const char* binary, HANDLE in, bool on_console, const TypedRun& run) {
+  ProcessResult result;
+  TempDir scratch;
+  std::string output_path = scratch.path("stdout");
   SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-  HANDLE in = CreateFileA(input_path.c_str(), GENERIC_READ, FILE_SHARE_READ, &inheritable, OPEN_EXISTING,
-                          FILE_ATTRIBUTE_NORMAL, nullptr);
-  HANDLE out = CreateFileA(output_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE out = run.to_console
+                   ? CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 &inheritable, OPEN_EXISTING, 0, nullptr)
+                   : CreateFileA(output_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable,
+                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  auto shown = [&] { return run.to_console ? console_screen_text() : read_file(output_path); };
   if (in == INVALID_HANDLE_VALUE || out == INVALID_HANDLE_VALUE) {
     ADD_FAILURE() << "cannot open the files for the child's standard streams";
     if (in != INVALID_HANDLE_VALUE) CloseHandle(in);
@@ -130,27 +194,146 @@ ProcessResult run_binary(const std::string& input, const std::string& working_di
   startup.hStdError = out;
   PROCESS_INFORMATION process{};
   std::string command_line = "\"" + std::string(binary) + "\"";
-  BOOL started =
-      CreateProcessA(binary, command_line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                     working_directory.empty() ? nullptr : working_directory.c_str(), &startup, &process);
+  BOOL started = CreateProcessA(
+      binary, command_line.data(), nullptr, nullptr, TRUE, on_console ? 0 : CREATE_NO_WINDOW, nullptr,
+      run.working_directory.empty() ? nullptr : run.working_directory.c_str(), &startup, &process);
   CloseHandle(in);
   CloseHandle(out);
   if (!started) {
     ADD_FAILURE() << "cannot start " << binary << " (error " << GetLastError() << ")";
     return result;
   }
-  DWORD limit = static_cast<DWORD>(timeout_seconds) * 1000;
-  if (WaitForSingleObject(process.hProcess, limit) == WAIT_TIMEOUT) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(run.timeout_seconds);
+  if (!run.interrupt_at.empty()) {
+    while (shown().find(run.interrupt_at) == std::string::npos &&
+           std::chrono::steady_clock::now() < deadline &&
+           WaitForSingleObject(process.hProcess, 20) == WAIT_TIMEOUT) {
+    }
+    // Ctrl-C reaches every program on the console; this one lets it pass until the child is gone.
+    SetConsoleCtrlHandler(nullptr, TRUE);
+    if (!GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0))
+      ADD_FAILURE() << "cannot press Ctrl-C (error " << GetLastError() << ")";
+  }
+  auto left =
+      std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+  if (WaitForSingleObject(process.hProcess, static_cast<DWORD>(std::max<std::int64_t>(left.count(), 0))) ==
+      WAIT_TIMEOUT) {
     TerminateProcess(process.hProcess, 9);
     WaitForSingleObject(process.hProcess, INFINITE);
     result.timed_out = true;
   }
+  if (!run.interrupt_at.empty()) SetConsoleCtrlHandler(nullptr, FALSE);
   DWORD exit_code = 0;
   if (!result.timed_out && GetExitCodeProcess(process.hProcess, &exit_code))
     result.exit_code = static_cast<int>(exit_code);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
+  result.output = shown();
+  return result;
+}
+
+}  // namespace
+
+std::wstring clipboard_unicode_text() {
+  std::wstring text;
+  if (!OpenClipboard(nullptr)) return text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text = chars;
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
+
+bool set_clipboard_unicode_text(const std::wstring& text) {
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+  if (!block) return false;
+  auto* chars = static_cast<wchar_t*>(GlobalLock(block));
+  std::copy(text.c_str(), text.c_str() + text.size() + 1, chars);
+  GlobalUnlock(block);
+  bool placed = OpenClipboard(nullptr) && EmptyClipboard() && SetClipboardData(CF_UNICODETEXT, block);
+  CloseClipboard();
+  if (!placed) GlobalFree(block);
+  return placed;
+}
+
+bool type_into_console(const std::string& typed) {
+  HANDLE input = CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_EXISTING, 0, nullptr);
+  if (input == INVALID_HANDLE_VALUE) return false;
+  // A key press and its release for each UTF-16 unit, Enter for each line feed.
+  std::vector<INPUT_RECORD> keys;
+  for (wchar_t unit : platform::wide_of(typed)) {
+    for (BOOL down : {TRUE, FALSE}) {
+      INPUT_RECORD key{};
+      key.EventType = KEY_EVENT;
+      key.Event.KeyEvent.bKeyDown = down;
+      key.Event.KeyEvent.wRepeatCount = 1;
+      key.Event.KeyEvent.wVirtualKeyCode = unit == L'\n' ? VK_RETURN : 0;
+      key.Event.KeyEvent.uChar.UnicodeChar = unit == L'\n' ? L'\r' : unit;
+      keys.push_back(key);
+    }
+  }
+  DWORD written = 0;
+  bool typed_all = FlushConsoleInputBuffer(input) &&
+                   WriteConsoleInputW(input, keys.data(), static_cast<DWORD>(keys.size()), &written);
+  CloseHandle(input);
+  return typed_all;
+}
+
+std::string console_screen_text() {
+  std::string text;
+  HANDLE screen = CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+  CONSOLE_SCREEN_BUFFER_INFO info;
+  if (screen == INVALID_HANDLE_VALUE || !GetConsoleScreenBufferInfo(screen, &info)) return text;
+  std::wstring row(static_cast<std::size_t>(info.dwSize.X), L' ');
+  for (SHORT y = 0; y < info.dwSize.Y; ++y) {
+    DWORD read = 0;
+    ReadConsoleOutputCharacterW(screen, row.data(), static_cast<DWORD>(row.size()), COORD{0, y}, &read);
+    std::wstring_view cells(row.data(), read);
+    text += platform::utf8_of(cells.substr(0, cells.find_last_not_of(L' ') + 1)) + "\n";
+  }
+  CloseHandle(screen);
+  return text;
+}
+
+ProcessResult run_binary_typed(const std::string& typed, const TypedRun& run) {
+  const char* binary = binary_under_test();
+  if (!binary) return {};
+  if (!type_into_console(typed)) {
+    ADD_FAILURE() << "no console to type into: run under a terminal";
+    return {};
+  }
+  SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE in = CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                          &inheritable, OPEN_EXISTING, 0, nullptr);
+  return run_windows(binary, in, true, run);
+}
+
+ProcessResult run_binary(const std::string& input, const std::string& working_directory,
+                         int timeout_seconds) {
+  const char* binary = binary_under_test();
+  if (!binary) return {};
+  TempDir scratch;
+  std::string input_path = scratch.write("stdin", input);
+  SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE in = CreateFileA(input_path.c_str(), GENERIC_READ, FILE_SHARE_READ, &inheritable, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
+  return run_windows(binary, in, false,
+                     {.working_directory = working_directory, .timeout_seconds = timeout_seconds});
+}
 #else
+ProcessResult run_binary(const std::string& input, const std::string& working_directory,
+                         int timeout_seconds) {
+  ProcessResult result;
+  const char* binary = binary_under_test();
+  if (!binary) return result;
+  TempDir scratch;
+  std::string input_path = scratch.write("stdin", input);
+  std::string output_path = scratch.path("stdout");
   pid_t pid = fork();
   if (pid == 0) {
     int in = open(input_path.c_str(), O_RDONLY);
@@ -176,21 +359,13 @@ ProcessResult run_binary(const std::string& input, const std::string& working_di
     usleep(2000);
   }
   if (!result.timed_out && WIFEXITED(status)) result.exit_code = WEXITSTATUS(status);
-#endif
   result.output = read_file(output_path);
   return result;
 }
+#endif
 
 #ifdef _WIN32
 namespace {
-
-std::wstring wide_of(const std::string& text) {
-  int size = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 1), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, wide.data(), size);
-  wide.pop_back();
-  return wide;
-}
 
 // One argument quoted so that the child's command-line parser gives it back unchanged:
 // backslashes are doubled only where a quote follows them.
@@ -217,11 +392,8 @@ CommandResult run_command(const std::vector<std::string>& arguments, const std::
                           const std::vector<std::pair<std::string, std::string>>& environment,
                           int timeout_seconds) {
   CommandResult result;
-  const char* binary = std::getenv("VARNELO_BINARY");
-  if (!binary) {
-    ADD_FAILURE() << "VARNELO_BINARY is not set";
-    return result;
-  }
+  const char* binary = binary_under_test();
+  if (!binary) return result;
   TempDir scratch;
   const std::string input_path = scratch.write("stdin", input);
   const std::string out_path = scratch.path("stdout");
@@ -234,9 +406,9 @@ CommandResult run_command(const std::vector<std::string>& arguments, const std::
                            FILE_ATTRIBUTE_NORMAL, nullptr);
   HANDLE err = CreateFileA(err_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable, CREATE_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  std::wstring command_line = quoted(wide_of(binary));
+  std::wstring command_line = quoted(platform::wide_of(binary));
   for (const std::string& argument : arguments)
-    command_line += L" " + quoted(wide_of(argument));
+    command_line += L" " + quoted(platform::wide_of(argument));
   // The child takes the variables as they are at its start; ours are put back afterwards.
   std::vector<std::pair<std::string, std::optional<std::string>>> saved;
   for (const auto& [name, value] : environment) {
@@ -251,8 +423,8 @@ CommandResult run_command(const std::vector<std::string>& arguments, const std::
   startup.hStdOutput = out;
   startup.hStdError = err;
   PROCESS_INFORMATION process{};
-  BOOL started = CreateProcessW(wide_of(binary).c_str(), command_line.data(), nullptr, nullptr, TRUE,
-                                CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
+  BOOL started = CreateProcessW(platform::wide_of(binary).c_str(), command_line.data(), nullptr, nullptr,
+                                TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
   for (const auto& [name, value] : saved)
     SetEnvironmentVariableA(name.c_str(), value ? value->c_str() : nullptr);
   CloseHandle(in);

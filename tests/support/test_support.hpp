@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -15,10 +17,28 @@
 
 namespace varnelo::testing {
 
+// A path in UTF-8, as the program holds it, for the standard library's file calls.
+std::filesystem::path file_name(const std::string& path);
 std::string read_file(const std::string& path);
 void write_file(const std::string& path, std::string_view bytes);
 // Bytes 0..255 repeated with a twist, so offsets are easy to tell apart.
 std::string pattern_bytes(std::size_t size, unsigned seed = 1);
+
+// A text key in three scripts, and the file that XOR with its UTF-8 bytes makes of a sentence:
+// one key gives this one file on every platform, however it was typed.
+struct TextKeyVector {
+  std::string key;
+  std::string data;
+  std::string encrypted;
+};
+inline const TextKeyVector utf8_key_vector = {
+    "cl\xc3\xa9 \xe9\x8d\xb5 \xf0\xa0\x80\x80",  // "clé 鍵 𠀀"
+    "The quick brown fox jumps over the lazy dog",
+    // Zero bytes among them: the length is given.
+    std::string("\x37\x04\xa6\x89\x51\x9c\xe4\xd6\x4b\xd0\xc2\xf2\xef\x14\x02\xe3\xcf\x4f\x91\xad\xdf"
+                "\x55\x9d\xd0\xf3\xa0\x0c\x1a\xa6\xdb\x00\x9d\xe5\xd0\x00\x9c\xc1\xfa\xf9\x43\x08\xac\xce",
+                43),
+};
 
 // A fresh folder for one test, removed with everything in it afterwards.
 class TempDir {
@@ -67,6 +87,15 @@ Dialogue run_dialogue(std::string input, std::uint16_t language, Body&& body) {
   return dialogue;
 }
 
+// A line typed at a path prompt, what the clipboard holds then, and the path read_path gives.
+struct PathCase {
+  std::string typed;
+  std::string clipboard;
+  std::string expected;
+};
+// The path read_path gives for the typed line (its line feed added) with that clipboard.
+std::optional<std::string> path_as_read(const PathCase& path_case);
+
 // Runs the built program as a separate process with `input` on its standard input.
 struct ProcessResult {
   int exit_code = -1;
@@ -87,5 +116,26 @@ struct CommandResult {
 CommandResult run_command(const std::vector<std::string>& arguments, const std::string& input = {},
                           const std::vector<std::pair<std::string, std::string>>& environment = {},
                           int timeout_seconds = 60);
+
+#ifdef _WIN32
+// The clipboard as another program reads and fills it: UTF-16 text of any length.
+std::wstring clipboard_unicode_text();
+bool set_clipboard_unicode_text(const std::wstring& text);
+// Types the text into the console of the test program, as key presses (Enter for each line
+// feed); false when the test program has no console.
+bool type_into_console(const std::string& typed);
+// The text on the console's screen, a line for each row, without trailing blanks.
+std::string console_screen_text();
+struct TypedRun {
+  std::string working_directory = {};
+  // Ctrl-C is pressed once the program shows this text.
+  std::string interrupt_at = {};
+  // The program writes to the console (its output is then what the screen shows) instead of a file.
+  bool to_console = false;
+  int timeout_seconds = 30;
+};
+// The built program reading the console as its standard input, with `typed` typed into it first.
+ProcessResult run_binary_typed(const std::string& typed, const TypedRun& run = {});
+#endif
 
 }  // namespace varnelo::testing
