@@ -10,7 +10,7 @@ namespace {
 
 // Progress is counted in blocks of 4096 input bytes (1365 three-byte groups when encoding
 // base 64), which are also the pieces converted at a time; the bytes are read 32 blocks at a
-// time and written in 256 KiB pieces, sizes at which the system's copies run fastest and the
+// time (so that base 64 never parts a group between reads) and written in 256 KiB pieces, sizes at which the system's copies run fastest and the
 // buffers stay in the cache.
 constexpr std::size_t block_size = 4096;
 constexpr std::size_t mime_block_size = 1365 * 3;
@@ -69,7 +69,7 @@ Conversion encode_stream(File& input, std::int64_t size, File& output, Notation 
   const std::size_t block = mime ? mime_block_size : block_size;
   BlockPump::Setup setup{.unit = block,
                          .progress = {.divisor = mime ? groups : bytes, .granule = mime ? 3u : 1u},
-                         .buffer_size = read_size};
+                         .buffer_size = mime ? 32 * mime_block_size : read_size};
   if (measured) setup.units_end = mime ? groups * 3 : bytes;
   BlockPump pump(std::move(setup));
   OutputBuffer out(output, encoder.max_text(block + 3));
