@@ -4,11 +4,13 @@
 #include <limits.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -46,6 +48,20 @@ Handle open_for_writing(const std::string& path) {
   if (fd < 0) return invalid_handle;
   fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   return fd;
+}
+
+void* allocate_buffers(std::size_t size) {
+  constexpr std::size_t huge_page = std::size_t{2} << 20;
+  if (size < huge_page) return std::malloc(size);
+  // Aligned, so that the first 2 MiB are one whole huge page; the part past the last whole one
+  // keeps small pages rather than take up a huge page it would fill only in part.
+  void* block = std::aligned_alloc(huge_page, (size + huge_page - 1) / huge_page * huge_page);
+  if (block) madvise(block, size / huge_page * huge_page, MADV_HUGEPAGE);
+  return block;
+}
+
+void free_buffers(void* block) {
+  std::free(block);
 }
 
 bool close_handle(Handle handle) {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -150,6 +151,15 @@ Handle open_for_writing(const std::string& path) {
   HANDLE file = CreateFileW(system_path(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                             nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   return descriptor_of(file, _O_WRONLY);
+}
+
+void* allocate_buffers(std::size_t size) {
+  // Large pages need a privilege that programs are not given; plain memory it is.
+  return std::malloc(size);
+}
+
+void free_buffers(void* block) {
+  std::free(block);
 }
 
 bool close_handle(Handle handle) {

@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <condition_variable>
 #include <mutex>
+#include <new>
 #include <system_error>
 #include <thread>
 #include <vector>
+
+#include "io/platform.hpp"
 
 namespace varnelo {
 
@@ -13,7 +16,7 @@ namespace varnelo {
 // `reading` from taking the number to marking it filled, so reads never overlap and stay in order.
 struct ReadAhead::State {
   struct Buffer {
-    std::unique_ptr<std::uint8_t[]> bytes;
+    std::uint8_t* bytes = nullptr;
     std::size_t size = 0;
     bool short_read = false;
   };
@@ -26,7 +29,7 @@ struct ReadAhead::State {
     Buffer& buffer = buffers[index % buffers.size()];
     const auto want = static_cast<std::size_t>(
         std::clamp<std::int64_t>(static_cast<std::int64_t>(buffer_size), 1, count - offset));
-    buffer.size = file.read(buffer.bytes.get(), want);
+    buffer.size = file.read(buffer.bytes, want);
     buffer.short_read = buffer.size < want;
     offset += static_cast<std::int64_t>(buffer.size);
   }
@@ -67,6 +70,8 @@ struct ReadAhead::State {
   File& file;
   const std::int64_t count;
   const std::size_t buffer_size;
+  // Every buffer lies in this one block.
+  std::unique_ptr<void, decltype(&platform::free_buffers)> block{nullptr, &platform::free_buffers};
   std::vector<Buffer> buffers;
   std::thread reader;
 
@@ -95,8 +100,13 @@ ReadAhead::ReadAhead(File& file, std::int64_t count, std::size_t buffer_size, in
       std::clamp<std::int64_t>(state.count, 1, static_cast<std::int64_t>(state.buffer_size)));
   const bool threaded = buffers > 1 && state.count > static_cast<std::int64_t>(state.buffer_size);
   state.buffers.resize(threaded ? static_cast<std::size_t>(buffers) : 1);
-  for (auto& buffer : state.buffers)
-    buffer.bytes.reset(new std::uint8_t[capacity]);
+  state.block.reset(platform::allocate_buffers(capacity * state.buffers.size()));
+  if (!state.block) throw std::bad_alloc();
+  auto* bytes = static_cast<std::uint8_t*>(state.block.get());
+  for (auto& buffer : state.buffers) {
+    buffer.bytes = bytes;
+    bytes += capacity;
+  }
   if (!threaded) return;
   try {
     state.reader = std::thread([&state] { state.read_ahead(); });
@@ -143,7 +153,7 @@ std::span<std::uint8_t> ReadAhead::next() {
   const State::Buffer& buffer = state.buffers[index % state.buffers.size()];
   state.handed += static_cast<std::int64_t>(buffer.size);
   state.came_short = buffer.short_read;
-  return {buffer.bytes.get(), buffer.size};
+  return {buffer.bytes, buffer.size};
 }
 
 bool ReadAhead::came_short() const {

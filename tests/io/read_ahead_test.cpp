@@ -37,17 +37,18 @@ Taken take_all(ReadAhead& reader) {
 
 TEST(ReadAhead, HandsOutExactlyTheRunInOrderAndLeavesTheFileJustPastIt) {
   TempDir dir;
-  const std::string content = testing::pattern_bytes(100000, 3);
+  const std::string content = testing::pattern_bytes(3200000, 3);
   const std::string path = dir.write("in.bin", content);
   struct Case {
     std::int64_t start, count;
     std::size_t buffer_size;
     int buffers;
   };
+  // The last case's buffers are large enough to start on a huge page.
   const std::vector<Case> cases = {
       {0, 0, 4096, 3},     {0, 1, 4096, 3},     {0, 4096, 4096, 3},    {0, 4097, 4096, 3},
       {7, 99993, 1000, 3}, {7, 50000, 1000, 1}, {0, 100000, 999, 2},   {123, 77777, 4096, 4},
-      {0, 20000, 1, 3},    {99999, 1, 4096, 3}, {5, 60000, 100000, 3},
+      {0, 20000, 1, 3},    {99999, 1, 4096, 3}, {5, 60000, 100000, 3}, {1, 3100000, 1 << 20, 3},
   };
   for (const auto& c : cases) {
     auto file = File::open_read(path);
