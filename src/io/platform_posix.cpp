@@ -190,12 +190,9 @@ std::string full_name(const std::string& path) {
 }
 
 Handle create_temporary(const std::string& target, std::string& temporary) {
-  const std::size_t slash = target.rfind('/');
-  const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-  const std::string name = target.substr(folder.size());
-  if (name.empty()) return invalid_handle;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string candidate = temporary_candidate(folder, name);
+    const std::string candidate = temporary_candidate(target, "/");
+    if (candidate.empty()) break;
     int fd;
     do {
       fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

@@ -308,12 +308,9 @@ std::string full_name(const std::string& path) {
 }
 
 Handle create_temporary(const std::string& target, std::string& temporary) {
-  const std::size_t slash = target.find_last_of("/\\:");
-  const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-  const std::string name = target.substr(folder.size());
-  if (name.empty()) return invalid_handle;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string candidate = temporary_candidate(folder, name);
+    const std::string candidate = temporary_candidate(target, "/\\:");
+    if (candidate.empty()) break;
     const std::wstring name = system_path(candidate);
     // Shared for deletion, so an interrupt can remove it while it is still open.
     HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, share_all, nullptr, CREATE_NEW,

@@ -47,7 +47,11 @@ void forget_temporary(const std::string& path) {
   }
 }
 
-std::string temporary_candidate(const std::string& folder, const std::string& name) {
+std::string temporary_candidate(const std::string& target, std::string_view separators) {
+  const std::size_t cut = target.find_last_of(separators);
+  const std::size_t name_start = cut == std::string::npos ? 0 : cut + 1;
+  if (name_start == target.size()) return {};
+  const std::string folder = target.substr(0, name_start), name = target.substr(name_start);
   static const std::string marker = ".varnelo-partial-";
   static const char digits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
   static std::mt19937_64 random(
