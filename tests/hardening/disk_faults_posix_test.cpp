@@ -239,8 +239,9 @@ TEST(DiskFaults, AnInputThatShrinksWhileReadIsAReadError) {
   auto cut_in = [](const TempDir& dir) { std::filesystem::resize_file(dir.path("in"), 3000); };
   auto cut_key = [](const TempDir& dir) { std::filesystem::resize_file(dir.path("long-key"), 100); };
   auto long_key = [](const TempDir& dir) { dir.write("long-key", testing::pattern_bytes(300000, 9)); };
-  // The ciphers read far ahead of the display, so their input must outlast the first read.
-  auto big = [](const TempDir& dir) { dir.write("big", testing::pattern_bytes(600000, 8)); };
+  // The ciphers and conversions read up to 2 MiB ahead of the display, so their input must
+  // outlast what is read before the cut.
+  auto big = [](const TempDir& dir) { dir.write("big", testing::pattern_bytes(4200000, 8)); };
   auto cut_big = [](const TempDir& dir) { std::filesystem::resize_file(dir.path("big"), 3000); };
   std::vector<std::string> cut{"in"};
   run_all({
