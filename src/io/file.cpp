@@ -31,8 +31,36 @@ std::int64_t FileCalls::write_some(platform::Handle handle, const void* data, st
   return platform::write_some(handle, data, count);
 }
 
+std::int64_t FileCalls::seek(platform::Handle handle, std::int64_t offset, bool from_end) {
+  return platform::seek(handle, offset, from_end);
+}
+
+bool FileCalls::reserve(platform::Handle handle, std::int64_t size) {
+  return platform::reserve(handle, size);
+}
+
+std::optional<FileIdentity> FileCalls::identity(platform::Handle handle) {
+  return platform::identity(handle);
+}
+
+std::optional<FileIdentity> FileCalls::identity_of(const std::string& path) {
+  return platform::identity_of_path(path);
+}
+
+bool FileCalls::rename(const std::string& from, const std::string& to) {
+  return platform::replace(from, to);
+}
+
+bool FileCalls::remove(const std::string& path) {
+  return platform::remove(path);
+}
+
 FileCalls* install_file_calls(FileCalls* calls) {
   return std::exchange(installed_calls, calls ? calls : &platform_calls);
+}
+
+FileCalls& file_calls() {
+  return *installed_calls;
 }
 
 File::~File() noexcept {
@@ -45,7 +73,8 @@ File::File(File&& other) noexcept
       position_(other.position_),
       calls_(other.calls_),
       owned_(other.owned_),
-      failed_(other.failed_) {}
+      failed_(other.failed_),
+      error_(other.error_) {}
 
 File& File::operator=(File&& other) noexcept {
   if (this != &other) {
@@ -56,22 +85,37 @@ File& File::operator=(File&& other) noexcept {
     calls_ = other.calls_;
     owned_ = other.owned_;
     failed_ = other.failed_;
+    error_ = other.error_;
   }
   return *this;
 }
 
-std::optional<File> File::open_read(const std::string& path) {
-  return open(path, false);
+std::optional<File> File::open_read(const std::string& path, SystemError* why) {
+  return open(path, false, why);
 }
 
-std::optional<File> File::open_write(const std::string& path) {
-  return open(path, true);
+std::optional<File> File::open_write(const std::string& path, SystemError* why) {
+  return open(path, true, why);
 }
 
-std::optional<File> File::open(const std::string& path, bool for_writing) {
-  if (path.find('\0') != std::string::npos) return std::nullopt;
+namespace {
+
+// A name with a NUL in it names no file: the system would see only the part before it.
+std::nullopt_t no_such_name(SystemError* why) {
+  platform::set_last_error(0);
+  if (why) *why = {};
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<File> File::open(const std::string& path, bool for_writing, SystemError* why) {
+  if (path.find('\0') != std::string::npos) return no_such_name(why);
   platform::Handle handle = installed_calls->open(path, for_writing);
-  if (handle == platform::invalid_handle) return std::nullopt;
+  if (handle == platform::invalid_handle) {
+    if (why) *why = SystemError::last();
+    return std::nullopt;
+  }
   return File(handle, path, installed_calls);
 }
 
@@ -87,24 +131,29 @@ File File::standard_error() {
   return File(platform::standard_error(), "standard error", installed_calls, false);
 }
 
-std::optional<File> File::create_temporary(const std::string& target, std::optional<unsigned> permissions) {
-  if (target.find('\0') != std::string::npos) return std::nullopt;
+std::optional<File> File::create_temporary(const std::string& target, std::optional<unsigned> permissions,
+                                           SystemError* why) {
+  if (target.find('\0') != std::string::npos) return no_such_name(why);
   std::string temporary;
   platform::Handle handle = installed_calls->create_temporary(target, temporary);
-  if (handle == platform::invalid_handle) return std::nullopt;
+  if (handle == platform::invalid_handle) {
+    if (why) *why = SystemError::last();
+    return std::nullopt;
+  }
   if (permissions) platform::set_permissions(handle, *permissions);
   return File(handle, temporary, installed_calls);
 }
 
 std::int64_t File::measure_size() {
-  std::int64_t size = platform::seek(handle_, 0, true);
-  if (size < 0 || !seek(0)) return -1;
+  std::int64_t size = calls_->seek(handle_, 0, true);
+  if (size < 0) return failing(std::int64_t{-1});
+  if (!seek(0)) return -1;
   return size;
 }
 
 bool File::seek(std::int64_t offset) {
-  std::int64_t at = platform::seek(handle_, offset, false);
-  if (at < 0) return false;
+  std::int64_t at = calls_->seek(handle_, offset, false);
+  if (at < 0) return failing(false);
   position_ = at;
   return true;
 }
@@ -128,7 +177,7 @@ std::size_t File::transfer(std::size_t count, Step step) {
   std::size_t done = 0;
   while (done < count) {
     std::int64_t moved = step(done);
-    if (moved < 0) failed_ = true;
+    if (moved < 0) failed_ = failing(true);
     if (moved <= 0) break;
     done += static_cast<std::size_t>(moved);
   }
@@ -137,17 +186,17 @@ std::size_t File::transfer(std::size_t count, Step step) {
 }
 
 bool File::reserve(std::int64_t size) {
-  return is_open() && size > 0 && platform::reserve(handle_, size);
+  return is_open() && size > 0 && calls_->reserve(handle_, size);
 }
 
 bool File::close() {
   if (handle_ == platform::invalid_handle) return true;
   const platform::Handle handle = std::exchange(handle_, platform::invalid_handle);
-  return !owned_ || calls_->close(handle);
+  return !owned_ || calls_->close(handle) || failing(false);
 }
 
 std::optional<FileIdentity> File::identity() const {
-  return platform::identity(handle_);
+  return calls_->identity(handle_);
 }
 
 bool path_exists(const std::string& path) {
@@ -164,7 +213,7 @@ std::string unquoted_path(const std::string& path) {
 
 std::optional<FileIdentity> identity_of(const std::string& path) {
   if (path.find('\0') != std::string::npos) return std::nullopt;
-  return platform::identity_of_path(path);
+  return installed_calls->identity_of(path);
 }
 
 }  // namespace varnelo

@@ -9,8 +9,20 @@
 
 namespace varnelo {
 
-// The system calls a File makes. The platform's are used unless a test installs its own around
-// them (planned faults, a sandbox for fuzzing, a count of open files).
+// Why the system refused a call, as it said so: empty when it said nothing (a file that ended
+// early is no error of the system's).
+struct SystemError {
+  int code = 0;
+  explicit operator bool() const { return code != 0; }
+  // The system's words, in English; empty for no error.
+  std::string text() const { return platform::error_text(code); }
+  // The reason of the last call of this thread that failed.
+  static SystemError last() { return {platform::last_error()}; }
+};
+
+// The system calls the file layer makes. The platform's are used unless a test installs its own
+// around them (planned faults, a sandbox for fuzzing, a count of open files). Each call that
+// fails leaves its reason in platform::last_error().
 class FileCalls {
  public:
   virtual ~FileCalls() = default;
@@ -20,11 +32,20 @@ class FileCalls {
   virtual bool close(platform::Handle handle);
   virtual std::int64_t read_some(platform::Handle handle, void* buffer, std::size_t count);
   virtual std::int64_t write_some(platform::Handle handle, const void* data, std::size_t count);
+  virtual std::int64_t seek(platform::Handle handle, std::int64_t offset, bool from_end);
+  virtual bool reserve(platform::Handle handle, std::int64_t size);
+  virtual std::optional<FileIdentity> identity(platform::Handle handle);
+  virtual std::optional<FileIdentity> identity_of(const std::string& path);
+  // Gives `from` the name `to`, replacing what was there, in one step.
+  virtual bool rename(const std::string& from, const std::string& to);
+  virtual bool remove(const std::string& path);
 };
 
-// Installs `calls` for every file opened from now on; nullptr goes back to the platform's.
+// Installs `calls` for every file call from now on; nullptr goes back to the platform's.
 // Returns the calls installed before.
 FileCalls* install_file_calls(FileCalls* calls);
+// The calls installed now.
+FileCalls& file_calls();
 
 // A move-only handle on one open file, always in binary mode, with 64-bit sizes and positions.
 // The destructor closes it, so every way out of a screen closes its files by itself.
@@ -38,10 +59,10 @@ class File {
   File& operator=(const File&) = delete;
 
   // Opens an existing file for reading. Directories and everything else that cannot be
-  // read as a file are refused.
-  static std::optional<File> open_read(const std::string& path);
+  // read as a file are refused. `why`, when given, receives the reason of a failure.
+  static std::optional<File> open_read(const std::string& path, SystemError* why = nullptr);
   // Creates or truncates a file for writing.
-  static std::optional<File> open_write(const std::string& path);
+  static std::optional<File> open_write(const std::string& path, SystemError* why = nullptr);
   // The process's standard streams, in binary mode; input and output are named "-". Closing
   // one leaves the stream itself open for the rest of the process.
   static File standard_input();
@@ -49,7 +70,8 @@ class File {
   static File standard_error();
   // Creates a new file for writing beside `target`, with a name of its own (its path()) and the
   // permission bits given, if any.
-  static std::optional<File> create_temporary(const std::string& target, std::optional<unsigned> permissions);
+  static std::optional<File> create_temporary(const std::string& target, std::optional<unsigned> permissions,
+                                              SystemError* why = nullptr);
 
   bool is_open() const { return handle_ != platform::invalid_handle; }
   const std::string& path() const { return path_; }
@@ -75,13 +97,21 @@ class File {
 
   // True once a read or a write was refused by the system, as opposed to meeting the end.
   bool failed() const { return failed_; }
+  // Why the last call on the file that failed (a read, a write, a seek or the close) failed.
+  SystemError error() const { return error_; }
 
   std::optional<FileIdentity> identity() const;
 
  private:
   File(platform::Handle handle, std::string path, FileCalls* calls, bool owned = true)
       : handle_(handle), path_(std::move(path)), calls_(calls), owned_(owned) {}
-  static std::optional<File> open(const std::string& path, bool for_writing);
+  static std::optional<File> open(const std::string& path, bool for_writing, SystemError* why);
+  // Notes why the call just made failed, and gives back `result`.
+  template <typename T>
+  T failing(T result) {
+    error_ = SystemError::last();
+    return result;
+  }
   template <typename Step>
   std::size_t transfer(std::size_t count, Step step);
 
@@ -89,10 +119,11 @@ class File {
   std::string path_;
   std::int64_t position_ = 0;
   // The calls the file was opened through; it is closed through them too.
-  FileCalls* calls_ = nullptr;
+  FileCalls* calls_ = &file_calls();
   // False for the standard streams, which outlive every File made on them.
   bool owned_ = true;
   bool failed_ = false;
+  SystemError error_;
 };
 
 // Whether anything exists at the path, asked of the file system (not by opening it).

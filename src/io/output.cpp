@@ -7,19 +7,27 @@
 
 namespace varnelo {
 
-std::optional<Output> Output::open(const std::string& path) {
-  if (path.find('\0') != std::string::npos) return std::nullopt;
+std::optional<Output> Output::open(const std::string& path, SystemError* why) {
+  SystemError ignored;
+  if (!why) why = &ignored;
+  if (path.find('\0') != std::string::npos) {
+    *why = {};
+    return std::nullopt;
+  }
   const platform::OutputTarget target = platform::output_target(path);
   auto direct = [&]() -> std::optional<Output> {
-    std::optional<File> file = File::open_write(path);
+    std::optional<File> file = File::open_write(path, why);
     if (!file) return std::nullopt;
     return Output(std::move(*file), path, target.path, false);
   };
   if (target.exists && !target.regular) return direct();
   // The rename would replace a file the user may not write; it is refused as a write would be.
-  if (target.exists && !platform::writable(target.path)) return std::nullopt;
+  if (target.exists && !platform::writable(target.path)) {
+    *why = SystemError::last();
+    return std::nullopt;
+  }
   std::optional<File> temporary = File::create_temporary(
-      target.path, target.exists ? std::optional<unsigned>(target.mode) : std::nullopt);
+      target.path, target.exists ? std::optional<unsigned>(target.mode) : std::nullopt, why);
   // A folder that takes no new files still lets an existing file be written in place.
   if (!temporary) return target.exists ? direct() : std::nullopt;
   return Output(std::move(*temporary), path, target.path, true);
@@ -40,7 +48,8 @@ Output::Output(Output&& other) noexcept
     : file_(std::move(other.file_)),
       path_(std::move(other.path_)),
       target_(std::move(other.target_)),
-      temporary_(std::exchange(other.temporary_, {})) {}
+      temporary_(std::exchange(other.temporary_, {})),
+      error_(other.error_) {}
 
 Output& Output::operator=(Output&& other) noexcept {
   if (this != &other) {
@@ -49,6 +58,7 @@ Output& Output::operator=(Output&& other) noexcept {
     path_ = std::move(other.path_);
     target_ = std::move(other.target_);
     temporary_ = std::exchange(other.temporary_, {});
+    error_ = other.error_;
   }
   return *this;
 }
@@ -56,7 +66,7 @@ Output& Output::operator=(Output&& other) noexcept {
 void Output::discard() noexcept {
   file_.close();
   if (temporary_.empty()) return;
-  platform::remove(temporary_);
+  file_calls().remove(temporary_);
   forget_temporary(temporary_);
   temporary_.clear();
 }
@@ -67,6 +77,7 @@ void Output::reserve(std::int64_t size) {
 
 bool Output::close() {
   if (file_.close()) return true;
+  error_ = file_.error();
   discard();
   return false;
 }
@@ -74,7 +85,8 @@ bool Output::close() {
 bool Output::commit() {
   if (!close()) return false;
   if (temporary_.empty()) return true;
-  if (!platform::replace(temporary_, target_)) {
+  if (!file_calls().rename(temporary_, target_)) {
+    error_ = SystemError::last();
     discard();
     return false;
   }

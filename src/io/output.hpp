@@ -18,8 +18,8 @@ namespace varnelo {
 class Output {
  public:
   // Opens the output named `path`; nullopt when it cannot be written (an existing file the user
-  // may not write included).
-  static std::optional<Output> open(const std::string& path);
+  // may not write included), with the reason in `why` when given.
+  static std::optional<Output> open(const std::string& path, SystemError* why = nullptr);
 
   ~Output();
   Output(Output&& other) noexcept;
@@ -40,6 +40,8 @@ class Output {
   bool close();
   // Closes the file and gives it its name; false when that failed, and nothing then changed.
   bool commit();
+  // Why the close or the renaming failed.
+  SystemError error() const { return error_; }
 
  private:
   Output(File file, std::string path, std::string target, bool temporary);
@@ -49,6 +51,7 @@ class Output {
   std::string path_;
   std::string target_;     // the file the output replaces, symbolic links followed
   std::string temporary_;  // empty once committed, and for outputs written directly
+  SystemError error_;
 };
 
 // Gives every output its name, in order, once all of them are complete: the pieces of a split

@@ -24,6 +24,15 @@ struct FileIdentity {
 
 namespace platform {
 
+// Why the last call of this thread that failed failed: errno on POSIX, a Windows error code on
+// Windows. Every function here that fails leaves it set; a test's fault seam sets it for the
+// faults it makes.
+int last_error();
+void set_last_error(int code);
+// The system's own words for an error code, in English whatever the locale, without a final
+// point; empty for 0.
+std::string error_text(int code);
+
 // A descriptor on POSIX, a runtime descriptor on Windows.
 using Handle = std::intptr_t;
 inline constexpr Handle invalid_handle = -1;

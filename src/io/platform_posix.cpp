@@ -9,8 +9,11 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+#include <locale.h>
+
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -20,6 +23,21 @@
 namespace varnelo {
 
 namespace platform {
+
+int last_error() {
+  return errno;
+}
+
+void set_last_error(int code) {
+  errno = code;
+}
+
+std::string error_text(int code) {
+  if (code == 0) return {};
+  // The C locale's words, whatever locale the process runs in; made once, never changed.
+  static const locale_t c_locale = newlocale(LC_ALL_MASK, "C", locale_t{});
+  return c_locale ? strerror_l(code, c_locale) : "error " + std::to_string(code);
+}
 
 Handle open_for_reading(const std::string& path) {
   // Opened without blocking so a named pipe cannot stall the program; only files that can be
@@ -31,7 +49,11 @@ Handle open_for_reading(const std::string& path) {
   if (fd < 0) return invalid_handle;
   struct stat info;
   if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode) || S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode)) {
+    const int reason = S_ISDIR(info.st_mode)                              ? EISDIR
+                       : S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode) ? ESPIPE
+                                                                          : errno;
     ::close(fd);
+    errno = reason;
     return invalid_handle;
   }
   fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
@@ -76,6 +98,7 @@ bool close_handle(Handle handle) {
     // A hint like the reservation itself: where the file system refuses, the file is still whole.
     if (ftruncate(fd, info.st_size) != 0) errno = 0;
   }
+  // Even when close fails the descriptor is gone; calling it again could close another file.
   return ::close(fd) == 0;
 }
 
@@ -192,7 +215,10 @@ std::string full_name(const std::string& path) {
 Handle create_temporary(const std::string& target, std::string& temporary) {
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::string candidate = temporary_candidate(target, "/");
-    if (candidate.empty()) break;
+    if (candidate.empty()) {
+      errno = EISDIR;
+      return invalid_handle;
+    }
     int fd;
     do {
       fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -201,7 +227,7 @@ Handle create_temporary(const std::string& target, std::string& temporary) {
       temporary = candidate;
       return fd;
     }
-    if (errno != EEXIST) break;
+    if (errno != EEXIST) return invalid_handle;
   }
   return invalid_handle;
 }

@@ -17,8 +17,24 @@ namespace varnelo {
 
 namespace {
 
+// The code of this thread's last failure (see platform::last_error).
+thread_local int recorded_error = 0;
+
+// Notes why a call failed and gives back the value that says it did.
+template <typename T>
+T failed(T value, DWORD code = GetLastError()) {
+  recorded_error = static_cast<int>(code);
+  return value;
+}
+
+// The Windows code behind a failure of the C runtime's file calls.
+DWORD runtime_error() {
+  return _doserrno != 0 ? static_cast<DWORD>(_doserrno) : ERROR_GEN_FAILURE;
+}
+
 std::optional<FileIdentity> identity_of_windows_handle(HANDLE handle) {
-  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE)
+    return failed(std::optional<FileIdentity>(), ERROR_INVALID_HANDLE);
   // The 128-bit id where the volume has one (on ReFS the 64-bit index is not unique); older
   // systems and other volumes give the 64-bit index.
   FILE_ID_INFO id;
@@ -30,7 +46,7 @@ std::optional<FileIdentity> identity_of_windows_handle(HANDLE handle) {
     return identity;
   }
   BY_HANDLE_FILE_INFORMATION info;
-  if (!GetFileInformationByHandle(handle, &info)) return std::nullopt;
+  if (!GetFileInformationByHandle(handle, &info)) return failed(std::optional<FileIdentity>());
   return FileIdentity{info.dwVolumeSerialNumber,
                       (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
 }
@@ -44,11 +60,11 @@ HANDLE open_for_attributes(const std::wstring& name) {
 
 // A descriptor of the C runtime on a handle just opened; the handle is closed when none is had.
 platform::Handle descriptor_of(HANDLE file, int flags) {
-  if (file == INVALID_HANDLE_VALUE) return platform::invalid_handle;
+  if (file == INVALID_HANDLE_VALUE) return failed(platform::invalid_handle);
   int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file), flags | _O_BINARY);
   if (fd < 0) {
     CloseHandle(file);
-    return platform::invalid_handle;
+    return failed(platform::invalid_handle, ERROR_TOO_MANY_OPEN_FILES);
   }
   return fd;
 }
@@ -104,6 +120,35 @@ BOOL WINAPI on_console_event(DWORD event) {
 
 namespace platform {
 
+int last_error() {
+  return recorded_error;
+}
+
+void set_last_error(int code) {
+  recorded_error = code;
+}
+
+std::string error_text(int code) {
+  if (code == 0) return {};
+  // English, as the program's other system words are; the language of the system where it lacks them.
+  wchar_t* text = nullptr;
+  const DWORD flags =
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
+  DWORD length = 0;
+  for (DWORD language : {static_cast<DWORD>(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)), DWORD{0}}) {
+    length = FormatMessageW(flags, nullptr, static_cast<DWORD>(code), language,
+                            reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    if (length != 0) break;
+  }
+  if (length == 0 || text == nullptr) return "error " + std::to_string(code);
+  std::string words = utf8_of(std::wstring_view(text, length));
+  LocalFree(text);
+  while (!words.empty() &&
+         (words.back() == '\n' || words.back() == '\r' || words.back() == ' ' || words.back() == '.'))
+    words.pop_back();
+  return words;
+}
+
 std::wstring wide_of(std::string_view utf8) {
   const int size = static_cast<int>(std::min<std::size_t>(utf8.size(), INT_MAX));
   const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
@@ -136,13 +181,14 @@ Handle open_for_reading(const std::string& path) {
   // Shared as the runtime's own open shares.
   HANDLE file = CreateFileW(system_path(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return invalid_handle;
+  if (file == INVALID_HANDLE_VALUE) return failed(invalid_handle);
   // Folders are no input, and a named pipe could stall the program on its first read.
   BY_HANDLE_FILE_INFORMATION info;
-  if (GetFileType(file) == FILE_TYPE_PIPE ||
+  const bool pipe = GetFileType(file) == FILE_TYPE_PIPE;
+  if (pipe ||
       (GetFileInformationByHandle(file, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))) {
     CloseHandle(file);
-    return invalid_handle;
+    return failed(invalid_handle, pipe ? ERROR_SEEK_ON_DEVICE : ERROR_DIRECTORY);
   }
   return descriptor_of(file, _O_RDONLY);
 }
@@ -163,7 +209,7 @@ void free_buffers(void* block) {
 }
 
 bool close_handle(Handle handle) {
-  return _close(static_cast<int>(handle)) == 0;
+  return _close(static_cast<int>(handle)) == 0 || failed(false, runtime_error());
 }
 
 Handle standard_input() {
@@ -182,33 +228,37 @@ Handle standard_error() {
 }
 
 std::int64_t read_some(Handle handle, void* buffer, std::size_t count) {
-  return _read(static_cast<int>(handle), buffer,
-               static_cast<unsigned>(std::min(count, platform::largest_transfer)));
+  const int got = _read(static_cast<int>(handle), buffer,
+                        static_cast<unsigned>(std::min(count, platform::largest_transfer)));
+  return got >= 0 ? got : failed(std::int64_t{-1}, runtime_error());
 }
 
 std::int64_t write_some(Handle handle, const void* data, std::size_t count) {
-  return _write(static_cast<int>(handle), data,
-                static_cast<unsigned>(std::min(count, platform::largest_transfer)));
+  const int put = _write(static_cast<int>(handle), data,
+                         static_cast<unsigned>(std::min(count, platform::largest_transfer)));
+  return put >= 0 ? put : failed(std::int64_t{-1}, runtime_error());
 }
 
 std::int64_t seek(Handle handle, std::int64_t offset, bool from_end) {
   // Only files on disk have an end to seek to: a device such as NUL answers 0 whatever it holds.
   if (from_end &&
       GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(static_cast<int>(handle)))) != FILE_TYPE_DISK)
-    return -1;
-  return _lseeki64(static_cast<int>(handle), offset, from_end ? SEEK_END : SEEK_SET);
+    return failed(std::int64_t{-1}, ERROR_SEEK_ON_DEVICE);
+  const std::int64_t at = _lseeki64(static_cast<int>(handle), offset, from_end ? SEEK_END : SEEK_SET);
+  return at >= 0 ? at : failed(std::int64_t{-1}, runtime_error());
 }
 
 bool reserve(Handle handle, std::int64_t size) {
   HANDLE file = reinterpret_cast<HANDLE>(_get_osfhandle(static_cast<int>(handle)));
   LARGE_INTEGER current;
-  if (file == INVALID_HANDLE_VALUE || !GetFileSizeEx(file, &current)) return false;
+  if (file == INVALID_HANDLE_VALUE || !GetFileSizeEx(file, &current)) return failed(false);
   // An allocation below the end of the file would cut the file short; those bytes have their space.
   if (size <= current.QuadPart) return true;
   // Allocation beyond the end leaves the size as it is; what is not written is freed at closing.
   FILE_ALLOCATION_INFO allocation;
   allocation.AllocationSize.QuadPart = size;
-  return SetFileInformationByHandle(file, FileAllocationInfo, &allocation, sizeof allocation) != 0;
+  return SetFileInformationByHandle(file, FileAllocationInfo, &allocation, sizeof allocation) != 0 ||
+         failed(false);
 }
 
 std::optional<FileIdentity> identity(Handle handle) {
@@ -218,7 +268,7 @@ std::optional<FileIdentity> identity(Handle handle) {
 std::optional<FileIdentity> identity_of_path(const std::string& path) {
   // No access rights are needed to read the identity; backup semantics lets folders open too.
   HANDLE handle = open_for_attributes(system_path(path));
-  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  if (handle == INVALID_HANDLE_VALUE) return failed(std::optional<FileIdentity>());
   std::optional<FileIdentity> found = identity_of_windows_handle(handle);
   CloseHandle(handle);
   return found;
@@ -310,24 +360,25 @@ std::string full_name(const std::string& path) {
 Handle create_temporary(const std::string& target, std::string& temporary) {
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::string candidate = temporary_candidate(target, "/\\:");
-    if (candidate.empty()) break;
+    if (candidate.empty()) return failed(invalid_handle, ERROR_DIRECTORY);
     const std::wstring name = system_path(candidate);
     // Shared for deletion, so an interrupt can remove it while it is still open.
     HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, share_all, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-      if (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS) continue;
-      break;
+      const DWORD code = GetLastError();
+      if (code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS) continue;
+      return failed(invalid_handle, code);
     }
     Handle fd = descriptor_of(file, _O_WRONLY);
     if (fd == invalid_handle) {
       DeleteFileW(name.c_str());
-      break;
+      return failed(invalid_handle, ERROR_TOO_MANY_OPEN_FILES);
     }
     temporary = candidate;
     return fd;
   }
-  return invalid_handle;
+  return failed(invalid_handle, ERROR_FILE_EXISTS);
 }
 
 bool writable(const std::string& path) {
@@ -350,11 +401,13 @@ bool replace(const std::string& from, const std::string& to) {
       ReplaceFileW(target.c_str(), source.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
                    nullptr))
     return true;
-  return MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
+  return MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) !=
+             0 ||
+         failed(false);
 }
 
 bool remove(const std::string& path) {
-  return DeleteFileW(system_path(path).c_str()) != 0;
+  return DeleteFileW(system_path(path).c_str()) != 0 || failed(false);
 }
 
 bool remove_now(const char* path) {

@@ -175,6 +175,12 @@ TEST(SumCommand, ChecksReadBothFormsAndCountWhatFailed) {
            1,
            "{dir}/missing: FAILED open or read\n{dir}/other: FAILED\n",
            "WARNING: 1 listed file could not be read"},
+          // A listed file that is missing fails the check even when nothing else does.
+          {{"sum", "--check"},
+           md5_abc + "  {dir}/missing\n",
+           1,
+           "{dir}/missing: FAILED open or read\n",
+           "WARNING: 1 listed file could not be read"},
           {{"sum", "--check"},
            "nonsense\n" + md5_abc + "  {dir}/abc\n",
            1,

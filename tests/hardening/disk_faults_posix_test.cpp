@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/command_line.hpp"
 #include "shell/menus.hpp"
 #include "support/test_support.hpp"
 #include "watching_console.hpp"
@@ -26,9 +27,13 @@ using testing::TempDir;
 
 const std::map<std::string, std::string>& layout() {
   static const std::map<std::string, std::string> files = {
-      {"in", testing::pattern_bytes(10000, 1)},   {"key", "k3y"},
-      {"p.001", testing::pattern_bytes(5000, 2)}, {"p.002", testing::pattern_bytes(5000, 3)},
-      {"p.003", testing::pattern_bytes(5000, 4)}, {"hex.txt", "6b 33 79 0a\n"},
+      {"in", testing::pattern_bytes(10000, 1)},
+      {"key", "k3y"},
+      {"p.001", testing::pattern_bytes(5000, 2)},
+      {"p.002", testing::pattern_bytes(5000, 3)},
+      {"p.003", testing::pattern_bytes(5000, 4)},
+      {"hex.txt", "6b 33 79 0a\n"},
+      {"old", "the old bytes"},
   };
   return files;
 }
@@ -63,7 +68,14 @@ struct Fault {
   std::function<void(const TempDir&)> meddle = nullptr;  // at the first progress display
   std::string short_file = {};                           // delivers 3000 bytes, then reads come short
   std::vector<std::string> changed = {};                 // layout files the case itself changes
+  FaultPlan plan = {};                                   // a fault planned at the seam; {dir} expands
 };
+
+// No run leaves a temporary file behind, however it ended.
+void expect_no_temporary(const TempDir& dir, const std::string& context) {
+  for (const std::string& name : dir.names())
+    EXPECT_EQ(name.find(".varnelo-partial-"), std::string::npos) << context << ": " << name;
+}
 
 void link_to(const TempDir& dir, const std::string& target, const std::string& name) {
   std::filesystem::create_symlink(target, dir.path(name));
@@ -78,6 +90,11 @@ void run_fault(const Fault& fault, bool indonesian) {
   std::string context = fault.name + (indonesian ? " (Indonesian)" : " (English)");
 
   if (!fault.short_file.empty()) set_fault_plan({expand(fault.short_file, dir), 3000, -1});
+  if (!fault.plan.path.empty()) {
+    FaultPlan plan = fault.plan;
+    plan.path = expand(plan.path, dir);
+    set_fault_plan(plan);
+  }
   int files_before = open_file_count();
   testing::WatchingConsole port((indonesian ? "2\n" : "1\n") + expand(fault.typed, dir),
                                 fault.meddle ? std::function<void()>([&] { fault.meddle(dir); }) : nullptr);
@@ -102,6 +119,7 @@ void run_fault(const Fault& fault, bool indonesian) {
       EXPECT_EQ(dir.read(name), bytes) << context << ": " << name;
     }
   }
+  expect_no_temporary(dir, context);
 }
 
 void run_all(const std::vector<Fault>& faults) {
@@ -130,6 +148,93 @@ TEST(DiskFaults, AFullDiskIsAWriteErrorOnEveryScreenThatWrites) {
        [](const TempDir& dir) { link_to(dir, "/dev/full", "full.txt"); }},
       {"decode", "0\n4\n2\n{dir}/hex.txt\n/dev/full\nY\n\n6\n", Message::write_error, "/dev/full"},
   });
+}
+
+// A close that reports a lost write, or a rename that fails, ends the run as a write error
+// before the old file is touched: in the menus and in the commands (run in-process, so that the
+// fault seam reaches them).
+TEST(DiskFaults, AFailedCloseOrRenameIsAWriteErrorAndKeepsTheOldFile) {
+  const FaultPlan close_old{"{dir}/old", -1, -1, true, false};
+  const FaultPlan rename_old{"{dir}/old", -1, -1, false, true};
+  const FaultPlan close_piece{"{dir}/old.002", -1, -1, true, false};
+  run_all({
+      {"encrypt, the close fails",
+       "0\n1\n1\n1\n{dir}/in\nk3y\n{dir}/old\nY\n\n6\n",
+       Message::write_error,
+       "{dir}/old",
+       nullptr,
+       nullptr,
+       {},
+       {},
+       close_old},
+      {"decode, the rename fails",
+       "0\n4\n2\n{dir}/hex.txt\n{dir}/old\nY\n\n6\n",
+       Message::write_error,
+       "{dir}/old",
+       nullptr,
+       nullptr,
+       {},
+       {},
+       rename_old},
+      {"join, the close fails",
+       "2\n2\n1\n{dir}/in\n{dir}/old\nY\n\n6\n",
+       Message::write_error,
+       "{dir}/old",
+       nullptr,
+       nullptr,
+       {},
+       {},
+       close_old},
+  });
+
+  struct CommandCase {
+    std::vector<std::string> arguments;
+    FaultPlan plan;
+    std::string named;
+  };
+  const std::vector<CommandCase> commands = {
+      {{"encrypt", "--xor", "--key", "k3y", "{dir}/in", "{dir}/old", "-f"}, close_old, "{dir}/old"},
+      {{"decode", "--hex", "{dir}/hex.txt", "{dir}/old", "-f"}, rename_old, "{dir}/old"},
+      {{"join", "{dir}/p.001", "-o", "{dir}/old", "-f"}, rename_old, "{dir}/old"},
+      // The pieces take their names together: none does when one of them cannot be closed.
+      {{"split", "{dir}/in", "--pieces", "2", "--prefix", "{dir}/old", "-f"}, close_piece, "{dir}/old.002"},
+  };
+  for (const CommandCase& c : commands) {
+    TempDir dir;
+    for (const auto& [name, bytes] : layout())
+      dir.write(name, bytes);
+    dir.write("old.001", "old piece 1");
+    dir.write("old.002", "old piece 2");
+    std::vector<std::string> arguments;
+    for (const std::string& argument : c.arguments)
+      arguments.push_back(expand(argument, dir));
+    const std::string context = c.arguments[0] + " (" + c.named + ")";
+    FaultPlan plan = c.plan;
+    plan.path = expand(plan.path, dir);
+    set_fault_plan(plan);
+    // Standard error goes to a file for the run.
+    std::fflush(stderr);
+    const int saved = dup(2);
+    const std::string err_path = dir.path("err");
+    const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    dup2(err, 2);
+    close(err);
+    const int status = command::run_commands(arguments);
+    dup2(saved, 2);
+    close(saved);
+    set_fault_plan({});
+    const std::string said = dir.read("err");
+    std::filesystem::remove(err_path);
+
+    EXPECT_EQ(status, 2) << context;
+    EXPECT_NE(said.find("write error on '" + expand(c.named, dir) + "'"), std::string::npos)
+        << context << said;
+    for (const auto& [name, bytes] : layout())
+      EXPECT_EQ(dir.read(name), bytes) << context << ": " << name;
+    EXPECT_EQ(dir.read("old.001"), "old piece 1") << context;
+    EXPECT_EQ(dir.read("old.002"), "old piece 2") << context;
+    expect_no_temporary(dir, context);
+  }
 }
 
 // A folder where no file can be created: one without write permission, or, where permissions

@@ -1,6 +1,7 @@
 #include "support/file_faults.hpp"
 
 #include <algorithm>
+#include <cerrno>
 #include <map>
 #include <mutex>
 
@@ -13,7 +14,21 @@ namespace {
 struct Budget {
   std::int64_t readable = -1;
   std::int64_t writable = -1;
+  bool failing_close = false;
 };
+
+// The reasons the seam gives for the faults it makes, as the system would.
+#ifdef _WIN32
+constexpr int disk_fault = 1117;  // ERROR_IO_DEVICE
+constexpr int disk_full = 112;    // ERROR_DISK_FULL
+constexpr int access_denied = 5;  // ERROR_ACCESS_DENIED
+constexpr int not_found = 2;      // ERROR_FILE_NOT_FOUND
+#else
+constexpr int disk_fault = EIO;
+constexpr int disk_full = ENOSPC;
+constexpr int access_denied = EACCES;
+constexpr int not_found = ENOENT;
+#endif
 
 // A read-ahead thread reads one file while the screen writes another, so the seam's books are
 // kept under a lock.
@@ -23,7 +38,7 @@ class FaultyCalls : public FileCalls {
 
   platform::Handle open(const std::string& path, bool for_writing) override {
     std::lock_guard lock(mutex_);
-    if (guard_ && !guard_(path)) return platform::invalid_handle;
+    if (!guarded(path)) return platform::invalid_handle;
     platform::Handle handle = FileCalls::open(path, for_writing);
     if (handle != platform::invalid_handle) start_books(handle, path);
     return handle;
@@ -31,7 +46,7 @@ class FaultyCalls : public FileCalls {
 
   platform::Handle create_temporary(const std::string& target, std::string& temporary) override {
     std::lock_guard lock(mutex_);
-    if (guard_ && !guard_(target)) return platform::invalid_handle;
+    if (!guarded(target)) return platform::invalid_handle;
     platform::Handle handle = FileCalls::create_temporary(target, temporary);
     // A fault planned for an output reaches the temporary file written in its place.
     if (handle != platform::invalid_handle) start_books(handle, target);
@@ -39,11 +54,39 @@ class FaultyCalls : public FileCalls {
   }
 
   bool close(platform::Handle handle) override {
+    bool failing = false;
     {
       std::lock_guard lock(mutex_);
-      open_.erase(handle);
+      auto at = open_.find(handle);
+      if (at != open_.end()) failing = at->second.failing_close;
+      if (at != open_.end()) open_.erase(at);
     }
-    return FileCalls::close(handle);
+    // The descriptor is gone either way, as after a close that reports a lost write.
+    const bool closed = FileCalls::close(handle);
+    if (!failing) return closed;
+    platform::set_last_error(disk_fault);
+    return false;
+  }
+
+  bool rename(const std::string& from, const std::string& to) override {
+    {
+      std::lock_guard lock(mutex_);
+      // The temporary file was let through when it was made, for this very name.
+      if (!guarded(to)) return false;
+      if (plan_.failing_rename && plan_.path == to) {
+        platform::set_last_error(access_denied);
+        return false;
+      }
+    }
+    return FileCalls::rename(from, to);
+  }
+
+  std::optional<FileIdentity> identity_of(const std::string& path) override {
+    {
+      std::lock_guard lock(mutex_);
+      if (!guarded(path)) return std::nullopt;
+    }
+    return FileCalls::identity_of(path);
   }
 
   std::int64_t read_some(platform::Handle handle, void* buffer, std::size_t count) override {
@@ -56,7 +99,10 @@ class FaultyCalls : public FileCalls {
 
   std::int64_t write_some(platform::Handle handle, const void* data, std::size_t count) override {
     const std::int64_t allowed = take(handle, count, &Budget::writable);
-    if (allowed == 0 && count > 0) return -1;
+    if (allowed == 0 && count > 0) {
+      platform::set_last_error(disk_full);
+      return -1;
+    }
     std::int64_t put = FileCalls::write_some(handle, data, static_cast<std::size_t>(allowed));
     give_back(handle, allowed - std::max<std::int64_t>(put, 0), &Budget::writable);
     return put;
@@ -76,11 +122,20 @@ class FaultyCalls : public FileCalls {
   }
 
  private:
+  // Whether the guard lets the path through; when not, the call fails as for a missing file.
+  // Called with the lock held.
+  bool guarded(const std::string& path) {
+    if (!guard_ || guard_(path)) return true;
+    platform::set_last_error(not_found);
+    return false;
+  }
+
   // The handle's budget: the plan's when it is for this path. Called with the lock held.
   void start_books(platform::Handle handle, const std::string& path) {
     Budget& budget = open_[handle];
     budget = {};
-    if (!plan_.path.empty() && plan_.path == path) budget = {plan_.readable, plan_.writable};
+    if (!plan_.path.empty() && plan_.path == path)
+      budget = {plan_.readable, plan_.writable, plan_.failing_close};
   }
 
   // Takes up to `count` bytes from the handle's budget and returns how many may go.

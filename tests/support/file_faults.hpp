@@ -8,13 +8,16 @@
 
 namespace varnelo {
 
-// Files opened for `path` from now on deliver at most `readable` bytes before reads come short,
-// and accept at most `writable` bytes before writes fail (-1: no limit). A default-constructed
-// plan removes the fault.
+// Files opened for `path` from now on (and the temporary files written in its place) deliver at
+// most `readable` bytes before reads come short, and accept at most `writable` bytes before
+// writes fail (-1: no limit); with `failing_close` their close fails, with `failing_rename` no
+// file can take the name `path`. A default-constructed plan removes the fault.
 struct FaultPlan {
   std::string path;
   std::int64_t readable = -1;
   std::int64_t writable = -1;
+  bool failing_close = false;
+  bool failing_rename = false;
 };
 void set_fault_plan(const FaultPlan& plan);
 
