@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "encoding/text_codec.hpp"
-#include "io/cpu_features.hpp"
+#include "support/cpu_features.hpp"
 #include "tests/encoding/reference_codec.hpp"
 
 using namespace varnelo;

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/program.hpp"
 #include "fuzz/sandbox.hpp"
-#include "shell/menus.hpp"
 #include "shell/scripted_console.hpp"
 #include "tests/hardening/watching_console.hpp"
 

@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "shell/console_kit.hpp"
+#include "shell/display.hpp"
+#include "shell/file_dialogue.hpp"
+#include "shell/input.hpp"
 #include "shell/scripted_console.hpp"
 
 using namespace varnelo;

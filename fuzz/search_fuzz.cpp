@@ -16,7 +16,7 @@
 #include "compare/equality.hpp"
 #include "compare/search.hpp"
 #include "fuzz/scratch.hpp"
-#include "io/cpu_features.hpp"
+#include "support/cpu_features.hpp"
 #include "tests/compare/naive_search.hpp"
 
 using namespace varnelo;

@@ -8,7 +8,7 @@
 
 #include "checksum/checksum64.hpp"
 #include "checksum/digest_set.hpp"
-#include "shell/screens.hpp"
+#include "checksum/screens.hpp"
 #include "support/test_support.hpp"
 
 #ifndef _WIN32

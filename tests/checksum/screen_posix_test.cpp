@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <string>
 
+#include "checksum/screens.hpp"
 #include "shell/progress.hpp"
-#include "shell/screens.hpp"
 #include "support/test_support.hpp"
 
 namespace varnelo {

@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "checksum/checksum64.hpp"
+#include "checksum/screens.hpp"
 #include "shell/progress.hpp"
-#include "shell/screens.hpp"
 #include "support/test_support.hpp"
 
 namespace varnelo {

@@ -1,9 +1,9 @@
 #include <string>
 #include <vector>
 
+#include "compare/screens.hpp"
 #include "shell/banner.hpp"
 #include "shell/progress.hpp"
-#include "shell/screens.hpp"
 #include "support/test_support.hpp"
 
 namespace varnelo {

@@ -3,9 +3,9 @@
 #include <vector>
 
 #include "crypt/cipher.hpp"
+#include "crypt/screens.hpp"
 #include "shell/banner.hpp"
 #include "shell/progress.hpp"
-#include "shell/screens.hpp"
 #include "support/test_support.hpp"
 
 namespace varnelo {

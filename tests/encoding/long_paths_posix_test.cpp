@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-#include "shell/screens.hpp"
+#include "encoding/screens.hpp"
 #include "support/test_support.hpp"
 
 namespace varnelo {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/screens.hpp"
+#include "encoding/screens.hpp"
 #include "support/test_support.hpp"
 
 namespace varnelo {

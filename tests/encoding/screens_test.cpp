@@ -4,7 +4,8 @@
 #include "encoding/reference_codec.hpp"
 #include "shell/banner.hpp"
 #include "shell/progress.hpp"
-#include "shell/screens.hpp"
+
+#include "encoding/screens.hpp"
 #include "support/test_support.hpp"
 
 namespace varnelo {

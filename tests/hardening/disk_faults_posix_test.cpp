@@ -15,8 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/command_line.hpp"
-#include "shell/menus.hpp"
+#include "app/program.hpp"
 #include "support/test_support.hpp"
 #include "watching_console.hpp"
 
@@ -219,7 +218,7 @@ TEST(DiskFaults, AFailedCloseOrRenameIsAWriteErrorAndKeepsTheOldFile) {
     const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     dup2(err, 2);
     close(err);
-    const int status = command::run_commands(arguments);
+    const int status = run_command_line(arguments);
     dup2(saved, 2);
     close(saved);
     set_fault_plan({});

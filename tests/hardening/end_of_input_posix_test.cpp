@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/menus.hpp"
+#include "app/program.hpp"
 #include "support/test_support.hpp"
 #include "watching_console.hpp"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/menus.hpp"
+#include "app/program.hpp"
 #include "support/test_support.hpp"
 
 namespace varnelo {

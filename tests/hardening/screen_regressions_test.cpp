@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "shell/progress.hpp"
-#include "shell/screens.hpp"
+#include "splitjoin/screens.hpp"
 #include "support/test_support.hpp"
 
 namespace varnelo {

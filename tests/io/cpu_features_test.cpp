@@ -1,4 +1,4 @@
-#include "io/cpu_features.hpp"
+#include "support/cpu_features.hpp"
 
 #include <gtest/gtest.h>
 

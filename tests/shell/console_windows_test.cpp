@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "app/program.hpp"
 #include "shell/console_port.hpp"
-#include "shell/menus.hpp"
 #include "support/test_support.hpp"
 
 namespace varnelo {

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "app/program.hpp"
 #include "shell/banner.hpp"
-#include "shell/menus.hpp"
 #include "support/test_support.hpp"
 
 namespace varnelo {

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "io/cpu_features.hpp"
+#include "support/cpu_features.hpp"
 
 namespace varnelo::testing {
 

@@ -11,7 +11,10 @@
 #include <vector>
 
 #include "io/file.hpp"
-#include "shell/console_kit.hpp"
+#include "shell/clipboard.hpp"
+#include "shell/display.hpp"
+#include "shell/file_dialogue.hpp"
+#include "shell/input.hpp"
 #include "shell/scripted_console.hpp"
 #include "support/file_faults.hpp"
 

@@ -1,0 +1,32 @@
+#pragma once
+
+// Messages of the commands: on standard error, in the language of the run, after whatever
+// results are waiting.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "shell/texts.hpp"
+
+namespace varnelo::command {
+
+// "varnelo: " and the message in the language of the run, on standard error.
+void complain(const char* english, const char* indonesian, ...) VARNELO_PRINTF(1, 3);
+// Writes text to standard error as it is.
+void write_error(const std::string& text);
+
+// How a path stands in messages: quoted, as shown on the terminal, and "-" for standard input
+// or output.
+std::string quote(const std::string& path);
+
+// A number that must lie between `low` and `high`; nullopt, after a message naming the option,
+// when the text is anything else.
+std::optional<std::uint64_t> whole_number(const std::string& option, const std::string& text,
+                                          std::uint64_t low, std::uint64_t high);
+
+// The message for a fault met during a run over `path`.
+void report_read_failure(const std::string& path);
+void report_write_failure(const std::string& path);
+
+}  // namespace varnelo::command

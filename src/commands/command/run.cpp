@@ -1,0 +1,198 @@
+// The command line: the program's options, the language of the run, the help texts, and the
+// command that runs.
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "command/command.hpp"
+#include "command/messages.hpp"
+#include "command/progress.hpp"
+#include "command/results.hpp"
+
+namespace varnelo::command {
+
+namespace {
+
+// The language of the messages: --lang when given, otherwise the first of LC_ALL, LC_MESSAGES
+// and LANG that is set, as the C library chooses; Indonesian when that starts with "id".
+std::uint16_t language_of(const std::string& chosen) {
+  if (!chosen.empty()) return chosen == "id" ? 1 : 0;
+  for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const char* value = std::getenv(name);
+    if (value && *value) return std::string_view(value).substr(0, 2) == "id" ? 1 : 0;
+  }
+  return 0;
+}
+
+// --lang as it stands in the arguments, so that even a line that cannot be parsed is answered
+// in the language asked for.
+std::string language_argument(const std::vector<std::string>& arguments) {
+  std::string found;
+  for (std::size_t k = 0; k < arguments.size(); ++k) {
+    if (arguments[k] == "--") break;
+    if (arguments[k] == "--lang" && k + 1 < arguments.size()) found = arguments[k + 1];
+    if (arguments[k].rfind("--lang=", 0) == 0) found = arguments[k].substr(7);
+  }
+  return found == "en" || found == "id" ? found : std::string();
+}
+
+const Both program_usage = {
+    "varnelo                  the menus\n"
+    "varnelo COMMAND ...      one job, for scripts (varnelo --help lists them)\n"
+    "varnelo --help | -h\n"
+    "varnelo --version | -V\n",
+    "varnelo                  menu-menu\n"
+    "varnelo PERINTAH ...     satu pekerjaan, untuk skrip (varnelo --help mendaftarnya)\n"
+    "varnelo --help | -h\n"
+    "varnelo --version | -V\n"};
+
+const Both program_help_head = {
+    "Varnelo " VARNELO_VERSION
+    " splits, joins, compares, checksums, encrypts and encodes whole files of any size.\n"
+    "Started without arguments it shows its menus; given a command it does that one job and\n"
+    "ends, for scripts.\n\n"
+    "  varnelo                 the menus\n"
+    "  varnelo --help | -h     this text; varnelo COMMAND --help shows one command\n"
+    "  varnelo --version | -V  the version\n\n",
+    "Varnelo " VARNELO_VERSION
+    " memotong, menggabung, membandingkan, menghitung ceksum, mengenkripsi dan\n"
+    "menyandikan berkas utuh sebesar apa pun. Tanpa argumen ia menampilkan menu-menunya; dengan\n"
+    "sebuah perintah ia mengerjakan satu pekerjaan itu lalu selesai, untuk skrip.\n\n"
+    "  varnelo                 menu-menu\n"
+    "  varnelo --help | -h     teks ini; varnelo PERINTAH --help menampilkan satu perintah\n"
+    "  varnelo --version | -V  versinya\n\n"};
+
+const Both program_help_tail = {
+    "Options of every command:\n"
+    "  -q, --quiet     no progress display (sum --check: only the failures are listed)\n"
+    "  -f, --force     outputs that exist are replaced (commands that write files)\n"
+    "  --lang en|id    messages in English or Indonesian; by default Indonesian when LC_ALL,\n"
+    "                  LC_MESSAGES or LANG starts with \"id\"\n"
+    "  -               as a file name: standard input, or standard output where an output is named\n"
+    "File names are taken as given. An output that is one of the inputs is always refused.\n"
+    "The progress display (bar, speed, time left) is drawn on standard error when it is a\n"
+    "terminal.\n\n"
+    "Exit status: 0 success; 1 a negative answer (files differ, not found, a check failed);\n"
+    "2 trouble (bad usage, a file that cannot be read or written, an output refused).\n",
+    "Opsi setiap perintah:\n"
+    "  -q, --quiet     tanpa tampilan kemajuan (sum --check: hanya yang gagal didaftar)\n"
+    "  -f, --force     keluaran yang sudah ada ditimpa (perintah yang menulis berkas)\n"
+    "  --lang en|id    pesan dalam bahasa Inggris atau Indonesia; bawaannya Indonesia bila LC_ALL,\n"
+    "                  LC_MESSAGES atau LANG diawali \"id\"\n"
+    "  -               sebagai nama berkas: masukan standar, atau keluaran standar untuk keluaran\n"
+    "Nama berkas dipakai apa adanya. Keluaran yang sama dengan salah satu masukan selalu ditolak.\n"
+    "Tampilan kemajuan (batang, kecepatan, sisa waktu) digambar pada galat standar bila itu\n"
+    "sebuah terminal.\n\n"
+    "Status keluar: 0 berhasil; 1 jawaban negatif (berkas berbeda, tidak ditemukan, cek gagal);\n"
+    "2 masalah (pemakaian salah, berkas tak dapat dibaca atau ditulis, keluaran ditolak).\n"};
+
+void print_usage_of(const Command& command) {
+  const char* usage = pick(command.usage.english, command.usage.indonesian);
+  const char* lead = pick("usage: ", "pemakaian: ");
+  std::string_view lines = usage ? usage : "";
+  // The first line after the lead, the others under it.
+  std::string text;
+  for (bool first = true; !lines.empty(); first = false) {
+    const std::size_t end = lines.find('\n');
+    text += first ? lead : std::string(std::string_view(lead).size(), ' ');
+    text += lines.substr(0, end == std::string_view::npos ? lines.size() : end + 1);
+    lines.remove_prefix(end == std::string_view::npos ? lines.size() : end + 1);
+  }
+  write_error(text);
+}
+
+void print_help(const Command& command) {
+  const char* usage = pick(command.usage.english, command.usage.indonesian);
+  std::string_view lines = usage ? usage : "";
+  while (!lines.empty()) {
+    const std::size_t end = lines.find('\n');
+    print("  ");
+    print(lines.substr(0, end == std::string_view::npos ? lines.size() : end + 1));
+    lines.remove_prefix(end == std::string_view::npos ? lines.size() : end + 1);
+  }
+  print_text(command.help);
+}
+
+}  // namespace
+
+void add_common_options(CLI::App& parser, Common& common, bool writes_outputs) {
+  parser.add_flag("-q,--quiet", common.quiet);
+  if (writes_outputs) parser.add_flag("-f,--force", common.force);
+  parser.add_option("--lang", common.language)->check(CLI::IsMember({"en", "id"}));
+  parser.add_flag("-h,--help", common.help);
+}
+
+int run_commands(std::vector<std::string> arguments, std::span<const Maker> makers) {
+  CommandConsole progress_console;
+  lang = language_of(language_argument(arguments));
+
+  Parser program("varnelo", "varnelo");
+  program.set_help_flag();
+  // A path such as /tmp/x is a path, on Windows too.
+  program.allow_windows_style_options(false);
+  program.require_subcommand(0, 1);
+  bool help = false;
+  bool version = false;
+  std::string language;
+  program.add_flag("-h,--help", help);
+  program.add_flag("-V,--version", version);
+  program.add_option("--lang", language)->check(CLI::IsMember({"en", "id"}));
+
+  Common common;
+  std::vector<Command> commands;
+  for (const Maker make : makers)
+    commands.push_back(make(program, common));
+  auto parsed = [&]() -> const Command* {
+    for (const Command& command : commands)
+      if (command.parser->parsed()) return &command;
+    return nullptr;
+  };
+
+  if (!arguments.empty() && !arguments[0].empty() && arguments[0][0] != '-' &&
+      std::none_of(commands.begin(), commands.end(),
+                   [&](const Command& command) { return command.parser->get_name() == arguments[0]; })) {
+    complain("unknown command '%s'", "perintah '%s' tidak dikenal", arguments[0].c_str());
+    print_usage_of({nullptr, program_usage, {}, {}});
+    return trouble;
+  }
+  std::reverse(arguments.begin(), arguments.end());
+  try {
+    program.parse(arguments);
+  } catch (const CLI::ParseError& error) {
+    const Command* command = parsed();
+    complain("%s%s%s", "%s%s%s", command ? command->parser->get_name().c_str() : "", command ? ": " : "",
+             error.what());
+    print_usage_of(command ? *command : Command{nullptr, program_usage, {}, {}});
+    return trouble;
+  }
+  if (!language.empty()) lang = language_of(language);
+  if (!common.language.empty()) lang = language_of(common.language);
+
+  const Command* command = parsed();
+  int status = success;
+  if (version) {
+    print("varnelo " VARNELO_VERSION "\n");
+  } else if (!command && help) {
+    print_text(program_help_head);
+    for (const Command& each : commands)
+      print_help(each);
+    print("\n");
+    print_text(program_help_tail);
+  } else if (!command) {
+    print_usage_of({nullptr, program_usage, {}, {}});
+    status = trouble;
+  } else if (common.help) {
+    print_help(*command);
+    print("\n");
+    print_text(program_help_tail);
+  } else {
+    status = command->run();
+    if (status == bad_usage) {
+      print_usage_of(*command);
+      status = trouble;
+    }
+  }
+  return flush_results() ? status : trouble;
+}
+
+}  // namespace varnelo::command

@@ -1,0 +1,153 @@
+// The compare and find commands: the equality comparison and the containment search of the
+// compare screen, answering as cmp does, with exit statuses to match.
+
+#include <algorithm>
+#include <optional>
+#include <string>
+
+#include "command/command.hpp"
+#include "command/files.hpp"
+#include "command/messages.hpp"
+#include "command/progress.hpp"
+#include "command/results.hpp"
+#include "compare/equality.hpp"
+#include "compare/file_source.hpp"
+#include "compare/search.hpp"
+#include "support/progress_schedule.hpp"
+
+namespace varnelo::command {
+
+namespace {
+
+const Both label = {"Comparing file, please wait...\n", "Membandingkan berkas, silahkan tunggu...\n"};
+
+struct PairOptions {
+  std::vector<std::string> files;
+};
+
+// Both files open and measured; nullopt after the message.
+struct MeasuredPair {
+  File first, second;
+  std::int64_t first_size, second_size;
+};
+
+// Two files named, neither of them standard input: both are measured before they are read.
+bool usable_pair(const PairOptions& options, const char* command) {
+  if (options.files.size() != 2) {
+    complain("%s needs two files", "%s memerlukan dua berkas", command);
+    return false;
+  }
+  if (options.files[0] == "-" || options.files[1] == "-") {
+    complain("%s needs files it can measure, not standard input",
+             "%s memerlukan berkas yang dapat diukur, bukan masukan standar", command);
+    return false;
+  }
+  return true;
+}
+
+std::optional<MeasuredPair> open_pair(const PairOptions& options) {
+  std::optional<File> first = open_input(options.files[0]);
+  if (!first) return std::nullopt;
+  std::optional<File> second = open_input(options.files[1]);
+  if (!second) return std::nullopt;
+  std::optional<std::int64_t> first_size = input_size(*first);
+  if (!first_size) return std::nullopt;
+  std::optional<std::int64_t> second_size = input_size(*second);
+  if (!second_size) return std::nullopt;
+  return MeasuredPair{std::move(*first), std::move(*second), *first_size, *second_size};
+}
+
+int run_compare(const PairOptions& options, const Common& common) {
+  if (!usable_pair(options, "compare")) return bad_usage;
+  std::optional<MeasuredPair> pair = open_pair(options);
+  if (!pair) return trouble;
+  // Files of different sizes differ where their bytes first differ, or else where the shorter ends.
+  const std::int64_t common_size = std::min(pair->first_size, pair->second_size);
+  Progress progress(common, label);
+  const EqualityResult result = compare_equal(pair->first, pair->second, common_size, progress.display());
+  if (result.failure != EqualityFailure::none) {
+    report_read_failure(result.failure == EqualityFailure::first ? pair->first.path() : pair->second.path());
+    return trouble;
+  }
+  const std::int64_t difference = result.difference >= 0                  ? result.difference
+                                  : pair->first_size != pair->second_size ? common_size
+                                                                          : -1;
+  if (difference < 0) return print("equal\n") ? success : trouble;
+  return print("differ at byte " + std::to_string(difference) + "\n") ? negative : trouble;
+}
+
+int run_find(const PairOptions& options, const Common& common) {
+  if (!usable_pair(options, "find")) return bad_usage;
+  std::optional<MeasuredPair> pair = open_pair(options);
+  if (!pair) return trouble;
+  if (pair->first_size == 0 || pair->second_size == 0) {
+    complain("could not process empty file %s", "tidak dapat memproses berkas kosong %s",
+             quote(pair->first_size == 0 ? pair->first.path() : pair->second.path()).c_str());
+    return trouble;
+  }
+  if (pair->first_size > pair->second_size) return negative;
+  FileSource part(pair->first), host(pair->second);
+  Progress progress(common, label);
+  const auto display = progress.display();
+  ProgressSchedule schedule({.divisor = static_cast<std::uint64_t>(pair->second_size)});
+  const SearchResult result =
+      find_occurrences(host, pair->second_size, part, pair->first_size, [&](std::int64_t step) {
+        if (display && schedule.at_unit(static_cast<std::uint64_t>(step))) display(schedule.shown(), step);
+      });
+  if (result.failure != ReadFailure::none) {
+    report_read_failure(result.failure == ReadFailure::host ? pair->second.path() : pair->first.path());
+    return trouble;
+  }
+  std::string lines;
+  for (std::int64_t start : result.positions)
+    lines += std::to_string(start) + "\n";
+  if (!print(lines)) return trouble;
+  // Without this notice a full list would read as if it held every occurrence.
+  if (result.rest_unsearched)
+    complain("Only the first %lld positions are listed; the rest of the file was not searched.",
+             "Hanya %lld posisi pertama yang ditampilkan; sisa berkas tidak dicari.",
+             static_cast<long long>(result.positions.size()));
+  return result.positions.empty() ? negative : success;
+}
+
+}  // namespace
+
+Command compare_command(Parser& program, Common& common) {
+  auto options = std::make_shared<PairOptions>();
+  CLI::App* parser = program.add_subcommand("compare");
+  parser->add_option("FILE", options->files);
+  add_common_options(*parser, common, false);
+  return {
+      parser,
+      {"varnelo compare A B\n", "varnelo compare A B\n"},
+      {"      Prints \"equal\", or \"differ at byte N\" with N the first byte, counted from 0, that\n"
+       "      differs (or where the shorter file ends). Exit status 0 equal, 1 different, as cmp.\n"
+       "      Example: varnelo compare backup.tar restored.tar\n",
+       "      Mencetak \"equal\", atau \"differ at byte N\" dengan N byte pertama, dihitung dari 0, yang\n"
+       "      berbeda (atau tempat berkas yang lebih pendek berakhir). Status keluar 0 sama, 1 berbeda,\n"
+       "      seperti cmp.\n"
+       "      Contoh: varnelo compare backup.tar restored.tar\n"},
+      [options, &common] { return run_compare(*options, common); }};
+}
+
+Command find_command(Parser& program, Common& common) {
+  auto options = std::make_shared<PairOptions>();
+  CLI::App* parser = program.add_subcommand("find");
+  parser->add_option("FILE", options->files);
+  add_common_options(*parser, common, false);
+  return {parser,
+          {"varnelo find PART HOST\n", "varnelo find BAGIAN INDUK\n"},
+          {"      Prints, one per line, each offset (from 0) where the whole of PART occurs in HOST,\n"
+           "      occurrences never overlapping, as the menu's search finds them: at most 4096, with a\n"
+           "      notice on standard error when the list filled before the end. Empty files are\n"
+           "      refused. Exit status 0 found, 1 not found.\n"
+           "      Example: varnelo find piece.bin disk.img\n",
+           "      Mencetak, satu per baris, setiap posisi (dari 0) tempat seluruh BAGIAN terdapat di\n"
+           "      INDUK, tanpa tumpang tindih, seperti pencarian di menu: paling banyak 4096, dengan\n"
+           "      pemberitahuan pada galat standar bila daftarnya penuh sebelum akhir. Berkas kosong\n"
+           "      ditolak. Status keluar 0 ditemukan, 1 tidak ditemukan.\n"
+           "      Contoh: varnelo find piece.bin disk.img\n"},
+          [options, &common] { return run_find(*options, common); }};
+}
+
+}  // namespace varnelo::command
