@@ -2,9 +2,6 @@
 # GoogleTest built from its sources when no build of it for Windows is installed.
 enable_language(RC)
 if(MINGW)
-  # One self-contained .exe: without -static every program needs MinGW's runtime DLLs beside
-  # it, and under wine it fails without a word (exit code 53).
-  string(APPEND CMAKE_EXE_LINKER_FLAGS " -static")
   # What users download carries no symbols or debug sections (about 1.6 MB of them, from the
   # static runtime); the test programs keep theirs for wine's backtraces.
   target_link_options(varnelo PRIVATE $<$<CONFIG:Release,MinSizeRel>:-s>)
@@ -12,7 +9,7 @@ endif()
 target_sources(varnelo PRIVATE ${PROJECT_SOURCE_DIR}/res/varnelo.rc)
 # windres reports no dependencies, so a new icon or manifest would not rebuild the resources.
 set_source_files_properties(
-  ${PROJECT_SOURCE_DIR}/res/varnelo.rc PROPERTIES OBJECT_DEPENDS
+  ${PROJECT_SOURCE_DIR}/res/varnelo.rc TARGET_DIRECTORY varnelo PROPERTIES OBJECT_DEPENDS
                                                   "${PROJECT_SOURCE_DIR}/res/varnelo.ico;${PROJECT_SOURCE_DIR}/res/varnelo.manifest")
 
 if(VARNELO_TESTS)

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "compare/equality.hpp"
+#include "compare/jobs.hpp"
 #include "compare/search.hpp"
 #include "fuzz/scratch.hpp"
 #include "support/cpu_features.hpp"
@@ -134,7 +134,7 @@ void check_equality(Reader& in) {
       *a, *b, size, [&](std::uint16_t, std::int64_t bytes) { calls.push_back(bytes); }, buffer);
   auto mismatch = std::mismatch(first.begin(), first.end(), second.begin());
   std::int64_t difference = mismatch.first == first.end() ? -1 : mismatch.first - first.begin();
-  if (got.failure != EqualityFailure::none) {
+  if (got.fault) {
     // Only a file cut short before the first difference fails.
     if (readable == first.size() ||
         (difference >= 0 && static_cast<std::int64_t>(readable) > difference + 4096))

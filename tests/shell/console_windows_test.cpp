@@ -128,7 +128,7 @@ TEST(WindowsFiles, IdentityFollowsTheFileNotTheSpelling) {
   CloseHandle(handle);
 
   bool refused = false;
-  auto dialogue = run_dialogue("", 0, [&] { refused = refuses_as_input(backslashed, identities({&*file})); });
+  auto dialogue = run_dialogue("", 0, [&] { refused = !output_door(backslashed, identities({&*file})); });
   EXPECT_TRUE(refused);
   EXPECT_EQ(dialogue.text(), "Output file is the same as an input file!\n");
 }
@@ -281,7 +281,7 @@ TEST(WindowsFiles, NamesBeyondWhatTheSystemTakesAreTooLong) {
   const std::string path = dir.path(std::string(300, 'n'));
   auto input = run_dialogue(path + "\n", 0, [] { EXPECT_FALSE(open_input()); });
   EXPECT_EQ(input.transcript(), "{c12}Path is too long!\n{c7}");
-  auto output = run_dialogue("", 1, [&] { EXPECT_FALSE(open_output(path)); });
+  auto output = run_dialogue("", 1, [&] { EXPECT_FALSE(output_door(path, {})); });
   EXPECT_EQ(output.transcript(), "{c12}Alamat berkas terlalu panjang!\n{c7}");
   auto missing = run_dialogue(dir.path("missing") + "\n", 0, [] { EXPECT_FALSE(open_input()); });
   EXPECT_EQ(missing.text(), "Could not open file : \"" + dir.path("missing") + "\"\n");

@@ -155,7 +155,7 @@ TEST(OpenInput, ReportsWhatCannotBeOpened) {
   EXPECT_EQ(dialogue.transcript(), "");
 }
 
-TEST(MayWrite, OnlyCapitalOrSmallYProceeds) {
+TEST(OverwriteQuestion, OnlyCapitalOrSmallYProceeds) {
   TempDir dir;
   std::string existing = dir.write("old", "keep");
   const std::vector<std::pair<std::string, bool>> answers = {{"Y\n", true},  {"y\n", true},  {"n\n", false},
@@ -163,29 +163,29 @@ TEST(MayWrite, OnlyCapitalOrSmallYProceeds) {
                                                              {"y", true},    {"n", false}};
   for (const auto& [typed, expected] : answers) {
     bool answer = !expected;
-    auto dialogue = run_dialogue(typed, 0, [&] { answer = may_write(existing); });
+    auto dialogue = run_dialogue(typed, 0, [&] { answer = !screen_door({}).admit(existing); });
     EXPECT_EQ(answer, expected) << typed;
     EXPECT_TRUE(dialogue.console.unread_input().empty()) << typed;
   }
   bool answer = false;
-  auto english = run_dialogue("y\n", 0, [&] { answer = may_write(existing); });
+  auto english = run_dialogue("y\n", 0, [&] { answer = !screen_door({}).admit(existing); });
   EXPECT_EQ(english.transcript(),
             "{c4}File \"{c12}" + existing + "{c4}\" already exist\n{c7}Overwrite file (Y/N)? ");
-  auto indonesian = run_dialogue("T\n", 1, [&] { answer = may_write(existing); });
+  auto indonesian = run_dialogue("T\n", 1, [&] { answer = !screen_door({}).admit(existing); });
   EXPECT_FALSE(answer);
   EXPECT_EQ(indonesian.text(), "Berkas \"" + existing + "\" telah ada\nTimpa berkas (Y/T)? ");
 
-  auto absent = run_dialogue("", 0, [&] { answer = may_write(dir.path("new")); });
+  auto absent = run_dialogue("", 0, [&] { answer = !screen_door({}).admit(dir.path("new")); });
   EXPECT_TRUE(answer);
   EXPECT_EQ(absent.transcript(), "");
 }
 
-TEST(MayWrite, AsksAboutAnExistingFileEvenWhenItCannotBeRead) {
+TEST(OverwriteQuestion, AsksAboutAnExistingFileEvenWhenItCannotBeRead) {
   TempDir dir;
   std::string locked = dir.write("locked", "secret");
   chmod(locked.c_str(), 0);
   bool answer = true;
-  auto dialogue = run_dialogue("n\n", 0, [&] { answer = may_write(locked); });
+  auto dialogue = run_dialogue("n\n", 0, [&] { answer = !screen_door({}).admit(locked); });
   EXPECT_FALSE(answer);
   EXPECT_NE(dialogue.text().find("already exist"), std::string::npos);
   chmod(locked.c_str(), 0600);

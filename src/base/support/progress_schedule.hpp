@@ -1,9 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <limits>
 
 namespace varnelo {
+
+// The progress display of a long operation: the percentage shown, and the bytes done so far.
+using ProgressDisplay = std::function<void(std::uint16_t percent, std::int64_t bytes)>;
 
 // Where the shown percentage of a long operation rises. The operation runs over units (4096-byte
 // blocks, hash blocks, single bytes); before the unit that starts `offset` bytes in, the

@@ -8,13 +8,14 @@
 #include <string_view>
 #include <vector>
 
-#include "checksum/digest_set.hpp"
+#include "checksum/jobs.hpp"
 #include "command/command.hpp"
 #include "command/files.hpp"
 #include "command/messages.hpp"
 #include "command/progress.hpp"
 #include "command/results.hpp"
-#include "io/block_pump.hpp"
+#include "io/input.hpp"
+#include "shell/labels.hpp"
 
 namespace varnelo::command {
 
@@ -50,8 +51,6 @@ struct SumOptions {
   std::vector<std::string> files;
 };
 
-const Both label = {"Generating checksum, please wait...\n", "Menciptakan ceksum, silahkan tunggu...\n"};
-
 // A name as the standard tools print it: a line whose name holds a backslash, a line feed or a
 // carriage return starts with a backslash, and those characters are written as escapes.
 struct PrintedName {
@@ -73,39 +72,23 @@ PrintedName printed_name(const std::string& name) {
 }
 
 // Reads one file through the digests; nullopt after the message when it cannot be read.
-std::optional<std::vector<std::string>> digest_file(const std::string& path, DigestSet& digests,
-                                                    bool only_checksum64, const Common& common) {
-  std::optional<File> file = open_input(path);
-  if (!file) return std::nullopt;
-  std::optional<std::int64_t> size = input_size(*file);
-  if (!size) return std::nullopt;
-  const bool measured = *size != BlockPump::to_the_end;
-  Progress progress(common, label, measured);
-  auto display = progress.display();
-  // Checksum64 alone outruns the system's copy and reads in turn, in buffers that stay in the
-  // nearest caches; the block hashes read ahead on another thread.
-  BlockPump pump({.progress = {.divisor = display && measured ? static_cast<std::uint64_t>(*size) : 0},
-                  .buffer_size = only_checksum64 ? std::size_t{1} << 16 : std::size_t{1} << 20,
-                  .buffers = only_checksum64 ? 1 : 3});
-  pump.show = display;
-  pump.take = [&](std::span<std::uint8_t> bytes) {
-    digests.update(bytes.data(), bytes.size());
-    return Flow::go_on();
-  };
-  const PumpOutcome outcome = pump.run(*file, *size);
-  std::vector<std::string> found = digests.finish();
-  if (outcome.complete()) return found;
-  report_read_failure(path);
+std::optional<std::vector<std::string>> digest_file(const std::string& path,
+                                                    const std::vector<Algorithm>& algorithms,
+                                                    const Common& common) {
+  std::optional<Input> input = take_input(path);
+  if (!input) return std::nullopt;
+  Progress progress(common, checksum_label, input->size_known());
+  Digests found = hash_file(input->file, input->size, algorithms, progress.display());
+  if (!found.fault) return std::move(found.digests);
+  complain(found.fault);
   return std::nullopt;
 }
 
 int compute(const SumOptions& options, const std::vector<Algorithm>& algorithms, const Common& common) {
-  DigestSet digests(algorithms);
-  const bool only_checksum64 = algorithms.size() == 1 && algorithms[0] == Algorithm::checksum64;
   const bool tagged = options.tag || algorithms.size() > 1;
   int status = success;
   for (const std::string& path : options.files.empty() ? std::vector<std::string>{"-"} : options.files) {
-    std::optional<std::vector<std::string>> found = digest_file(path, digests, only_checksum64, common);
+    std::optional<std::vector<std::string>> found = digest_file(path, algorithms, common);
     if (!found) {
       status = trouble;
       continue;
@@ -207,14 +190,17 @@ bool same_digest(const std::string& listed, const std::string& computed) {
 
 // The lines of a sums file, read whole through the file layer; nullopt after the message.
 std::optional<std::vector<std::string>> read_lines(const std::string& path) {
-  std::optional<File> file = open_input(path);
-  if (!file) return std::nullopt;
+  Result<File, FileFault> file = open_input(path, true);
+  if (!file) {
+    complain(file.why());
+    return std::nullopt;
+  }
   std::string text;
   std::vector<char> buffer(std::size_t{1} << 16);
   for (std::size_t got; (got = file->read(buffer.data(), buffer.size())) > 0;)
     text.append(buffer.data(), got);
   if (file->failed()) {
-    report_read_failure(path);
+    complain(FileFault::read_of(*file));
     return std::nullopt;
   }
   std::vector<std::string> lines;
@@ -262,9 +248,7 @@ int check(const SumOptions& options, const Common& common) {
         continue;
       }
       ++checked;
-      DigestSet digests({sum->algorithm}, 1);
-      std::optional<std::vector<std::string>> found =
-          digest_file(sum->name, digests, sum->algorithm == Algorithm::checksum64, common);
+      std::optional<std::vector<std::string>> found = digest_file(sum->name, {sum->algorithm}, common);
       const bool matched = found && same_digest(sum->digest, (*found)[0]);
       const char* verdict = !found ? ": FAILED open or read" : matched ? ": OK" : ": FAILED";
       unreadable += !found;

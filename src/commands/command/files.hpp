@@ -1,50 +1,36 @@
 #pragma once
 
-// The files a command names: inputs opened for reading ("-" is standard input), and outputs
-// through the output policy (no output replaced without --force, none that is an input).
+// The files a command names: inputs opened and measured ("-" is standard input), and outputs
+// through the output door (no file replaced without --force, none that is an input; "-" is
+// standard output).
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "command/command.hpp"
 #include "io/file.hpp"
 #include "io/output.hpp"
+#include "io/output_door.hpp"
 
 namespace varnelo::command {
 
-// An input named on the command line, opened for reading; "-" is standard input. nullopt after
-// the message.
-std::optional<File> open_input(const std::string& path);
-// The bytes of an input to run over: its size, or BlockPump::to_the_end for standard input.
-// nullopt after the message.
-std::optional<std::int64_t> input_size(File& file);
-
-// Where a command writes: a file through the output door, or standard output for "-".
-class Destination {
- public:
-  explicit Destination(Output output) : output_(std::move(output)) {}
-  explicit Destination(File stream) : stream_(std::move(stream)) {}
-
-  File& file() { return output_ ? output_->file() : stream_; }
-  const std::string& path() const { return output_ ? output_->path() : stream_.path(); }
-  // Reserves room for the writes to come where the output door allows it; a stream has none.
-  void reserve(std::int64_t size) {
-    if (output_) output_->reserve(size);
-  }
-  // Completes the output; false, after the message, when it could not be completed.
-  bool commit();
-
- private:
-  std::optional<Output> output_;
-  File stream_;
+// An input named on the command line, open, with the bytes to run over: its size, or, for
+// standard input, a size that stands for all there is.
+struct Input {
+  File file;
+  std::int64_t size;
+  // False for standard input, whose end is known only when it comes.
+  bool size_known() const { return size >= 0; }
 };
+// nullopt after the message.
+std::optional<Input> take_input(const std::string& path);
 
-// Whether an output may be written at `path`: not one of the files to avoid (inputs, a key),
-// by any route, and not an existing file unless `force`. False after the message.
-bool admit_output(const std::string& path, const std::vector<FileIdentity>& avoid, bool force);
-// The policy above, then the open; nullopt after the message.
-std::optional<Destination> open_destination(const std::string& path, const std::vector<FileIdentity>& avoid,
-                                            bool force);
+// The commands' request to the door for outputs that must not be the files in `avoid`.
+OutputRequest output_request(std::vector<FileIdentity> avoid, const Common& common);
+// One output through a door of its own; nullopt after the message.
+std::optional<Output> take_output(const std::string& path, std::vector<FileIdentity> avoid,
+                                  const Common& common);
 
 }  // namespace varnelo::command

@@ -45,12 +45,55 @@ std::optional<std::uint64_t> whole_number(const std::string& option, const std::
   return std::nullopt;
 }
 
-void report_read_failure(const std::string& path) {
-  complain("read error on %s", "gagal membaca %s", quote(path).c_str());
+namespace {
+
+// ": " and the system's words, when it gave any.
+std::string because(const SystemError& reason) {
+  return reason ? ": " + reason.text() : std::string();
 }
 
-void report_write_failure(const std::string& path) {
-  complain("write error on %s", "gagal menulis ke %s", quote(path).c_str());
+}  // namespace
+
+void complain(const FileFault& fault) {
+  const std::string path = quote(fault.path), reason = because(fault.reason);
+  switch (fault.kind) {
+    case FileFault::open:
+      return complain("cannot open %s%s", "tidak dapat membuka %s%s", path.c_str(), reason.c_str());
+    case FileFault::read:
+      return complain("read error on %s%s", "gagal membaca %s%s", path.c_str(), reason.c_str());
+    case FileFault::write:
+      return complain("write error on %s%s", "gagal menulis ke %s%s", path.c_str(), reason.c_str());
+    case FileFault::none:
+      return;
+  }
+}
+
+void complain(const Refusal& refusal) {
+  const std::string path = quote(refusal.path);
+  switch (refusal.kind) {
+    case Refusal::input:
+      // Writing would destroy an input before it is read; --force does not change that.
+      if (refusal.path == "-")
+        return complain("standard output is one of the inputs", "keluaran standar adalah salah satu masukan");
+      return complain("%s is an input and cannot be the output",
+                      "%s adalah masukan dan tidak dapat menjadi keluaran", path.c_str());
+    case Refusal::standard_stream:
+      return complain("%s is one of the program's own standard streams; - writes to standard output",
+                      "%s adalah salah satu aliran standar program ini; - menulis ke keluaran standar",
+                      path.c_str());
+    case Refusal::twice:
+      return complain("%s and %s are one file", "%s dan %s adalah satu berkas",
+                      quote(refusal.earlier).c_str(), path.c_str());
+    case Refusal::exists:
+    case Refusal::declined:
+      return complain("%s exists; --force replaces it", "%s sudah ada; --force menimpanya", path.c_str());
+    case Refusal::too_long:
+    case Refusal::unwritable:
+      return complain("cannot write %s%s", "tidak dapat menulis %s%s", path.c_str(),
+                      because(refusal.reason).c_str());
+    case Refusal::none:
+      return;
+  }
 }
 
 }  // namespace varnelo::command

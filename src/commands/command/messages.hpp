@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "io/output_door.hpp"
+#include "io/result.hpp"
 #include "shell/texts.hpp"
 
 namespace varnelo::command {
@@ -25,8 +27,9 @@ std::string quote(const std::string& path);
 std::optional<std::uint64_t> whole_number(const std::string& option, const std::string& text,
                                           std::uint64_t low, std::uint64_t high);
 
-// The message for a fault met during a run over `path`.
-void report_read_failure(const std::string& path);
-void report_write_failure(const std::string& path);
+// The message for a file that could not be opened, read or written, with the system's reason;
+// and for an output the door turned away.
+void complain(const FileFault& fault);
+void complain(const Refusal& refusal);
 
 }  // namespace varnelo::command

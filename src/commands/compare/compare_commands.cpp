@@ -10,16 +10,12 @@
 #include "command/messages.hpp"
 #include "command/progress.hpp"
 #include "command/results.hpp"
-#include "compare/equality.hpp"
-#include "compare/file_source.hpp"
-#include "compare/search.hpp"
-#include "support/progress_schedule.hpp"
+#include "compare/jobs.hpp"
+#include "shell/labels.hpp"
 
 namespace varnelo::command {
 
 namespace {
-
-const Both label = {"Comparing file, please wait...\n", "Membandingkan berkas, silahkan tunggu...\n"};
 
 struct PairOptions {
   std::vector<std::string> files;
@@ -27,8 +23,7 @@ struct PairOptions {
 
 // Both files open and measured; nullopt after the message.
 struct MeasuredPair {
-  File first, second;
-  std::int64_t first_size, second_size;
+  Input first, second;
 };
 
 // Two files named, neither of them standard input: both are measured before they are read.
@@ -46,15 +41,11 @@ bool usable_pair(const PairOptions& options, const char* command) {
 }
 
 std::optional<MeasuredPair> open_pair(const PairOptions& options) {
-  std::optional<File> first = open_input(options.files[0]);
+  std::optional<Input> first = take_input(options.files[0]);
   if (!first) return std::nullopt;
-  std::optional<File> second = open_input(options.files[1]);
+  std::optional<Input> second = take_input(options.files[1]);
   if (!second) return std::nullopt;
-  std::optional<std::int64_t> first_size = input_size(*first);
-  if (!first_size) return std::nullopt;
-  std::optional<std::int64_t> second_size = input_size(*second);
-  if (!second_size) return std::nullopt;
-  return MeasuredPair{std::move(*first), std::move(*second), *first_size, *second_size};
+  return MeasuredPair{std::move(*first), std::move(*second)};
 }
 
 int run_compare(const PairOptions& options, const Common& common) {
@@ -62,16 +53,18 @@ int run_compare(const PairOptions& options, const Common& common) {
   std::optional<MeasuredPair> pair = open_pair(options);
   if (!pair) return trouble;
   // Files of different sizes differ where their bytes first differ, or else where the shorter ends.
-  const std::int64_t common_size = std::min(pair->first_size, pair->second_size);
-  Progress progress(common, label);
-  const EqualityResult result = compare_equal(pair->first, pair->second, common_size, progress.display());
-  if (result.failure != EqualityFailure::none) {
-    report_read_failure(result.failure == EqualityFailure::first ? pair->first.path() : pair->second.path());
+  const std::int64_t first_size = pair->first.size, second_size = pair->second.size;
+  const std::int64_t common_size = std::min(first_size, second_size);
+  Progress progress(common, compare_label);
+  const EqualityResult result =
+      compare_equal(pair->first.file, pair->second.file, common_size, progress.display());
+  if (result.fault) {
+    complain(result.fault);
     return trouble;
   }
-  const std::int64_t difference = result.difference >= 0                  ? result.difference
-                                  : pair->first_size != pair->second_size ? common_size
-                                                                          : -1;
+  const std::int64_t difference = result.difference >= 0      ? result.difference
+                                  : first_size != second_size ? common_size
+                                                              : -1;
   if (difference < 0) return print("equal\n") ? success : trouble;
   return print("differ at byte " + std::to_string(difference) + "\n") ? negative : trouble;
 }
@@ -80,22 +73,19 @@ int run_find(const PairOptions& options, const Common& common) {
   if (!usable_pair(options, "find")) return bad_usage;
   std::optional<MeasuredPair> pair = open_pair(options);
   if (!pair) return trouble;
-  if (pair->first_size == 0 || pair->second_size == 0) {
+  Input& part = pair->first;
+  Input& host = pair->second;
+  if (part.size == 0 || host.size == 0) {
     complain("could not process empty file %s", "tidak dapat memproses berkas kosong %s",
-             quote(pair->first_size == 0 ? pair->first.path() : pair->second.path()).c_str());
+             quote(part.size == 0 ? part.file.path() : host.file.path()).c_str());
     return trouble;
   }
-  if (pair->first_size > pair->second_size) return negative;
-  FileSource part(pair->first), host(pair->second);
-  Progress progress(common, label);
-  const auto display = progress.display();
-  ProgressSchedule schedule({.divisor = static_cast<std::uint64_t>(pair->second_size)});
-  const SearchResult result =
-      find_occurrences(host, pair->second_size, part, pair->first_size, [&](std::int64_t step) {
-        if (display && schedule.at_unit(static_cast<std::uint64_t>(step))) display(schedule.shown(), step);
-      });
-  if (result.failure != ReadFailure::none) {
-    report_read_failure(result.failure == ReadFailure::host ? pair->second.path() : pair->first.path());
+  if (part.size > host.size) return negative;
+  Progress progress(common, compare_label);
+  const Occurrences result =
+      find_occurrences_in(host.file, host.size, part.file, part.size, progress.display());
+  if (result.fault) {
+    complain(result.fault);
     return trouble;
   }
   std::string lines;

@@ -8,14 +8,13 @@
 #include "command/messages.hpp"
 #include "command/progress.hpp"
 #include "command/results.hpp"
-#include "crypt/transform.hpp"
-#include "io/block_pump.hpp"
+#include "crypt/cipher.hpp"
+#include "crypt/jobs.hpp"
+#include "shell/labels.hpp"
 
 namespace varnelo::command {
 
 namespace {
-
-const Both label = {"Processing, please wait...\n", "Sedang diproses, silahkan tunggu...\n"};
 
 struct CipherOptions {
   bool xor_cipher = false;
@@ -46,57 +45,39 @@ int run_cipher(const CipherOptions& options, const Common& common, bool decrypt)
   // The additive cipher adds to encrypt and subtracts to decrypt; XOR undoes itself.
   const unsigned operation = options.xor_cipher ? cipher_xor : decrypt ? cipher_subtract : cipher_add;
 
-  std::optional<File> input = open_input(options.files[0]);
+  std::optional<Input> input = take_input(options.files[0]);
   if (!input) return trouble;
-  std::optional<std::int64_t> size = input_size(*input);
-  if (!size) return trouble;
-  std::optional<File> key_file;
-  std::int64_t key_size = 0;
+  std::optional<Input> key_file;
   if (!options.key) {
     if (options.key_file == "-") {
       complain("the key must be a file, not standard input",
                "kunci harus berupa berkas, bukan masukan standar");
       return trouble;
     }
-    key_file = open_input(options.key_file);
+    key_file = take_input(options.key_file);
     if (!key_file) return trouble;
-    std::optional<std::int64_t> measured = input_size(*key_file);
-    if (!measured) return trouble;
-    key_size = *measured;
-    // An empty key has no byte to key the data with; an empty input needs none.
-    if (key_size == 0 && *size != 0) {
+    if (!key_fits(key_file->size, input->size)) {
       complain("key file %s is empty", "berkas kunci %s kosong", quote(options.key_file).c_str());
       return trouble;
     }
   }
-  std::optional<Destination> output = open_destination(
-      options.files[1], key_file ? identities({&*input, &*key_file}) : identities({&*input}), common.force);
+  std::optional<Output> output = take_output(
+      options.files[1], key_file ? identities({&input->file, &key_file->file}) : identities({&input->file}),
+      common);
   if (!output) return trouble;
 
-  std::optional<RepeatingKey> text_key;
-  std::optional<FileKey> source;
-  std::optional<KeyFileStream> key_stream;
-  if (options.key) {
-    text_key.emplace(
-        std::span(reinterpret_cast<const std::uint8_t*>(options.key->data()), options.key->size()));
-  } else {
-    source.emplace(*key_file);
-    key_stream.emplace(*source, key_size);
+  CipherKey key;
+  if (key_file)
+    key = {.file = &key_file->file, .file_size = key_file->size};
+  else
+    key = {.text =
+               std::span(reinterpret_cast<const std::uint8_t*>(options.key->data()), options.key->size())};
+  Progress progress(common, cipher_label, input->size_known());
+  if (FileFault fault = apply_cipher(input->file, input->size, *output, operation, key, progress.display())) {
+    complain(fault);
+    return trouble;
   }
-  Progress progress(common, label, *size != BlockPump::to_the_end);
-  const TransformFault fault = transform(
-      *input, *size, output->file(),
-      [&](std::uint8_t* data, std::size_t count) {
-        if (key_stream) return key_stream->apply(operation, data, count);
-        text_key->apply(operation, data, count);
-        return true;
-      },
-      progress.display());
-  if (fault == TransformFault::read) report_read_failure(input->path());
-  if (fault == TransformFault::key) report_read_failure(key_file->path());
-  if (fault == TransformFault::write) report_write_failure(output->path());
-  if (fault != TransformFault::none) return trouble;
-  return output->commit() ? success : trouble;
+  return success;
 }
 
 Command cipher_command(Parser& program, Common& common, bool decrypt) {

@@ -9,7 +9,7 @@
 #include "command/messages.hpp"
 #include "command/progress.hpp"
 #include "command/results.hpp"
-#include "encoding/convert.hpp"
+#include "encoding/jobs.hpp"
 #include "shell/labels.hpp"
 
 namespace varnelo::command {
@@ -49,26 +49,18 @@ int run_codec(const CodecOptions& options, const Common& common, bool encode) {
     if (!chosen) return bad_usage;
     per_line = static_cast<std::uint16_t>(*chosen);
   }
-  std::optional<File> input = open_input(options.files[0]);
+  std::optional<Input> input = take_input(options.files[0]);
   if (!input) return trouble;
-  std::optional<std::int64_t> size = input_size(*input);
-  if (!size) return trouble;
-  std::optional<Destination> output = open_destination(options.files[1], identities({&*input}), common.force);
+  std::optional<Output> output = take_output(options.files[1], identities({&input->file}), common);
   if (!output) return trouble;
 
-  // The text's length is known in advance; reserving it spares the system work on every write.
-  if (encode && *size != BlockPump::to_the_end)
-    output->reserve(static_cast<std::int64_t>(
-        TextEncoder(notation, per_line).text_size(static_cast<std::uint64_t>(*size))));
-  const Both label = encode ? encode_label(notation) : decode_label(notation);
-  Progress progress(common, label, *size != BlockPump::to_the_end);
+  Progress progress(common, encode ? encode_label(notation) : decode_label(notation), input->size_known());
   const Conversion conversion =
-      encode ? encode_stream(*input, *size, output->file(), notation, per_line, progress.display())
-             : decode_stream(*input, *size, output->file(), notation, progress.display());
-  if (conversion.fault == ConvertFault::write) report_write_failure(output->path());
-  if (conversion.fault == ConvertFault::read) report_read_failure(input->path());
-  if (conversion.fault != ConvertFault::none) return trouble;
-  return output->commit() ? success : trouble;
+      encode ? encode_file(input->file, input->size, *output, notation, per_line, progress.display())
+             : decode_file(input->file, input->size, *output, notation, progress.display());
+  if (!conversion.fault) return success;
+  complain(conversion.fault);
+  return trouble;
 }
 
 Command codec_command(Parser& program, Common& common, bool encode) {

@@ -12,14 +12,13 @@
 #include "command/messages.hpp"
 #include "command/progress.hpp"
 #include "command/results.hpp"
-#include "splitjoin/copy.hpp"
+#include "shell/labels.hpp"
+#include "splitjoin/jobs.hpp"
 #include "splitjoin/pieces.hpp"
 
 namespace varnelo::command {
 
 namespace {
-
-const Both split_label = {"splitting file, please wait...\n", "Memotong berkas, silahkan tunggu...\n"};
 
 struct SplitOptions {
   std::string file;
@@ -111,33 +110,27 @@ int run_split(const SplitOptions& options, const Common& common) {
     plan.piece_size = *each;
   }
 
-  std::optional<File> input = open_input(options.file);
+  std::optional<Input> input = take_input(options.file);
   if (!input) return trouble;
-  std::optional<std::int64_t> size = input_size(*input);
-  if (!size) return trouble;
-  const std::vector<std::int64_t> sizes = plan_pieces(plan, options.file, *size);
+  const std::vector<std::int64_t> sizes = plan_pieces(plan, options.file, input->size);
   if (sizes.empty()) return trouble;
 
-  // Every piece is looked at before the first is written, so a refusal leaves every file as it was.
-  std::vector<std::string> names;
-  const std::vector<FileIdentity> avoid = identities({&*input});
-  for (std::string name = splitjoin::first_piece_name(options.prefix.empty() ? options.file : options.prefix);
-       names.size() < sizes.size(); splitjoin::advance_suffix(name)) {
-    if (!admit_output(name, avoid, common.force)) return trouble;
-    names.push_back(name);
+  // Every piece is admitted before the first is written, so a refusal leaves every file as it was.
+  const std::vector<std::string> names =
+      splitjoin::piece_names(options.prefix.empty() ? options.file : options.prefix, sizes.size());
+  OutputDoor door(output_request(identities({&input->file}), common));
+  for (const std::string& name : names) {
+    if (Refusal refused = door.admit(name)) {
+      complain(refused);
+      return trouble;
+    }
   }
   Progress progress(common, split_label);
-  const splitjoin::CopyFault fault = splitjoin::write_pieces(
-      *input, *size, sizes,
-      [&](std::size_t k) -> std::optional<Output> {
-        std::optional<Output> piece = Output::open(names[k]);
-        if (!piece) complain("cannot write %s", "tidak dapat menulis %s", quote(names[k]).c_str());
-        return piece;
-      },
-      progress.display());
-  if (fault.kind == splitjoin::CopyFault::read) report_read_failure(fault.path);
-  if (fault.kind == splitjoin::CopyFault::write) report_write_failure(fault.path);
-  return fault.kind == splitjoin::CopyFault::none ? success : trouble;
+  const splitjoin::SplitOutcome outcome =
+      splitjoin::split_file(input->file, input->size, sizes, names, door, progress.display());
+  if (outcome.refusal) complain(outcome.refusal);
+  if (outcome.fault) complain(outcome.fault);
+  return outcome.refusal || outcome.fault ? trouble : success;
 }
 
 struct JoinOptions {
@@ -150,7 +143,12 @@ void report_too_large() {
            "jumlah potongan melebihi ukuran berkas terbesar");
 }
 
-const Both join_label = {"Joining file, please wait...\n", "Menggabung berkas, silahkan tunggu...\n"};
+int ended(const splitjoin::JoinOutcome& outcome) {
+  if (outcome.refusal) complain(outcome.refusal);
+  if (outcome.too_large) report_too_large();
+  if (outcome.fault) complain(outcome.fault);
+  return outcome.refusal || outcome.too_large || outcome.fault ? trouble : success;
+}
 
 int run_join(const JoinOptions& options, const Common& common) {
   if (options.pieces.empty()) {
@@ -158,70 +156,43 @@ int run_join(const JoinOptions& options, const Common& common) {
              "join memerlukan potongan pertama, atau potongan-potongan yang digabung");
     return bad_usage;
   }
-  std::vector<std::string> names;
-  std::vector<FileIdentity> avoid;
-  std::int64_t total = 0;
-  std::string output_path = options.output;
+  std::optional<Progress> progress;
   if (options.pieces.size() == 1) {
     // NAME.001 or NAME: the pieces are counted from NAME.001 on, as the menu counts them.
-    std::string first = options.pieces[0];
-    if (!splitjoin::names_first_piece(first)) first += splitjoin::first_suffix;
-    if (!File::open_read(first)) {
-      complain("cannot open %s", "tidak dapat membuka %s", quote(first).c_str());
-      return trouble;
-    }
-    if (output_path.empty()) output_path = first.substr(0, first.size() - splitjoin::first_suffix.size());
-    const splitjoin::PieceSet set = splitjoin::count_pieces(first);
-    if (set.fault == splitjoin::PieceSet::unopened)
-      complain("cannot open %s", "tidak dapat membuka %s", quote(set.path).c_str());
-    if (set.fault == splitjoin::PieceSet::unmeasured) report_read_failure(set.path);
-    if (set.fault == splitjoin::PieceSet::too_large) report_too_large();
-    if (set.fault != splitjoin::PieceSet::none) return trouble;
-    for (std::string name = first; names.size() < set.count; splitjoin::advance_suffix(name))
-      names.push_back(name);
-    avoid = splitjoin::piece_identities(first);
-    total = set.total;
-  } else {
-    if (output_path.empty()) {
-      complain("a join of pieces listed needs -o OUT",
-               "penggabungan potongan yang didaftar memerlukan -o KELUARAN");
+    const std::string first = splitjoin::first_piece_of(options.pieces[0]);
+    return ended(splitjoin::join_found_pieces(
+        first, options.output.empty() ? splitjoin::whole_file_of(first) : options.output,
+        output_request({}, common), [&](std::uint16_t, std::int64_t) {
+          progress.emplace(common, join_label);
+          return progress->display();
+        }));
+  }
+  if (options.output.empty()) {
+    complain("a join of pieces listed needs -o OUT",
+             "penggabungan potongan yang didaftar memerlukan -o KELUARAN");
+    return bad_usage;
+  }
+  std::vector<FileIdentity> avoid;
+  std::int64_t total = 0;
+  for (const std::string& name : options.pieces) {
+    // Every piece is opened twice, to be measured and then to be copied.
+    if (name == "-") {
+      complain("a piece must be a file, not standard input",
+               "potongan harus berupa berkas, bukan masukan standar");
       return bad_usage;
     }
-    for (const std::string& name : options.pieces) {
-      // Every piece is opened twice, to be measured and then to be copied.
-      if (name == "-") {
-        complain("a piece must be a file, not standard input",
-                 "potongan harus berupa berkas, bukan masukan standar");
-        return bad_usage;
-      }
-      std::optional<File> piece = open_input(name);
-      if (!piece) return trouble;
-      std::optional<std::int64_t> size = input_size(*piece);
-      if (!size) return trouble;
-      if (!splitjoin::add_size(total, *size)) {
-        report_too_large();
-        return trouble;
-      }
-      names.push_back(name);
-      if (std::optional<FileIdentity> identity = piece->identity()) avoid.push_back(*identity);
+    std::optional<Input> piece = take_input(name);
+    if (!piece) return trouble;
+    if (!splitjoin::add_size(total, piece->size)) {
+      report_too_large();
+      return trouble;
     }
+    if (std::optional<FileIdentity> identity = piece->file.identity()) avoid.push_back(*identity);
   }
-  std::optional<Destination> output = open_destination(output_path, avoid, common.force);
+  std::optional<Output> output = take_output(options.output, avoid, common);
   if (!output) return trouble;
-  Progress progress(common, join_label);
-  const splitjoin::CopyFault fault = splitjoin::append_pieces(
-      output->file(), names.size(), total,
-      [&](std::size_t k) -> std::optional<File> {
-        // A piece removed since it was counted is not skipped: the output would be silently short.
-        std::optional<File> piece = File::open_read(names[k]);
-        if (!piece) complain("cannot open %s", "tidak dapat membuka %s", quote(names[k]).c_str());
-        return piece;
-      },
-      progress.display(), [&](std::int64_t end) { output->reserve(end); });
-  if (fault.kind == splitjoin::CopyFault::read) report_read_failure(fault.path);
-  if (fault.kind == splitjoin::CopyFault::write) report_write_failure(output->path());
-  if (fault.kind != splitjoin::CopyFault::none) return trouble;
-  return output->commit() ? success : trouble;
+  progress.emplace(common, join_label);
+  return ended(splitjoin::join_listed_pieces(options.pieces, total, *output, progress->display()));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "shell/file_dialogue.hpp"
 
+#include "io/input.hpp"
 #include "shell/clipboard.hpp"
 #include "shell/display.hpp"
 #include "shell/input.hpp"
@@ -32,6 +33,22 @@ bool ask_overwrite(const std::string& path) {
   return answer == 'Y' || answer == 'y';
 }
 
+void report_open_failure(const std::string& path) {
+  // The system's limit on names is a path too long as much as the buffer's is.
+  if (name_too_long(path))
+    report_path_too_long();
+  else
+    report_path("Could not open file : ", "Tidak dapat membuka berkas : ", path);
+}
+
+void report_read_error(const std::string& path) {
+  report_path("Read error on file : ", "Gagal membaca berkas : ", path);
+}
+
+void report_write_error(const std::string& path) {
+  report_path("Write error on file : ", "Gagal menulis ke berkas : ", path);
+}
+
 }  // namespace
 
 std::optional<std::string> read_path(std::size_t capacity) {
@@ -51,61 +68,73 @@ std::optional<std::string> read_path(std::size_t capacity) {
 std::optional<File> open_input(std::size_t capacity) {
   std::optional<std::string> path = read_path(capacity);
   if (!path) return std::nullopt;
-  std::optional<File> file = File::open_read(*path);
-  if (!file) report_open_failure(*path);
-  return file;
-}
-
-bool refuses_as_input(const std::string& path, const std::vector<FileIdentity>& avoid) {
-  // Writing would destroy an input before it is read, or mix with the program's own streams.
-  if (!names_one_of(path, avoid) && !names_a_standard_stream(path)) return false;
-  error_text("Output file is the same as an input file!\n", "Berkas keluaran sama dengan berkas masukan!\n");
-  return true;
-}
-
-bool may_write(const std::string& path, Ask ask) {
-  // Existence is asked of the file system, so an existing file that cannot be read is still asked about.
-  return (ask == Ask::if_exists && !path_exists(path)) || ask_overwrite(path);
-}
-
-bool admit_output(const std::string& path, const std::vector<FileIdentity>& avoid, Ask ask) {
-  return !refuses_as_input(path, avoid) && may_write(path, ask);
-}
-
-std::optional<Output> open_output(const std::string& path) {
-  // Caught before writing: the temporary file would take the data and its rename would fail.
-  if (name_too_long(path)) {
-    report_path_too_long();
+  Result<File, FileFault> file = open_input(*path, false);
+  if (!file) {
+    report(file.why());
     return std::nullopt;
   }
-  std::optional<Output> output = Output::open(path);
-  if (!output) report_path("Could write to file : ", "Tidak menulis ke berkas : ", path);
-  return output;
+  return std::move(*file);
 }
 
-std::optional<Output> output_door(const std::string& path, const std::vector<FileIdentity>& avoid, Ask ask) {
-  if (!admit_output(path, avoid, ask)) return std::nullopt;
-  return open_output(path);
+std::optional<std::int64_t> measure_input(File& file) {
+  const std::int64_t size = file.measure_size();
+  if (size >= 0) return size;
+  report_read_error(file.path());
+  return std::nullopt;
+}
+
+OutputRequest screen_request(std::vector<FileIdentity> avoid) {
+  return {.avoid = std::move(avoid), .existing = Existing::ask, .confirm = ask_overwrite};
+}
+
+OutputDoor screen_door(std::vector<FileIdentity> avoid) {
+  return OutputDoor(screen_request(std::move(avoid)));
+}
+
+std::optional<Output> output_door(const std::string& path, std::vector<FileIdentity> avoid) {
+  Result<Output, Refusal> output = screen_door(std::move(avoid)).open(path);
+  if (!output) {
+    report(output.why());
+    return std::nullopt;
+  }
+  return std::move(*output);
 }
 
 void report_path_too_long() {
   error_text("Path is too long!\n", "Alamat berkas terlalu panjang!\n");
 }
 
-void report_open_failure(const std::string& path) {
-  // The system's limit on names is a path too long as much as the buffer's is.
-  if (name_too_long(path))
-    report_path_too_long();
-  else
-    report_path("Could not open file : ", "Tidak dapat membuka berkas : ", path);
+void report(const FileFault& fault) {
+  switch (fault.kind) {
+    case FileFault::open:
+      return report_open_failure(fault.path);
+    case FileFault::read:
+      return report_read_error(fault.path);
+    case FileFault::write:
+      return report_write_error(fault.path);
+    case FileFault::none:
+      return;
+  }
 }
 
-void report_read_error(const std::string& path) {
-  report_path("Read error on file : ", "Gagal membaca berkas : ", path);
-}
-
-void report_write_error(const std::string& path) {
-  report_path("Write error on file : ", "Gagal menulis ke berkas : ", path);
+void report(const Refusal& refusal) {
+  switch (refusal.kind) {
+    case Refusal::input:
+    case Refusal::standard_stream:
+      return error_text("Output file is the same as an input file!\n",
+                        "Berkas keluaran sama dengan berkas masukan!\n");
+    case Refusal::too_long:
+      return report_path_too_long();
+    case Refusal::unwritable:
+      return report_path("Could write to file : ", "Tidak menulis ke berkas : ", refusal.path);
+    // The screens ask rather than refuse an existing file or a name given twice, and a question
+    // answered no needs no message.
+    case Refusal::twice:
+    case Refusal::exists:
+    case Refusal::declined:
+    case Refusal::none:
+      return;
+  }
 }
 
 }  // namespace varnelo

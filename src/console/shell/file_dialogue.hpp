@@ -4,12 +4,15 @@
 // output door, and file faults worded for the user.
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "io/file.hpp"
 #include "io/output.hpp"
+#include "io/output_door.hpp"
+#include "io/result.hpp"
 
 namespace varnelo {
 
@@ -28,35 +31,28 @@ std::optional<std::string> read_path(std::size_t capacity = path_capacity);
 // nullopt. The open file's path() is the path as used.
 std::optional<File> open_input(std::size_t capacity = path_capacity);
 
-// The output door every screen goes through. `avoid` holds the files the output must not be
-// (inputs, a key file, pieces already named); a path that reaches one of them by any route is
-// refused with "Output file is the same as an input file!". An existing file is asked about
-// before it is replaced (and so is any path when `ask` is always: a name given twice in one
-// run). Then the output is opened, or "Could write to file : " printed. nullopt after any
-// refusal or failure, its message printed.
-enum class Ask { if_exists, always };
-std::optional<Output> output_door(const std::string& path, const std::vector<FileIdentity>& avoid,
-                                  Ask ask = Ask::if_exists);
+// The size of an open input; nullopt after "Read error on file" when it cannot be measured.
+std::optional<std::int64_t> measure_input(File& file);
 
-// The door's refusal and question alone, for outputs named before they are written; true when
-// the path may be written.
-bool admit_output(const std::string& path, const std::vector<FileIdentity>& avoid, Ask ask = Ask::if_exists);
-// Its two halves: true, after the message, when the path reaches one of the files to avoid; and
-// true when the path may be written, asked when it exists (or always).
-bool refuses_as_input(const std::string& path, const std::vector<FileIdentity>& avoid);
-bool may_write(const std::string& path, Ask ask = Ask::if_exists);
-// The door's last step, for a path admit_output let through.
-std::optional<Output> open_output(const std::string& path);
+// The screens' request to the door: outputs that reach one of the files to avoid (inputs, a key
+// file) are refused, and every existing file, or a name given twice in a set, is asked about
+// with the overwrite question before it is replaced.
+OutputRequest screen_request(std::vector<FileIdentity> avoid);
+OutputDoor screen_door(std::vector<FileIdentity> avoid);
+// One output through a door of its own; nullopt after its refusal is reported (a question
+// answered no has no message).
+std::optional<Output> output_door(const std::string& path, std::vector<FileIdentity> avoid);
 
 // "Path is too long!" in colour 12: a path that does not fit its buffer, or a name the system
 // takes no file by.
 void report_path_too_long();
 
-// File messages: colour 4 for the words, colour 12 for the quoted path, then colour 7. A file
-// that cannot be opened because a name in its path is too long for the system is reported as
-// a path too long, and open_output refuses such a name so before it writes anything.
-void report_open_failure(const std::string& path);
-void report_read_error(const std::string& path);
-void report_write_error(const std::string& path);
+// A file that could not be opened, read or written: colour 4 for the words, colour 12 for the
+// quoted path, then colour 7; the screens' texts name no reason. A file that cannot be opened
+// because a name in its path is too long for the system is reported as a path too long, and the
+// door refuses such a name so before it writes anything.
+void report(const FileFault& fault);
+// An output the door turned away.
+void report(const Refusal& refusal);
 
 }  // namespace varnelo

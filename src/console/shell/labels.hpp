@@ -1,11 +1,24 @@
 #pragma once
 
-// The progress labels of the conversions, the same on the screens and in the commands.
+// The labels of the progress displays, the same on the screens and in the commands.
 
 #include "encoding/text_codec.hpp"
 #include "shell/texts.hpp"
 
 namespace varnelo {
+
+inline constexpr Both compare_label = {"Comparing file, please wait...\n",
+                                       "Membandingkan berkas, silahkan tunggu...\n"};
+inline constexpr Both checksum_label = {"Generating checksum, please wait...\n",
+                                        "Menciptakan ceksum, silahkan tunggu...\n"};
+inline constexpr Both sha2_checksum_label = {"Generating SHA-2 checksum, please wait...\n",
+                                             "Menciptakan ceksum SHA-2, silahkan tunggu...\n"};
+inline constexpr Both split_label = {"splitting file, please wait...\n",
+                                     "Memotong berkas, silahkan tunggu...\n"};
+inline constexpr Both join_label = {"Joining file, please wait...\n",
+                                    "Menggabung berkas, silahkan tunggu...\n"};
+inline constexpr Both cipher_label = {"Processing, please wait...\n",
+                                      "Sedang diproses, silahkan tunggu...\n"};
 
 inline Both encode_label(Notation notation) {
   switch (notation) {

@@ -27,6 +27,21 @@ bool names_first_piece(std::string_view path) {
   return path.size() >= first_suffix.size() && path.substr(path.size() - first_suffix.size()) == first_suffix;
 }
 
+std::string first_piece_of(std::string_view path) {
+  return names_first_piece(path) ? std::string(path) : first_piece_name(path);
+}
+
+std::string whole_file_of(std::string_view first_piece) {
+  return std::string(first_piece.substr(0, first_piece.size() - first_suffix.size()));
+}
+
+std::vector<std::string> piece_names(std::string_view input_path, std::size_t count) {
+  std::vector<std::string> names;
+  for (std::string name = first_piece_name(input_path); names.size() < count; advance_suffix(name))
+    names.push_back(name);
+  return names;
+}
+
 std::int64_t equal_piece_size(std::int64_t input_size, std::uint16_t count) {
   return input_size / count + (input_size % count != 0 ? 1 : 0);
 }

@@ -26,6 +26,12 @@ bool advance_suffix(std::string& name);
 
 // A path names the first piece when it ends in ".001"; otherwise it names the joined file.
 bool names_first_piece(std::string_view path);
+// The first piece of a set named either way, and the whole file it joins back into.
+std::string first_piece_of(std::string_view path);
+std::string whole_file_of(std::string_view first_piece);
+
+// The names of `count` pieces cut from `input_path`: .001, .002, and so on.
+std::vector<std::string> piece_names(std::string_view input_path, std::size_t count);
 
 // The size planned for every piece of an equal split: the input size divided by n, rounded up.
 std::int64_t equal_piece_size(std::int64_t input_size, std::uint16_t count);

@@ -74,6 +74,8 @@ class File {
                                               SystemError* why = nullptr);
 
   bool is_open() const { return handle_ != platform::invalid_handle; }
+  // One of the process's standard streams, which outlive the File.
+  bool is_standard_stream() const { return !owned_; }
   const std::string& path() const { return path_; }
 
   // Seeks to the end, takes the position and seeks back to offset 0; -1 on failure.

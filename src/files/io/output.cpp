@@ -33,6 +33,10 @@ std::optional<Output> Output::open(const std::string& path, SystemError* why) {
   return Output(std::move(*temporary), path, target.path, true);
 }
 
+Output Output::standard_output() {
+  return Output(File::standard_output(), "-", "-", false);
+}
+
 Output::Output(File file, std::string path, std::string target, bool temporary)
     : file_(std::move(file)), path_(std::move(path)), target_(std::move(target)) {
   if (!temporary) return;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "io/file.hpp"
+#include "io/result.hpp"
 
 namespace varnelo {
 
@@ -20,6 +21,8 @@ class Output {
   // Opens the output named `path`; nullopt when it cannot be written (an existing file the user
   // may not write included), with the reason in `why` when given.
   static std::optional<Output> open(const std::string& path, SystemError* why = nullptr);
+  // The program's standard output as an output, written directly.
+  static Output standard_output();
 
   ~Output();
   Output(Output&& other) noexcept;
@@ -40,8 +43,8 @@ class Output {
   bool close();
   // Closes the file and gives it its name; false when that failed, and nothing then changed.
   bool commit();
-  // Why the close or the renaming failed.
-  SystemError error() const { return error_; }
+  // Why a write, the close or the renaming failed.
+  SystemError error() const { return error_ ? error_ : file_.error(); }
 
  private:
   Output(File file, std::string path, std::string target, bool temporary);
@@ -53,6 +56,11 @@ class Output {
   std::string temporary_;  // empty once committed, and for outputs written directly
   SystemError error_;
 };
+
+// The fault of a write, a close or a renaming that failed on the output, under its name as given.
+inline FileFault write_fault(const Output& output) {
+  return {FileFault::write, output.path(), output.error()};
+}
 
 // Gives every output its name, in order, once all of them are complete: the pieces of a split
 // appear together. Returns the index of the first that could not be closed or renamed, or the

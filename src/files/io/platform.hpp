@@ -60,8 +60,9 @@ std::optional<FileIdentity> identity(Handle handle);
 std::optional<FileIdentity> identity_of_path(const std::string& path);
 bool exists(const std::string& path);
 // Whether the system can take no file of that name whatever the folder: on Windows a name
-// (between separators) beyond 255 UTF-16 units. Always false on POSIX, where the user is told
-// of the file that could not be opened instead.
+// (between separators) beyond 255 UTF-16 units, with the system's code for it left as the last
+// error. Always false on POSIX, where the user is told of the file that could not be opened
+// instead.
 bool name_too_long(const std::string& path);
 // The path meant by one typed or pasted: a dropped file arrives wrapped in quotes, which go.
 // On Windows one surrounding pair of double quotes always goes (no name holds one); elsewhere

@@ -298,7 +298,7 @@ bool name_too_long(const std::string& path) {
   // The one limit that the long form does not lift: 255 UTF-16 units for each name in a path.
   std::size_t name = 0;
   for (wchar_t c : wide_of(path))
-    if ((name = is_separator(c) ? 0 : name + 1) > 255) return true;
+    if ((name = is_separator(c) ? 0 : name + 1) > 255) return failed(true, ERROR_FILENAME_EXCED_RANGE);
   return false;
 }
 

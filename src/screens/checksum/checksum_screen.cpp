@@ -2,15 +2,14 @@
 #include <optional>
 #include <string>
 
-#include "checksum/block_hash.hpp"
-#include "checksum/checksum64.hpp"
+#include "checksum/jobs.hpp"
 #include "checksum/screens.hpp"
-#include "io/block_pump.hpp"
 #include "shell/banner.hpp"
 #include "shell/clipboard.hpp"
 #include "shell/display.hpp"
 #include "shell/file_dialogue.hpp"
 #include "shell/input.hpp"
+#include "shell/labels.hpp"
 #include "shell/progress.hpp"
 
 namespace varnelo {
@@ -62,33 +61,28 @@ void offer_clipboard(const std::string& text, const char* copied_english, const 
   x(7);
 }
 
-// MD5, SHA-1, SHA-2 and RIPEMD-160: the whole file through the engine, then the result.
-void run_block_hash(File& file, HashKind kind, std::uint16_t width, const BlockHashTexts& texts,
+// The whole file through the hashing job under the progress display, which is completed;
+// nullopt after a read error.
+std::optional<std::string> hash_whole_file(File& file, Algorithm algorithm, double start_time,
+                                           const std::string& label) {
+  const std::optional<std::int64_t> length = measure_input(file);
+  if (!length) return std::nullopt;
+  Digests hashed = hash_file(file, *length, {algorithm}, progress_display(start_time, label));
+  if (hashed.fault) {
+    report(hashed.fault);
+    return std::nullopt;
+  }
+  progress_bar(start_time, 100, hashed.shown_bytes, label);
+  return hashed.digests[0];
+}
+
+// MD5, SHA-1, SHA-2 and RIPEMD-160: the whole file through the job, then the result.
+void run_block_hash(File& file, Algorithm algorithm, std::uint16_t width, const BlockHashTexts& texts,
                     const std::string& label) {
   double start_time = now();
-  std::int64_t length = file.measure_size();
-  if (length < 0) return report_read_error(file.path());
-  BlockHash hash(kind);
-  const std::uint64_t block = hash.block_size();
-  const auto size = static_cast<std::uint64_t>(length);
-  // The padded message: the data, 0x80, zeros and the length field, in whole blocks; the
-  // percentage counts it against the data and one block more.
-  const std::uint64_t blocks = (size + 1 + block / 8 + block - 1) / block;
-  // A second thread reads ahead: the system's copy out of the file is several times faster than
-  // the block hashes, and overlapping the two hides it.
-  BlockPump pump({.unit = block,
-                  .progress = {.divisor = size + block},
-                  .buffer_size = std::size_t{1} << 20,
-                  .buffers = 2,
-                  .units_end = blocks * block});
-  pump.show = progress_display(start_time, label);
-  pump.take = [&](std::span<std::uint8_t> bytes) {
-    hash.update(bytes.data(), bytes.size());
-    return Flow::go_on();
-  };
-  if (!pump.run(file, length).complete()) return report_read_error(file.path());
-  std::string digits = hex_digits(hash.finish());
-  progress_bar(start_time, 100, static_cast<std::int64_t>(blocks * block), label);
+  std::optional<std::string> found = hash_whole_file(file, algorithm, start_time, label);
+  if (!found) return;
+  const std::string& digits = *found;
 
   const std::string& path = file.path();
   x(7);
@@ -104,32 +98,19 @@ void run_block_hash(File& file, HashKind kind, std::uint16_t width, const BlockH
   running_time(start_time);
   const char* clip_template = pick(texts.clip_template[0], texts.clip_template[1]);
   if (!clip_template) return;
-  std::string text = kind == HashKind::sha512 || kind == HashKind::sha384 || kind == HashKind::sha256 ||
-                             kind == HashKind::sha224
-                         ? format(clip_template, width, path.c_str())
-                         : format(clip_template, path.c_str());
+  // Only the SHA-2 texts name a width.
+  std::string text =
+      width != 0 ? format(clip_template, width, path.c_str()) : format(clip_template, path.c_str());
   offer_clipboard(text + digits, texts.copied[0], texts.copied[1]);
 }
 
 void run_checksum64(File& file, const std::string& label) {
   double start_time = now();
   progress_bar(start_time, 0, 0, label);
-  std::int64_t length = file.measure_size();
-  if (length < 0) return report_read_error(file.path());
-  Checksum64 checksum;
-  // The sum outruns the system's copy, so the file is read in turn in buffers that stay in the
-  // caches nearest the core; a second thread would only move every byte between caches.
-  BlockPump pump({.unit = 1,
-                  .progress = {.divisor = static_cast<std::uint64_t>(length), .first_call_forced = false},
-                  .buffer_size = std::size_t{1} << 16});
-  pump.show = progress_display(start_time, label);
-  pump.take = [&](std::span<std::uint8_t> bytes) {
-    checksum.update(bytes.data(), bytes.size());
-    return Flow::go_on();
-  };
-  if (!pump.run(file, length).complete()) return report_read_error(file.path());
-  progress_bar(start_time, 100, length, label);
-  const unsigned long long value = checksum.value();
+  std::optional<std::string> found = hash_whole_file(file, Algorithm::checksum64, start_time, label);
+  if (!found) return;
+  // Shown without its leading zeros.
+  const unsigned long long value = std::stoull(*found, nullptr, 16);
 
   const std::string& path = file.path();
   x(7);
@@ -173,15 +154,11 @@ void checksum_dialogue() {
     if (!variant) return;
   }
 
-  const char* chosen_label =
-      type == 0 ? pick("Generating SHA-2 checksum, please wait...\n",
-                       "Menciptakan ceksum SHA-2, silahkan tunggu...\n")
-                : pick("Generating checksum, please wait...\n", "Menciptakan ceksum, silahkan tunggu...\n");
-  const std::string label = chosen_label ? chosen_label : "";
+  const std::string label = in_language(type == 0 ? sha2_checksum_label : checksum_label);
   switch (*type) {
     case 0: {
-      static constexpr HashKind variants[4] = {HashKind::sha512, HashKind::sha384, HashKind::sha256,
-                                               HashKind::sha224};
+      static constexpr Algorithm variants[4] = {Algorithm::sha512, Algorithm::sha384, Algorithm::sha256,
+                                                Algorithm::sha224};
       // Variants 0 and 1 are the 64-bit engine, 2 and 3 the 32-bit one; the low bit shortens.
       const std::uint16_t v = *variant;
       std::uint16_t width = v < 2 ? static_cast<std::uint16_t>((4 - (v & 1)) * 128)
@@ -189,11 +166,11 @@ void checksum_dialogue() {
       return run_block_hash(*file, variants[v], width, sha2_texts, label);
     }
     case 1:
-      return run_block_hash(*file, HashKind::sha1, 0, sha1_texts, label);
+      return run_block_hash(*file, Algorithm::sha1, 0, sha1_texts, label);
     case 2:
-      return run_block_hash(*file, HashKind::ripemd160, 0, ripemd160_texts, label);
+      return run_block_hash(*file, Algorithm::ripemd160, 0, ripemd160_texts, label);
     case 3:
-      return run_block_hash(*file, HashKind::md5, 0, md5_texts, label);
+      return run_block_hash(*file, Algorithm::md5, 0, md5_texts, label);
     default:
       return run_checksum64(*file, label);
   }

@@ -1,24 +1,21 @@
 #include <optional>
 #include <string>
 
-#include "compare/equality.hpp"
-#include "compare/file_source.hpp"
+#include "compare/jobs.hpp"
 #include "compare/screens.hpp"
-#include "compare/search.hpp"
 #include "shell/banner.hpp"
 #include "shell/display.hpp"
 #include "shell/file_dialogue.hpp"
 #include "shell/input.hpp"
+#include "shell/labels.hpp"
 #include "shell/progress.hpp"
-#include "support/progress_schedule.hpp"
 
 namespace varnelo {
 
 namespace {
 
 std::string progress_label() {
-  const char* label = pick("Comparing file, please wait...\n", "Membandingkan berkas, silahkan tunggu...\n");
-  return label ? label : "";
+  return in_language(compare_label);
 }
 
 // Prints the verdict of the equality comparison; false when a file could not be read (the
@@ -37,8 +34,8 @@ bool compare_equality(File& first, File& second, std::int64_t first_size, std::i
   }
   const auto display = progress_display(start_time, progress_label());
   EqualityResult result = compare_equal(first, second, first_size, display);
-  if (result.failure != EqualityFailure::none) {
-    report_read_error(result.failure == EqualityFailure::first ? first.path() : second.path());
+  if (result.fault) {
+    report(result.fault);
     return false;
   }
   display(100, result.shown_bytes);
@@ -64,18 +61,13 @@ bool search_containment(File& first, File& second, std::int64_t first_size, std:
   const std::int64_t part_size = part_is_first ? first_size : second_size;
   const std::int64_t host_size = part_is_first ? second_size : first_size;
 
-  FileSource host_source(host), part_source(part);
   const auto display = progress_display(start_time, progress_label());
-  ProgressSchedule schedule({.divisor = static_cast<std::uint64_t>(host_size)});
-  SearchResult result =
-      find_occurrences(host_source, host_size, part_source, part_size, [&](std::int64_t step) {
-        if (schedule.at_unit(static_cast<std::uint64_t>(step))) display(schedule.shown(), step);
-      });
-  if (result.failure != ReadFailure::none) {
-    report_read_error(result.failure == ReadFailure::host ? host.path() : part.path());
+  Occurrences result = find_occurrences_in(host, host_size, part, part_size, display);
+  if (result.fault) {
+    report(result.fault);
     return false;
   }
-  display(100, result.scan_end);
+  display(100, result.shown_bytes);
 
   const auto count = static_cast<long long>(result.positions.size());
   if (count == 0) {
@@ -140,10 +132,11 @@ void compare_dialogue() {
   x(7);
 
   const double start_time = now();
-  const std::int64_t first_size = first->measure_size();
-  if (first_size < 0) return report_read_error(first->path());
-  const std::int64_t second_size = second->measure_size();
-  if (second_size < 0) return report_read_error(second->path());
+  const std::optional<std::int64_t> first_measured = measure_input(*first);
+  if (!first_measured) return;
+  const std::optional<std::int64_t> second_measured = measure_input(*second);
+  if (!second_measured) return;
+  const std::int64_t first_size = *first_measured, second_size = *second_measured;
 
   if (option == 1 && (first_size == 0 || second_size == 0)) {
     error_text("Could not process empty file!\n", "Tidak dapat memproses berkas kosong!\n");

@@ -1,42 +1,27 @@
-#include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <utility>
-#include <vector>
 
-#include "crypt/cipher.hpp"
 #include "crypt/crypt_screens.hpp"
-#include "crypt/transform.hpp"
+#include "crypt/jobs.hpp"
 #include "shell/display.hpp"
 #include "shell/file_dialogue.hpp"
 #include "shell/input.hpp"
+#include "shell/labels.hpp"
 #include "shell/progress.hpp"
 
 namespace varnelo {
 
 namespace {
 
-// Keys the input into the output under the progress display; `apply_key` returns false when
-// the key could not be read, and is then reported against `key_path`. Ends with the elapsed
-// time on success; every failure is reported here, without the completion display.
-void transform_file(File& input, std::int64_t size, Output& output, const std::string& key_path,
-                    const std::function<bool(std::uint8_t*, std::size_t)>& apply_key) {
+// Keys the input into the output under the progress display. Ends with the elapsed time on
+// success; a failure is reported instead, without the completion display.
+void run_cipher(File& input, std::int64_t size, Output& output, unsigned operation, const CipherKey& key) {
   double start_time = now();
   x(7);
-  const char* label = pick("Processing, please wait...\n", "Sedang diproses, silahkan tunggu...\n");
-  const auto display = progress_display(start_time, label ? label : "");
-  switch (transform(input, size, output.file(), apply_key, display)) {
-    case TransformFault::read:
-      return report_read_error(input.path());
-    case TransformFault::key:
-      return report_read_error(key_path);
-    case TransformFault::write:
-      return report_write_error(output.path());
-    case TransformFault::none:
-      break;
-  }
-  // A failed close can lose written data, so it counts as a failed write.
-  if (!output.commit()) return report_write_error(output.path());
+  const auto display = progress_display(start_time, in_language(cipher_label));
+  if (FileFault fault = apply_cipher(input, size, output, operation, key, display)) return report(fault);
   display(100, size);
   running_time(start_time);
 }
@@ -63,12 +48,9 @@ struct MeasuredFile {
 std::optional<MeasuredFile> open_measured_input() {
   std::optional<File> file = open_input();
   if (!file) return std::nullopt;
-  std::int64_t size = file->measure_size();
-  if (size < 0) {
-    report_read_error(file->path());
-    return std::nullopt;
-  }
-  return MeasuredFile{std::move(*file), size};
+  std::optional<std::int64_t> size = measure_input(*file);
+  if (!size) return std::nullopt;
+  return MeasuredFile{std::move(*file), *size};
 }
 
 }  // namespace
@@ -89,11 +71,8 @@ void cryp_txt_mode(unsigned operation) {
   }
   std::optional<Output> output = open_cipher_output(input->file, nullptr);
   if (!output) return;
-  RepeatingKey stream(std::span(reinterpret_cast<const std::uint8_t*>(key.data()), key.size()));
-  transform_file(input->file, input->size, *output, {}, [&](std::uint8_t* data, std::size_t count) {
-    stream.apply(operation, data, count);
-    return true;
-  });
+  run_cipher(input->file, input->size, *output, operation,
+             {.text = std::span(reinterpret_cast<const std::uint8_t*>(key.data()), key.size())});
 }
 
 void cryp_data_mode(unsigned operation) {
@@ -105,17 +84,13 @@ void cryp_data_mode(unsigned operation) {
   x(2);
   std::optional<MeasuredFile> key = open_measured_input();
   if (!key) return;
-  // An empty key has no byte to key the data with; an empty input needs none.
-  if (key->size == 0 && input->size > 0) {
+  if (!key_fits(key->size, input->size)) {
     error_text("Key file is empty!\n", "Berkas kunci kosong!\n");
     return;
   }
   std::optional<Output> output = open_cipher_output(input->file, &key->file);
   if (!output) return;
-  FileKey source(key->file);
-  KeyFileStream stream(source, key->size);
-  transform_file(input->file, input->size, *output, key->file.path(),
-                 [&](std::uint8_t* data, std::size_t count) { return stream.apply(operation, data, count); });
+  run_cipher(input->file, input->size, *output, operation, {.file = &key->file, .file_size = key->size});
 }
 
 }  // namespace varnelo

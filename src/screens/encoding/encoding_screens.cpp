@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "encoding/convert.hpp"
+#include "encoding/jobs.hpp"
 #include "encoding/screens.hpp"
 #include "shell/banner.hpp"
 #include "shell/display.hpp"
@@ -47,50 +47,31 @@ std::optional<Output> ask_output(const File& input, bool add_txt) {
   return output_door(*path, identities({&input}));
 }
 
-// Reports how a conversion ended: the fault, or the closed output with the completion display
-// showing `bytes_done` and the elapsed time.
-void finish_run(ConvertFault fault, const File& input, Output& output, double start_time,
-                const std::string& label, std::int64_t bytes_done) {
-  if (fault == ConvertFault::write) return report_write_error(output.path());
-  if (fault == ConvertFault::read) return report_read_error(input.path());
-  // A failed close can lose written data, so it counts as a failed write.
-  if (!output.commit()) return report_write_error(output.path());
-  progress_bar(start_time, 100, bytes_done, label);
+// Reports how a conversion ended: the fault, or the completion display and the elapsed time.
+void finish_run(const Conversion& conversion, double start_time, const std::string& label) {
+  if (conversion.fault) return report(conversion.fault);
+  progress_bar(start_time, 100, conversion.shown_bytes, label);
   running_time(start_time);
 }
 
-std::string label_text(const Both& label) {
-  const char* chosen = pick(label.english, label.indonesian);
-  return chosen ? chosen : "";
-}
-
 // The encoding run with its progress display.
-void encode_file(File& input, Output& output, Notation notation, std::uint16_t bytes_per_line) {
-  std::int64_t size = input.measure_size();
-  if (size < 0) return report_read_error(input.path());
+void run_encode(File& input, Output& output, Notation notation, std::uint16_t bytes_per_line) {
+  const std::optional<std::int64_t> size = measure_input(input);
+  if (!size) return;
   const double start_time = now();
-  const std::string label = label_text(encode_label(notation));
-  // The text's length is known in advance; reserving it spares the system work on every write.
-  output.reserve(static_cast<std::int64_t>(
-      TextEncoder(notation, bytes_per_line).text_size(static_cast<std::uint64_t>(size))));
-  const Conversion conversion = encode_stream(input, size, output.file(), notation, bytes_per_line,
-                                              progress_display(start_time, label));
-  finish_run(conversion.fault, input, output, start_time, label, size);
+  const std::string label = in_language(encode_label(notation));
+  finish_run(encode_file(input, *size, output, notation, bytes_per_line, progress_display(start_time, label)),
+             start_time, label);
 }
 
 // The decoding run: progress in text bytes read.
-void decode_file(File& input, Output& output, Notation notation) {
-  std::int64_t size = input.measure_size();
-  if (size < 0) return report_read_error(input.path());
+void run_decode(File& input, Output& output, Notation notation) {
+  const std::optional<std::int64_t> size = measure_input(input);
+  if (!size) return;
   const double start_time = now();
-  const std::string label = label_text(decode_label(notation));
-  const Conversion conversion =
-      decode_stream(input, size, output.file(), notation, progress_display(start_time, label));
-  // The display counts the text up to the end of the block that held the "=".
-  const PumpOutcome& outcome = conversion.outcome;
-  const std::int64_t done =
-      outcome.stopped ? std::min<std::int64_t>(size, (outcome.consumed / 4096 + 1) * 4096) : size;
-  finish_run(conversion.fault, input, output, start_time, label, done);
+  const std::string label = in_language(decode_label(notation));
+  finish_run(decode_file(input, *size, output, notation, progress_display(start_time, label)), start_time,
+             label);
 }
 
 void encode_dialogue() {
@@ -118,7 +99,7 @@ void encode_dialogue() {
     return;
   }
 
-  encode_file(*input, *output, static_cast<Notation>(*notation), bytes_per_line);
+  run_encode(*input, *output, static_cast<Notation>(*notation), bytes_per_line);
 }
 
 void decode_dialogue() {
@@ -133,10 +114,11 @@ void decode_dialogue() {
   if (!typed) return;
   // A name typed without its ".txt" still finds the encoded file, when that name fits the path
   // buffer; otherwise the failure names the path as typed, like any other.
-  std::optional<File> input = File::open_read(*typed);
+  SystemError why;
+  std::optional<File> input = File::open_read(*typed, &why);
   if (!input && typed->size() <= longest_path_before_suffix) input = File::open_read(*typed + ".txt");
   if (!input) {
-    report_open_failure(*typed);
+    report(FileFault{FileFault::open, *typed, why});
     return;
   }
   x(7);
@@ -144,7 +126,7 @@ void decode_dialogue() {
   std::optional<Output> output = ask_output(*input, false);
   if (!output) return;
 
-  decode_file(*input, *output, static_cast<Notation>(*notation));
+  run_decode(*input, *output, static_cast<Notation>(*notation));
 }
 
 }  // namespace

@@ -1,8 +1,6 @@
 // The split screen: one file cut into numbered pieces, named from the input path or typed, of
 // equal sizes or sizes typed piece by piece.
 
-#include <algorithm>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,7 +10,7 @@
 #include "shell/file_dialogue.hpp"
 #include "shell/input.hpp"
 #include "shell/progress.hpp"
-#include "splitjoin/copy.hpp"
+#include "splitjoin/jobs.hpp"
 #include "splitjoin/pieces.hpp"
 #include "splitjoin/questions.hpp"
 #include "splitjoin/screens.hpp"
@@ -23,60 +21,43 @@ using splitjoin::SizeUnit;
 
 namespace {
 
-// Whether a name reaches the file of one of the names already given, by whatever route: the
-// pieces are written in turn, so the later one would replace the earlier.
-bool named_before(const std::vector<OutputKey>& earlier, const OutputKey& key) {
-  return std::find(earlier.begin(), earlier.end(), key) != earlier.end();
-}
-
-// One split after its questions: the open input and the progress display of the copy.
+// One split after its questions: the open input, the door its pieces go through, and the
+// progress display of the copy.
 struct Split {
-  Split(File& file, std::int64_t file_size) : input(file), size(file_size) {}
+  Split(File& file, std::int64_t file_size)
+      : input(file), size(file_size), door(screen_door(identities({&file}))) {}
 
   File& input;
   std::int64_t size;
+  // A piece name that reaches the file of an earlier one is asked about as a name given twice:
+  // the pieces are written in turn, so the later one would replace the earlier.
+  OutputDoor door;
   double start_time = 0;
   std::string label;
 
   void start(const char* english_label, const char* indonesian_label) {
     start_time = now();
-    const char* chosen = pick(english_label, indonesian_label);
-    label = chosen ? chosen : "";
+    label = in_language({english_label, indonesian_label});
   }
 
-  // Copies the input into pieces of the given sizes, each one's output given by `open_piece`
-  // just before its first byte (nullopt, its message printed, ends the split). Failures are
-  // reported here; true when every piece was written and named.
-  bool write_pieces(const std::vector<std::int64_t>& sizes,
-                    const std::function<std::optional<Output>(std::size_t piece)>& open_piece) {
-    const splitjoin::CopyFault fault =
-        splitjoin::write_pieces(input, size, sizes, open_piece, progress_display(start_time, label));
-    if (fault.kind == splitjoin::CopyFault::read) report_read_error(fault.path);
-    if (fault.kind == splitjoin::CopyFault::write) report_write_error(fault.path);
-    return fault.kind == splitjoin::CopyFault::none;
+  // Copies the input into pieces of the given sizes and names; those not admitted yet are asked
+  // about just before their first byte. Failures are reported here; true when every piece was
+  // written and named.
+  bool write_pieces(const std::vector<std::int64_t>& sizes, const std::vector<std::string>& names) {
+    const splitjoin::SplitOutcome outcome =
+        splitjoin::split_file(input, size, sizes, names, door, progress_display(start_time, label));
+    if (outcome.refusal) report(outcome.refusal);
+    if (outcome.fault) report(outcome.fault);
+    return !outcome.refusal && !outcome.fault;
   }
 
-  // Pieces named from the input path, each asked about just before it is written. A name that
-  // reaches an earlier piece (through a link) is asked about as a name given twice.
+  // Pieces named from the input path. A piece numbered past the last one, left from an earlier
+  // split, would be joined with these; it is pointed out.
   bool write_named_pieces(const std::vector<std::int64_t>& sizes) {
-    std::string name = splitjoin::first_piece_name(input.path());
-    std::vector<OutputKey> earlier;
-    bool written =
-        write_pieces(sizes, [&, avoid = identities({&input})](std::size_t k) -> std::optional<Output> {
-          if (k > 0) splitjoin::advance_suffix(name);
-          OutputKey key = output_key(name);
-          const Ask ask = named_before(earlier, key) ? Ask::always : Ask::if_exists;
-          earlier.push_back(std::move(key));
-          return output_door(name, avoid, ask);
-        });
-    // A piece numbered past the last one, left from an earlier split, would be joined with these.
-    if (written && splitjoin::advance_suffix(name) && path_exists(name)) leftover = name;
-    return written;
-  }
-
-  // Pieces under the typed names, already asked about; names beyond the last piece stay untouched.
-  bool write_listed_pieces(const std::vector<std::string>& names, const std::vector<std::int64_t>& sizes) {
-    return write_pieces(sizes, [&](std::size_t k) { return open_output(names[k]); });
+    const std::vector<std::string> names = splitjoin::piece_names(input.path(), sizes.size());
+    if (!write_pieces(sizes, names)) return false;
+    leftover = splitjoin::piece_left_past(names.back()).value_or("");
+    return true;
   }
 
   void finish() {
@@ -149,8 +130,8 @@ bool ask_size(SizeDialogue& dialogue, std::uint16_t piece, std::optional<std::in
 // Asks for a piece's name until one is given that may be written. An overwrite refused asks
 // again (after clearing the window when `clear` is set), and so does a refused name of an
 // earlier piece; a name too long or naming the input asks again below its message.
-std::string ask_piece_name(const File& input, std::vector<OutputKey>& earlier, std::uint16_t piece,
-                           bool clear, const char* english, const char* indonesian) {
+std::string ask_piece_name(OutputDoor& door, std::uint16_t piece, bool clear, const char* english,
+                           const char* indonesian) {
   bool clear_now = clear;
   for (;;) {
     if (clear_now) cls();
@@ -159,13 +140,11 @@ std::string ask_piece_name(const File& input, std::vector<OutputKey>& earlier, s
     x(2);
     std::optional<std::string> name = read_path();
     clear_now = false;
-    if (!name || refuses_as_input(*name, identities({&input}))) continue;
-    OutputKey key = output_key(*name);
-    if (may_write(*name, named_before(earlier, key) ? Ask::always : Ask::if_exists)) {
-      earlier.push_back(std::move(key));
-      return *name;
-    }
-    clear_now = clear;
+    if (!name) continue;
+    const Refusal refused = door.admit(*name);
+    if (!refused) return *name;
+    report(refused);
+    if (refused.kind == Refusal::declined) clear_now = clear;
   }
 }
 
@@ -204,24 +183,22 @@ void split_named_typed(Split& split, std::uint16_t count) {
 // Plan 2: names typed, equal sizes.
 void split_listed_equal(Split& split, std::uint16_t count) {
   std::vector<std::string> names;
-  std::vector<OutputKey> keys;
   for (std::uint16_t piece = 1; piece <= count; ++piece)
-    names.push_back(ask_piece_name(split.input, keys, piece, false, "Input path and filename for file %hu : ",
+    names.push_back(ask_piece_name(split.door, piece, false, "Input path and filename for file %hu : ",
                                    "Masukan alamat dan nama berkas untuk berkas ke %hu : "));
   split.start(typed_label_english, typed_label_indonesian);
   x(7);
-  if (split.write_listed_pieces(names, splitjoin::equal_split(split.size, count))) split.finish();
+  // Names beyond the last piece, when the rounding uses the file up early, stay untouched.
+  if (split.write_pieces(splitjoin::equal_split(split.size, count), names)) split.finish();
 }
 
 // Plan 3: each piece's name and then its size, the last piece taking what remains.
 void split_listed_typed(Split& split, std::uint16_t count) {
   std::vector<std::string> names;
   std::vector<std::int64_t> sizes;
-  std::vector<OutputKey> keys;
   SizeDialogue dialogue{split.size, 13};
   for (std::uint16_t piece = 1; piece <= count; ++piece) {
-    names.push_back(ask_piece_name(split.input, keys, piece, true,
-                                   "Input path and filename for output file %hu : ",
+    names.push_back(ask_piece_name(split.door, piece, true, "Input path and filename for output file %hu : ",
                                    "Masukan alamat dan nama berkas untuk berkas keluaran ke %hu : "));
     if (piece == count) {
       sizes.push_back(dialogue.remaining);
@@ -237,7 +214,7 @@ void split_listed_typed(Split& split, std::uint16_t count) {
     sizes.push_back(*bytes);
   }
   split.start(typed_label_english, typed_label_indonesian);
-  if (split.write_listed_pieces(names, sizes)) split.finish();
+  if (split.write_pieces(sizes, names)) split.finish();
 }
 
 void split_dialogue() {
@@ -251,10 +228,10 @@ void split_dialogue() {
   x(2);
   std::optional<File> input = open_input(large_path_capacity);
   if (!input) return;
-  std::int64_t size = input->measure_size();
+  const std::int64_t size = input->measure_size();
   x(7);
   if (size < 0) {
-    report_read_error(input->path());
+    report(FileFault::read_of(*input));
     return;
   }
   // Piece names add four characters to the input path, and they must fit their buffer too.

@@ -1,4 +1,6 @@
-#include "encoding/convert.hpp"
+#include "encoding/jobs.hpp"
+
+#include "io/block_pump.hpp"
 
 #include <algorithm>
 #include <cstring>
@@ -50,19 +52,25 @@ class OutputBuffer {
 };
 
 // What the run met, in the order it is told: a failed write first (what was gathered is then
-// not written either), then a read that failed after everything before it was written.
-Conversion ended(const PumpOutcome& outcome, OutputBuffer& out) {
-  if (outcome.fault == PumpFault::write || !out.write()) return {ConvertFault::write, outcome};
-  if (outcome.fault == PumpFault::read) return {ConvertFault::read, outcome};
-  return {ConvertFault::none, outcome};
+// not written either), then a read that failed after everything before it was written, then a
+// close or renaming that failed.
+FileFault ended(const PumpOutcome& outcome, OutputBuffer& out, File& input, Output& output) {
+  if (outcome.fault == PumpFault::write || !out.write()) return write_fault(output);
+  if (outcome.fault == PumpFault::read) return FileFault::read_of(input);
+  // A failed close can lose written data, so it counts as a failed write.
+  if (!output.commit()) return write_fault(output);
+  return {};
 }
 
 }  // namespace
 
-Conversion encode_stream(File& input, std::int64_t size, File& output, Notation notation,
-                         std::uint16_t bytes_per_line, const ConvertDisplay& show) {
+Conversion encode_file(File& input, std::int64_t size, Output& output, Notation notation,
+                       std::uint16_t bytes_per_line, const ProgressDisplay& show) {
   TextEncoder encoder(notation, bytes_per_line);
   const bool measured = size != BlockPump::to_the_end;
+  // The text's length is known in advance; reserving it spares the system work on every write.
+  if (measured)
+    output.reserve(static_cast<std::int64_t>(encoder.text_size(static_cast<std::uint64_t>(size))));
 
   const bool mime = notation == Notation::mime;
   const std::uint64_t bytes = measured ? static_cast<std::uint64_t>(size) : 0;
@@ -74,7 +82,7 @@ Conversion encode_stream(File& input, std::int64_t size, File& output, Notation 
                          .buffers = read_buffers};
   if (measured) setup.units_end = mime ? groups * 3 : bytes;
   BlockPump pump(std::move(setup));
-  OutputBuffer out(output, encoder.max_text(block + 3));
+  OutputBuffer out(output.file(), encoder.max_text(block + 3));
   pump.show = show;
   pump.take = [&](std::span<std::uint8_t> data) {
     for (std::size_t at = 0; at < data.size(); at += block) {
@@ -85,18 +93,18 @@ Conversion encode_stream(File& input, std::int64_t size, File& output, Notation 
   };
   const PumpOutcome outcome = pump.run(input, size);
   if (outcome.complete()) out.grow(encoder.finish(out.tail()));
-  return ended(outcome, out);
+  return {ended(outcome, out, input, output), size};
 }
 
-Conversion decode_stream(File& input, std::int64_t size, File& output, Notation notation,
-                         const ConvertDisplay& show) {
+Conversion decode_file(File& input, std::int64_t size, Output& output, Notation notation,
+                       const ProgressDisplay& show) {
   TextDecoder decoder(notation);
   const bool measured = size != BlockPump::to_the_end;
   BlockPump pump({.unit = block_size,
                   .progress = {.divisor = measured ? static_cast<std::uint64_t>(size) : 0},
                   .buffer_size = read_blocks * block_size,
                   .buffers = read_buffers});
-  OutputBuffer out(output, TextDecoder::max_data(block_size));
+  OutputBuffer out(output.file(), TextDecoder::max_data(block_size));
   std::uint64_t offset = 0;
   pump.show = show;
   pump.take = [&](std::span<std::uint8_t> text) {
@@ -114,7 +122,11 @@ Conversion decode_stream(File& input, std::int64_t size, File& output, Notation 
   };
   const PumpOutcome outcome = pump.run(input, size);
   if (outcome.complete()) out.grow(decoder.finish(reinterpret_cast<std::uint8_t*>(out.tail())));
-  return ended(outcome, out);
+  // The display counts the text up to the end of the block that held the "=".
+  const auto block = static_cast<std::int64_t>(block_size);
+  const std::int64_t shown =
+      outcome.stopped ? std::min<std::int64_t>(size, (outcome.consumed / block + 1) * block) : size;
+  return {ended(outcome, out, input, output), shown};
 }
 
 }  // namespace varnelo

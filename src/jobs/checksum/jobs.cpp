@@ -1,0 +1,62 @@
+#include "checksum/jobs.hpp"
+
+#include "checksum/block_hash.hpp"
+#include "io/block_pump.hpp"
+
+namespace varnelo {
+
+namespace {
+
+// How the bytes of a run are read and counted.
+struct Reading {
+  BlockPump::Setup setup;
+  std::int64_t shown_bytes = 0;
+};
+
+Reading reading_for(std::int64_t size, const std::vector<Algorithm>& algorithms, bool shown) {
+  const bool measured = size != BlockPump::to_the_end;
+  const auto bytes = static_cast<std::uint64_t>(measured ? size : 0);
+  if (algorithms.size() == 1 && algorithms[0] == Algorithm::checksum64) {
+    // The sum outruns the system's copy, so the file is read in turn in buffers that stay in the
+    // caches nearest the core; a second thread would only move every byte between caches.
+    return {{.unit = 1,
+             .progress = {.divisor = shown ? bytes : 0, .first_call_forced = false},
+             .buffer_size = std::size_t{1} << 16},
+            size};
+  }
+  // A second thread reads ahead: the system's copy out of the file is several times faster
+  // than the block hashes, and overlapping the two hides it.
+  BlockPump::Setup setup{.unit = 4096,
+                         .progress = {.divisor = shown ? bytes : 0},
+                         .buffer_size = std::size_t{1} << 20,
+                         .buffers = 2};
+  if (algorithms.size() != 1 || !measured) return {setup, size};
+  // The padded message of one block hash: the data, 0x80, zeros and the length field, in whole
+  // blocks; the percentage counts it against the data and one block more.
+  const std::uint64_t block = BlockHash::block_size_of(static_cast<HashKind>(algorithms[0]));
+  const std::uint64_t padded = (bytes + 1 + block / 8 + block - 1) / block * block;
+  setup.unit = block;
+  setup.progress.divisor = shown ? bytes + block : 0;
+  setup.units_end = padded;
+  return {setup, static_cast<std::int64_t>(padded)};
+}
+
+}  // namespace
+
+Digests hash_file(File& file, std::int64_t size, const std::vector<Algorithm>& algorithms,
+                  const ProgressDisplay& show) {
+  Reading reading = reading_for(size, algorithms, static_cast<bool>(show));
+  DigestSet digests(algorithms);
+  BlockPump pump(std::move(reading.setup));
+  pump.show = show;
+  pump.take = [&](std::span<std::uint8_t> bytes) {
+    digests.update(bytes.data(), bytes.size());
+    return Flow::go_on();
+  };
+  const PumpOutcome outcome = pump.run(file, size);
+  Digests result{{}, digests.finish(), reading.shown_bytes};
+  if (!outcome.complete()) result.fault = FileFault::read_of(file);
+  return result;
+}
+
+}  // namespace varnelo

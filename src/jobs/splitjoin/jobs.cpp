@@ -1,0 +1,180 @@
+#include "splitjoin/jobs.hpp"
+
+#include <limits>
+
+#include "io/block_pump.hpp"
+#include "splitjoin/pieces.hpp"
+
+namespace varnelo::splitjoin {
+
+namespace {
+
+// Space reserved ahead makes a long run of writes cheaper for the file system; only a hint.
+constexpr std::int64_t worth_reserving = std::int64_t{1} << 20;
+
+// The bytes move in 1 MiB reads, two of them ahead of the writes.
+BlockPump copy_pump(std::int64_t total, std::vector<std::int64_t> segments = {}) {
+  return BlockPump({.unit = 4096,
+                    .progress = {.divisor = static_cast<std::uint64_t>(total), .ceiling = 99},
+                    .buffer_size = std::size_t{1} << 20,
+                    .buffers = 3,
+                    .segments = std::move(segments)});
+}
+
+// The pieces from `first` on, as an automatic join counts them: up to the first number that is
+// not there, and .999 at the latest. A piece that is there but cannot be opened or measured is
+// no end: the join would be silently short, so it is a fault.
+struct PieceSet {
+  std::vector<std::string> names;
+  std::int64_t total = 0;
+  FileFault fault;
+  bool too_large = false;
+};
+
+PieceSet count_pieces(std::string name) {
+  PieceSet set;
+  while (set.names.size() < max_pieces) {
+    SystemError why;
+    std::optional<File> counted = File::open_read(name, &why);
+    if (!counted) {
+      if (path_exists(name)) set.fault = {FileFault::open, name, why};
+      break;
+    }
+    const std::int64_t size = counted->measure_size();
+    if (size < 0) {
+      set.fault = FileFault::read_of(*counted);
+      break;
+    }
+    if (!add_size(set.total, size)) {
+      set.too_large = true;
+      break;
+    }
+    set.names.push_back(name);
+    if (!advance_suffix(name)) break;
+  }
+  return set;
+}
+
+// The identities of the pieces from `first` on: the output of their join must be none of them,
+// or writing it would destroy a piece before it is read.
+std::vector<FileIdentity> piece_identities(std::string name) {
+  std::vector<FileIdentity> found;
+  for (std::uint16_t count = 0; count < max_pieces; ++count) {
+    std::optional<File> piece = File::open_read(name);
+    if (!piece) break;
+    if (std::optional<FileIdentity> identity = piece->identity()) found.push_back(*identity);
+    if (!advance_suffix(name)) break;
+  }
+  return found;
+}
+
+}  // namespace
+
+SplitOutcome split_file(File& input, std::int64_t size, const std::vector<std::int64_t>& sizes,
+                        const std::vector<std::string>& names, OutputDoor& door,
+                        const ProgressDisplay& show) {
+  BlockPump pump = copy_pump(size, sizes);
+  std::vector<Output> pieces;
+  SplitOutcome outcome;
+  pump.begin_segment = [&](std::size_t k) {
+    if (!pieces.empty() && !pieces.back().close()) return Flow::write_error();
+    Result<Output, Refusal> piece = door.open(names[k]);
+    if (!piece) {
+      outcome.refusal = piece.why();
+      return Flow::failed();
+    }
+    if (sizes[k] >= worth_reserving) piece->reserve(sizes[k]);
+    pieces.push_back(std::move(*piece));
+    return Flow::go_on();
+  };
+  pump.take = [&](std::span<std::uint8_t> bytes) {
+    return pieces.back().file().write(bytes.data(), bytes.size()) ? Flow::go_on() : Flow::write_error();
+  };
+  pump.show = show;
+  const PumpOutcome copied = pump.run(input, size);
+  if (copied.fault == PumpFault::read) outcome.fault = FileFault::read_of(input);
+  if (copied.fault == PumpFault::write) outcome.fault = write_fault(pieces.back());
+  if (!copied.complete()) return outcome;
+  const std::size_t named = commit_together(pieces);
+  if (named != pieces.size()) outcome.fault = write_fault(pieces[named]);
+  return outcome;
+}
+
+std::optional<std::string> piece_left_past(std::string last) {
+  if (advance_suffix(last) && path_exists(last)) return last;
+  return std::nullopt;
+}
+
+namespace {
+
+JoinOutcome append_pieces(const std::vector<std::string>& names, std::int64_t total, Output& output,
+                          const ProgressDisplay& show) {
+  BlockPump pump = copy_pump(total);
+  pump.show = show;
+  pump.take = [&](std::span<std::uint8_t> bytes) {
+    return output.file().write(bytes.data(), bytes.size()) ? Flow::go_on() : Flow::write_error();
+  };
+  std::optional<File> piece;
+  JoinOutcome outcome;
+  const PumpOutcome copied = pump.run(names.size(), [&](std::size_t k) -> std::optional<PumpSource> {
+    SystemError why;
+    piece = File::open_read(names[k], &why);
+    // A piece removed since it was counted is not skipped: the output would be silently short.
+    if (!piece) {
+      outcome.fault = {FileFault::open, names[k], why};
+      return std::nullopt;
+    }
+    const std::int64_t size = piece->measure_size();
+    if (size < 0) {
+      outcome.fault = FileFault::read_of(*piece);
+      return std::nullopt;
+    }
+    if (size >= worth_reserving) output.reserve(output.file().position() + size);
+    return PumpSource{&*piece, size};
+  });
+  if (copied.fault == PumpFault::read) outcome.fault = FileFault::read_of(*piece);
+  if (copied.fault == PumpFault::write) outcome.fault = write_fault(output);
+  // A failed close can lose written data, so it counts as a failed write.
+  if (copied.complete() && !output.commit()) outcome.fault = write_fault(output);
+  return outcome;
+}
+
+}  // namespace
+
+JoinOutcome join_found_pieces(const std::string& first, const std::string& whole, OutputRequest request,
+                              const std::function<ProgressDisplay(std::uint16_t, std::int64_t)>& counted) {
+  JoinOutcome outcome;
+  SystemError why;
+  if (!File::open_read(first, &why)) {
+    outcome.fault = {FileFault::open, first, why};
+    return outcome;
+  }
+  const std::vector<FileIdentity> pieces = piece_identities(first);
+  request.avoid.insert(request.avoid.end(), pieces.begin(), pieces.end());
+  Result<Output, Refusal> output = OutputDoor(std::move(request)).open(whole);
+  if (!output) {
+    outcome.refusal = output.why();
+    return outcome;
+  }
+  const PieceSet set = count_pieces(first);
+  if (set.fault || set.too_large) {
+    outcome.fault = set.fault;
+    outcome.too_large = set.too_large;
+    return outcome;
+  }
+  return append_pieces(set.names, set.total, *output,
+                       counted(static_cast<std::uint16_t>(set.names.size()), set.total));
+}
+
+JoinOutcome join_listed_pieces(const std::vector<std::string>& names, std::int64_t total, Output& output,
+                               const ProgressDisplay& show) {
+  return append_pieces(names, total, output, show);
+}
+
+bool add_size(std::int64_t& total, std::int64_t size) {
+  if (size > std::numeric_limits<std::int64_t>::max() - total) return false;
+  total += size;
+  return true;
+}
+
+}  // namespace varnelo::splitjoin
