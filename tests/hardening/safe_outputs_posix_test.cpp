@@ -36,10 +36,12 @@ struct Live {
 };
 
 struct Options {
-  std::string trigger;      // once the program has shown this text...
-  int signal = 0;           // ...it gets this signal
-  bool terminal = false;    // standard streams on a pseudo-terminal instead of pipes
-  std::vector<int> closed;  // standard descriptors the program starts without
+  std::string trigger;                      // once the program has shown this text...
+  int signal = 0;                           // ...it gets this signal
+  bool terminal = false;                    // standard streams on a pseudo-terminal instead of pipes
+  std::vector<int> closed;                  // standard descriptors the program starts without
+  std::vector<std::string> arguments = {};  // a command instead of the menus; {dir} expands
+  int exit_code = 0;
 };
 
 // Runs the program with `input` typed at once; the typing side stays open until a signal has
@@ -47,6 +49,10 @@ struct Options {
 Live run_live(const std::string& input, const Options& options) {
   Live live;
   const char* binary = std::getenv("VARNELO_BINARY");
+  std::vector<char*> argv{const_cast<char*>(binary)};
+  for (const std::string& argument : options.arguments)
+    argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
   int in[2], out[2], terminal = -1;
   if (options.terminal) {
     terminal = posix_openpt(O_RDWR | O_NOCTTY);
@@ -78,7 +84,7 @@ Live run_live(const std::string& input, const Options& options) {
     rlimit most = {rlim_t{256} << 20, rlim_t{256} << 20};
     setrlimit(RLIMIT_FSIZE, &most);
     signal(SIGXFSZ, SIG_IGN);
-    execl(binary, binary, static_cast<char*>(nullptr));
+    execv(binary, argv.data());
     _exit(127);
   }
   int typing = options.terminal ? terminal : in[1];
@@ -239,6 +245,13 @@ TEST(SafeOutputs, OldFilesSurviveAndNoTemporaryFileIsLeft) {
        {{"old", "old bytes"}},
        {"old"},
        "{dir}/evil?]0;pwned?name"},
+      {"a command naming a file with escape sequences, in a terminal",
+       nullptr,
+       "",
+       {.terminal = true, .arguments = {"sum", "{dir}/evil\x1b]0;pwned\x07name"}, .exit_code = 2},
+       {{"old", "old bytes"}},
+       {"old"},
+       "cannot open '{dir}/evil?]0;pwned?name'"},
       {"pieces adding up past the largest file",
        [](const std::string& dir) {
          for (const char* piece : {"w.001", "w.002", "w.003"})
@@ -306,13 +319,17 @@ TEST(SafeOutputs, OldFilesSurviveAndNoTemporaryFileIsLeft) {
     if (row.setup) row.setup(dir);
     for (const auto& [name, bytes] : row.old)
       testing::write_file(dir + "/" + name, bytes);
-    Live live = run_live(expand(row.input, dir), row.options);
+    Options options = row.options;
+    for (std::string& argument : options.arguments)
+      argument = expand(argument, dir);
+    Live live = run_live(expand(row.input, dir), options);
     EXPECT_FALSE(live.timed_out) << row.name;
     if (row.options.signal != 0) {
       EXPECT_TRUE(WIFSIGNALED(live.status) && WTERMSIG(live.status) == row.options.signal)
           << row.name << ": status " << live.status;
     } else {
-      EXPECT_TRUE(WIFEXITED(live.status) && WEXITSTATUS(live.status) == 0) << row.name << ": " << live.output;
+      EXPECT_TRUE(WIFEXITED(live.status) && WEXITSTATUS(live.status) == row.options.exit_code)
+          << row.name << ": " << live.output;
     }
     for (const auto& [name, bytes] : row.old)
       EXPECT_EQ(testing::read_file(dir + "/" + name), bytes) << row.name << ": " << name;

@@ -115,3 +115,31 @@ TEST(Commands, HelpVersionUsageAndLanguage) {
 
 }  // namespace
 }  // namespace varnelo
+
+namespace varnelo {
+namespace {
+
+#ifndef _WIN32
+// A file that cannot be opened, read or written is named with what the system said of it.
+TEST(Commands, MessagesCarryTheSystemsReason) {
+  testing::TempDir dir;
+  const std::string in = dir.write("in", "41");
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{"sum", dir.path("missing")}, "cannot open '" + dir.path("missing") + "': No such file or directory"},
+      {{"sum", dir.root()}, "cannot open '" + dir.root() + "': Is a directory"},
+      {{"encode", "--hex", "/dev/zero", dir.path("out")}, "read error on '/dev/zero': Illegal seek"},
+      {{"encrypt", "--xor", "--key", "k", in, "/dev/full", "-f"},
+       "write error on '/dev/full': No space left on device"},
+      {{"decode", "--hex", in, dir.path("missing/out")},
+       "cannot write '" + dir.path("missing/out") + "': No such file or directory"},
+  };
+  for (const auto& [arguments, message] : cases) {
+    auto result = testing::run_command(arguments, {}, {{"LC_ALL", "C"}});
+    EXPECT_EQ(result.exit_code, 2) << message;
+    EXPECT_EQ(result.err, "varnelo: " + message + "\n");
+  }
+}
+#endif
+
+}  // namespace
+}  // namespace varnelo

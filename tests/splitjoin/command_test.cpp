@@ -1,6 +1,7 @@
 // The split and join commands through the real program: the pieces the split screen writes for
 // the same choices, sizes given in units, joins found and listed, and outputs refused.
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -131,6 +132,22 @@ TEST(SplitCommand, ExistingPiecesAreRefusedWithoutForce) {
   EXPECT_EQ(run_command({"split", path, "--pieces", "2", "--prefix", dir.path("q")}).exit_code, 0);
   EXPECT_EQ(joined(dir, "q"), dir.read("data"));
   EXPECT_EQ(run_command({"split", "-", "--pieces", "2"}, "abc").exit_code, 2);
+  // Two piece names that reach one file: the second piece would replace the first, so even
+  // --force does not let the split begin.
+  dir.write("r.001", "old");
+#ifdef _WIN32
+  std::filesystem::create_hard_link(testing::file_name(dir.path("r.001")),
+                                    testing::file_name(dir.path("r.002")));
+#else
+  std::filesystem::create_symlink("r.001", dir.path("r.002"));
+#endif
+  auto twice =
+      run_command({"split", "-f", path, "--pieces", "2", "--prefix", dir.path("r")}, {}, {{"LC_ALL", "C"}});
+  EXPECT_EQ(twice.exit_code, 2);
+  EXPECT_NE(twice.err.find("'" + dir.path("r.001") + "' and '" + dir.path("r.002") + "' are one file"),
+            std::string::npos)
+      << twice.err;
+  EXPECT_EQ(dir.read("r.001"), "old");
 }
 
 TEST(JoinCommand, FoundFromTheFirstPieceOrListed) {
