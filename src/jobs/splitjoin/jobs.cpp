@@ -105,10 +105,8 @@ std::optional<std::string> piece_left_past(std::string last) {
   return std::nullopt;
 }
 
-namespace {
-
-JoinOutcome append_pieces(const std::vector<std::string>& names, std::int64_t total, Output& output,
-                          const ProgressDisplay& show) {
+JoinOutcome join_listed_pieces(const std::vector<std::string>& names, std::int64_t total, Output& output,
+                               const ProgressDisplay& show) {
   BlockPump pump = copy_pump(total);
   pump.show = show;
   pump.take = [&](std::span<std::uint8_t> bytes) {
@@ -139,8 +137,6 @@ JoinOutcome append_pieces(const std::vector<std::string>& names, std::int64_t to
   return outcome;
 }
 
-}  // namespace
-
 JoinOutcome join_found_pieces(const std::string& first, const std::string& whole, OutputRequest request,
                               const std::function<ProgressDisplay(std::uint16_t, std::int64_t)>& counted) {
   JoinOutcome outcome;
@@ -162,13 +158,8 @@ JoinOutcome join_found_pieces(const std::string& first, const std::string& whole
     outcome.too_large = set.too_large;
     return outcome;
   }
-  return append_pieces(set.names, set.total, *output,
-                       counted(static_cast<std::uint16_t>(set.names.size()), set.total));
-}
-
-JoinOutcome join_listed_pieces(const std::vector<std::string>& names, std::int64_t total, Output& output,
-                               const ProgressDisplay& show) {
-  return append_pieces(names, total, output, show);
+  return join_listed_pieces(set.names, set.total, *output,
+                            counted(static_cast<std::uint16_t>(set.names.size()), set.total));
 }
 
 bool add_size(std::int64_t& total, std::int64_t size) {
