@@ -13,7 +13,8 @@ bench_setup() {
   trap 'rm -rf "$WORK"' EXIT
   INPUT="$WORK/input.bin"
   make_random "$INPUT" "$BENCH_MIB"
-  printf '%-44s %9s %9s  %-28s %9s %7s %7s %9s  %s\n' operation "ours s" "MiB/s" peer "peer s" ratio target "peak MiB" verdict
+  printf '%-44s %9s %9s %9s  %-28s %9s %7s %7s %9s  %s\n' operation "ours s" "user s" "MiB/s" peer "peer s" ratio \
+    target "peak MiB" verdict
 }
 
 # make_random FILE MIB: a file of random bytes.
@@ -40,7 +41,9 @@ median() {
 #   BYTES          bytes processed, for the MiB/s figure
 #   TARGET         the highest acceptable ratio of our time to the peer's
 #   SETUP_COMMAND  run, untimed, before every timed run of either side (removing outputs, say)
-# Runs both sides alternately BENCH_RUNS times, then prints medians, ratio and peak memory.
+# Runs both sides alternately BENCH_RUNS times, then prints medians, ratio and peak memory. Our
+# user CPU time is printed too: on a virtual machine the system time of writing fresh page cache
+# swings far more than the work the program itself does.
 bench_row() {
   local answers_file="$WORK/answers-$RANDOM.txt"
   printf "$3" >"$answers_file"
@@ -57,24 +60,27 @@ bench_command_row() {
 # Both kinds of row: OUR_COMMAND is the shell command that runs the program.
 bench_timed() {
   local operation=$1 peer=$2 our_command=$3 peer_command=$4 bytes=$5 target=$6 setup=$7
-  local ours=() theirs=() peak=0 run
+  local ours=() users=() theirs=() peak=0 run
   for ((run = 0; run < BENCH_RUNS; run++)); do
     bash -c "$setup" >/dev/null 2>&1 || true
-    ours+=("$(time_command "/usr/bin/time -f %M -o '$WORK/memory' $our_command >/dev/null")")
-    local kib
-    kib=$(tail -n 1 "$WORK/memory")
+    ours+=("$(time_command "/usr/bin/time -f '%M %U' -o '$WORK/memory' $our_command >/dev/null")")
+    local kib user
+    read -r kib user < <(tail -n 1 "$WORK/memory")
+    users+=("$user")
     ((kib > peak)) && peak=$kib
     bash -c "$setup" >/dev/null 2>&1 || true
     theirs+=("$(time_command "$peer_command")")
   done
-  local our_time their_time ratio rate verdict
+  local our_time our_user their_time ratio rate verdict
   our_time=$(printf '%s\n' "${ours[@]}" | median)
+  our_user=$(printf '%s\n' "${users[@]}" | median)
   their_time=$(printf '%s\n' "${theirs[@]}" | median)
   ratio=$(echo "$our_time / $their_time" | bc -l)
   rate=$(echo "$bytes / 1048576 / $our_time" | bc -l)
   verdict=met
   (($(echo "$ratio > $target" | bc -l))) && verdict=MISSED
   (($(echo "$peak > 8192" | bc -l))) && verdict="$verdict, memory MISSED"
-  printf '%-44s %9.3f %9.0f  %-28s %9.3f %7.2f %7s %9.1f  %s\n' "$operation" "$our_time" "$rate" "$peer" \
+  printf '%-44s %9.3f %9.2f %9.0f  %-28s %9.3f %7.2f %7s %9.1f  %s\n' "$operation" "$our_time" "$our_user" \
+    "$rate" "$peer" \
     "$their_time" "$ratio" "$target" "$(echo "$peak / 1024" | bc -l)" "$verdict"
 }
