@@ -25,6 +25,7 @@
 #include <thread>
 #include <vector>
 
+#include "checksum/checksum64_reference.hpp"
 #include "support/test_support.hpp"
 
 #if defined(VARNELO_TEST_OPENSSL)
@@ -235,29 +236,6 @@ class HexTextCheck {
   std::int64_t mismatch_ = -1;
 };
 
-// Checksum64 as defined, one byte at a time.
-class Checksum64Reference {
- public:
-  void update(const unsigned char* data, std::size_t size) {
-    for (std::size_t i = 0; i < size; ++i) {
-      ++n_;
-      if (n_ % 7 == 0) b_ += n_ + w_;
-      if (n_ % 8 == 0) {
-        a_ += n_ + w_;
-        w_ = 0;
-      }
-      w_ = (w_ << 8) | data[i];
-    }
-  }
-  std::uint64_t value() const { return a_ + w_ + b_ + n_; }
-
- private:
-  std::uint64_t a_ = 0x112210F47DE98115ULL;
-  std::uint64_t b_ = 0x0ACB38C49EA31C71ULL;
-  std::uint64_t w_ = 0x045C1E2FF69EA0FBULL;
-  std::uint64_t n_ = 0;
-};
-
 std::string hex(const unsigned char* bytes, std::size_t size) {
   std::string text;
   for (std::size_t i = 0; i < size; ++i) {
@@ -269,7 +247,7 @@ std::string hex(const unsigned char* bytes, std::size_t size) {
 
 // Reads the file once for both references: Checksum64 and, where OpenSSL is at hand, SHA-256.
 void reference_checksums(const std::string& path, std::string& checksum64, std::string& sha256) {
-  Checksum64Reference reference;
+  testing::Checksum64Reference reference;
 #if defined(VARNELO_TEST_OPENSSL)
   EVP_MD_CTX* context = EVP_MD_CTX_new();
   EVP_DigestInit_ex(context, EVP_sha256(), nullptr);
