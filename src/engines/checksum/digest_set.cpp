@@ -151,7 +151,9 @@ struct DigestSet::Crew {
 DigestSet::DigestSet(std::vector<Algorithm> algorithms, unsigned threads) {
   for (Algorithm algorithm : algorithms)
     engines_.push_back(std::make_unique<Engine>(algorithm));
-  if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
+  // Asked of the system once: the answer costs a few system calls, and files come by thousands.
+  static const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  if (threads == 0) threads = cores;
   threads_ = std::min<unsigned>(threads, static_cast<unsigned>(engines_.size()));
 }
 
