@@ -156,6 +156,7 @@ TEST(DiskFaults, AFailedCloseOrRenameIsAWriteErrorAndKeepsTheOldFile) {
   const FaultPlan close_old{"{dir}/old", -1, -1, true, false};
   const FaultPlan rename_old{"{dir}/old", -1, -1, false, true};
   const FaultPlan close_piece{"{dir}/old.002", -1, -1, true, false};
+  const FaultPlan rename_piece{"{dir}/old.002", -1, -1, false, true};
   run_all({
       {"encrypt, the close fails",
        "0\n1\n1\n1\n{dir}/in\nk3y\n{dir}/old\nY\n\n6\n",
@@ -197,6 +198,8 @@ TEST(DiskFaults, AFailedCloseOrRenameIsAWriteErrorAndKeepsTheOldFile) {
       {{"join", "{dir}/p.001", "-o", "{dir}/old", "-f"}, rename_old, "{dir}/old"},
       // The pieces take their names together: none does when one of them cannot be closed.
       {{"split", "{dir}/in", "--pieces", "2", "--prefix", "{dir}/old", "-f"}, close_piece, "{dir}/old.002"},
+      // Nor when one cannot take its name: the piece before it gets its old bytes back.
+      {{"split", "{dir}/in", "--pieces", "2", "--prefix", "{dir}/old", "-f"}, rename_piece, "{dir}/old.002"},
   };
   for (const CommandCase& c : commands) {
     TempDir dir;

@@ -44,12 +44,12 @@ class FaultyCalls : public FileCalls {
     return handle;
   }
 
-  platform::Handle create_temporary(const std::string& target, std::string& temporary) override {
+  platform::Handle create_temporary(const platform::Place& target, bool unnamed, std::string& name) override {
     std::lock_guard lock(mutex_);
-    if (!guarded(target)) return platform::invalid_handle;
-    platform::Handle handle = FileCalls::create_temporary(target, temporary);
+    if (!guarded(target.path())) return platform::invalid_handle;
+    platform::Handle handle = FileCalls::create_temporary(target, unnamed, name);
     // A fault planned for an output reaches the temporary file written in its place.
-    if (handle != platform::invalid_handle) start_books(handle, target);
+    if (handle != platform::invalid_handle) start_books(handle, target.path());
     return handle;
   }
 
@@ -68,12 +68,12 @@ class FaultyCalls : public FileCalls {
     return false;
   }
 
-  bool rename(const std::string& from, const std::string& to) override {
+  bool rename(const platform::Place& from, const platform::Place& to) override {
     {
       std::lock_guard lock(mutex_);
       // The temporary file was let through when it was made, for this very name.
-      if (!guarded(to)) return false;
-      if (plan_.failing_rename && plan_.path == to) {
+      if (!guarded(to.path())) return false;
+      if (plan_.failing_rename && plan_.path == to.path()) {
         platform::set_last_error(access_denied);
         return false;
       }

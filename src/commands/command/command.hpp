@@ -19,6 +19,10 @@ namespace varnelo::command {
 // status is trouble.
 enum Status : int { success = 0, negative = 1, trouble = 2, bad_usage = -1 };
 
+// The status of a run whose standard output was a pipe that closed, as a shell reports one ended
+// by SIGPIPE: the reader has all it wanted, so the run ends quietly.
+inline constexpr int closed_pipe_status = 128 + 13;
+
 class Parser : public CLI::App {
  public:
   using CLI::App::App;

@@ -9,10 +9,25 @@
 
 namespace varnelo::command {
 
+namespace {
+
+bool error_failed = false;
+bool output_is_closed = false;
+
+}  // namespace
+
 void write_error(const std::string& text) {
   // Messages go out as they are, line feeds and all, as the results do.
   static File stream = File::standard_error();
-  stream.write(text.data(), text.size());
+  if (!error_failed && !output_is_closed) error_failed = !stream.write(text.data(), text.size());
+}
+
+bool output_closed() {
+  return output_is_closed;
+}
+
+void note_output_closed() {
+  output_is_closed = true;
 }
 
 void complain(const char* english, const char* indonesian, ...) {
@@ -62,6 +77,7 @@ void complain(const FileFault& fault) {
     case FileFault::read:
       return complain("read error on %s%s", "gagal membaca %s%s", path.c_str(), reason.c_str());
     case FileFault::write:
+      if (fault.path == "-" && fault.reason.closed_pipe()) return note_output_closed();
       return complain("write error on %s%s", "gagal menulis ke %s%s", path.c_str(), reason.c_str());
     case FileFault::none:
       return;

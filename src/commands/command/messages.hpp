@@ -15,8 +15,11 @@ namespace varnelo::command {
 
 // "varnelo: " and the message in the language of the run, on standard error.
 void complain(const char* english, const char* indonesian, ...) VARNELO_PRINTF(1, 3);
-// Writes text to standard error as it is.
+// Writes text to standard error as it is; once that fails, messages stop, and the work goes on.
 void write_error(const std::string& text);
+// Whether standard output turned out to be a pipe with no reader left: no message is then given.
+bool output_closed();
+void note_output_closed();
 
 // How a path stands in messages: quoted, as shown on the terminal, and "-" for standard input
 // or output.

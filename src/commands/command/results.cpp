@@ -37,7 +37,10 @@ bool flush_results() {
   if (!state.waiting.empty() && !state.stream.write(state.waiting.data(), state.waiting.size())) {
     state.failed = true;
     state.waiting.clear();
-    complain("write error on standard output", "gagal menulis ke keluaran standar");
+    if (state.stream.error().closed_pipe())
+      note_output_closed();
+    else
+      complain("write error on standard output", "gagal menulis ke keluaran standar");
     return false;
   }
   state.waiting.clear();

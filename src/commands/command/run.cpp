@@ -192,7 +192,9 @@ int run_commands(std::vector<std::string> arguments, std::span<const Maker> make
       status = trouble;
     }
   }
-  return flush_results() ? status : trouble;
+  const bool flushed = flush_results();
+  if (output_closed()) return closed_pipe_status;
+  return flushed ? status : trouble;
 }
 
 }  // namespace varnelo::command

@@ -15,8 +15,12 @@ platform::Handle FileCalls::open(const std::string& path, bool for_writing) {
   return for_writing ? platform::open_for_writing(path) : platform::open_for_reading(path);
 }
 
-platform::Handle FileCalls::create_temporary(const std::string& target, std::string& temporary) {
-  return platform::create_temporary(target, temporary);
+platform::Handle FileCalls::create_temporary(const platform::Place& target, bool unnamed, std::string& name) {
+  return platform::create_temporary(target, unnamed, name);
+}
+
+bool FileCalls::name_temporary(platform::Handle handle, const platform::Place& temporary) {
+  return platform::name_temporary(handle, temporary);
 }
 
 bool FileCalls::close(platform::Handle handle) {
@@ -47,12 +51,16 @@ std::optional<FileIdentity> FileCalls::identity_of(const std::string& path) {
   return platform::identity_of_path(path);
 }
 
-bool FileCalls::rename(const std::string& from, const std::string& to) {
-  return platform::replace(from, to);
+bool FileCalls::rename(const platform::Place& from, const platform::Place& to) {
+  return platform::rename(from, to);
 }
 
-bool FileCalls::remove(const std::string& path) {
-  return platform::remove(path);
+bool FileCalls::link(const platform::Place& from, const platform::Place& to) {
+  return platform::link(from, to);
+}
+
+bool FileCalls::remove(const platform::Place& place) {
+  return platform::remove(place);
 }
 
 FileCalls* install_file_calls(FileCalls* calls) {
@@ -131,17 +139,14 @@ File File::standard_error() {
   return File(platform::standard_error(), "standard error", installed_calls, false);
 }
 
-std::optional<File> File::create_temporary(const std::string& target, std::optional<unsigned> permissions,
+std::optional<File> File::create_temporary(const platform::Place& target, bool unnamed, std::string& name,
                                            SystemError* why) {
-  if (target.find('\0') != std::string::npos) return no_such_name(why);
-  std::string temporary;
-  platform::Handle handle = installed_calls->create_temporary(target, temporary);
+  platform::Handle handle = installed_calls->create_temporary(target, unnamed, name);
   if (handle == platform::invalid_handle) {
     if (why) *why = SystemError::last();
     return std::nullopt;
   }
-  if (permissions) platform::set_permissions(handle, *permissions);
-  return File(handle, temporary, installed_calls);
+  return File(handle, target.folder_path + name, installed_calls);
 }
 
 std::int64_t File::measure_size() {

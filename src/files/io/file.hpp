@@ -18,6 +18,8 @@ struct SystemError {
   std::string text() const { return platform::error_text(code); }
   // The reason of the last call of this thread that failed.
   static SystemError last() { return {platform::last_error()}; }
+  // Whether it says that the reading end of a pipe has closed.
+  bool closed_pipe() const { return platform::closed_pipe(code); }
 };
 
 // The system calls the file layer makes. The platform's are used unless a test installs its own
@@ -27,8 +29,10 @@ class FileCalls {
  public:
   virtual ~FileCalls() = default;
   virtual platform::Handle open(const std::string& path, bool for_writing);
-  // A new file beside `target` that will take its name once complete (see Output).
-  virtual platform::Handle create_temporary(const std::string& target, std::string& temporary);
+  // A new file beside `target` that will take its name once complete (see Output), unnamed where
+  // asked for and allowed, else named `name`.
+  virtual platform::Handle create_temporary(const platform::Place& target, bool unnamed, std::string& name);
+  virtual bool name_temporary(platform::Handle handle, const platform::Place& temporary);
   virtual bool close(platform::Handle handle);
   virtual std::int64_t read_some(platform::Handle handle, void* buffer, std::size_t count);
   virtual std::int64_t write_some(platform::Handle handle, const void* data, std::size_t count);
@@ -37,8 +41,9 @@ class FileCalls {
   virtual std::optional<FileIdentity> identity(platform::Handle handle);
   virtual std::optional<FileIdentity> identity_of(const std::string& path);
   // Gives `from` the name `to`, replacing what was there, in one step.
-  virtual bool rename(const std::string& from, const std::string& to);
-  virtual bool remove(const std::string& path);
+  virtual bool rename(const platform::Place& from, const platform::Place& to);
+  virtual bool link(const platform::Place& from, const platform::Place& to);
+  virtual bool remove(const platform::Place& place);
 };
 
 // Installs `calls` for every file call from now on; nullptr goes back to the platform's.
@@ -68,12 +73,13 @@ class File {
   static File standard_input();
   static File standard_output();
   static File standard_error();
-  // Creates a new file for writing beside `target`, with a name of its own (its path()) and the
-  // permission bits given, if any.
-  static std::optional<File> create_temporary(const std::string& target, std::optional<unsigned> permissions,
+  // Creates a new file for reading and writing beside `target`, readable by its owner only:
+  // unnamed where asked for and allowed, else under a name of its own, put in `name`.
+  static std::optional<File> create_temporary(const platform::Place& target, bool unnamed, std::string& name,
                                               SystemError* why = nullptr);
 
   bool is_open() const { return handle_ != platform::invalid_handle; }
+  platform::Handle handle() const { return handle_; }
   // One of the process's standard streams, which outlive the File.
   bool is_standard_stream() const { return !owned_; }
   const std::string& path() const { return path_; }

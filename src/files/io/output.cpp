@@ -18,7 +18,7 @@ std::optional<Output> Output::open(const std::string& path, SystemError* why) {
   auto direct = [&]() -> std::optional<Output> {
     std::optional<File> file = File::open_write(path, why);
     if (!file) return std::nullopt;
-    return Output(std::move(*file), path, target.path, false);
+    return Output(std::move(*file), path, target, {}, {}, Way::direct);
   };
   if (target.exists && !target.regular) return direct();
   // The rename would replace a file the user may not write; it is refused as a write would be.
@@ -26,60 +26,109 @@ std::optional<Output> Output::open(const std::string& path, SystemError* why) {
     *why = SystemError::last();
     return std::nullopt;
   }
-  std::optional<File> temporary = File::create_temporary(
-      target.path, target.exists ? std::optional<unsigned>(target.mode) : std::nullopt, why);
-  // A folder that takes no new files still lets an existing file be written in place.
-  if (!temporary) return target.exists ? direct() : std::nullopt;
-  return Output(std::move(*temporary), path, target.path, true);
+  platform::Place place = platform::open_place(target.path);
+  std::string temporary;
+  std::optional<File> file = File::create_temporary(place, true, temporary, why);
+  if (!file) {
+    platform::close_folder(place.folder);
+    // Only a folder that takes no new files lets an existing file be written in place; any other
+    // failure (no space, no inodes, a quota, too many files open) leaves it as it is.
+    if (target.exists && platform::folder_takes_no_files(why->code)) return direct();
+    return std::nullopt;
+  }
+  const Way way = !target.exists || target.renamable ? Way::rename : Way::copy_in;
+  return Output(std::move(*file), path, target, std::move(place), std::move(temporary), way);
 }
 
 Output Output::standard_output() {
-  return Output(File::standard_output(), "-", "-", false);
+  return Output(File::standard_output(), "-", {"-"}, {}, {}, Way::direct);
 }
 
-Output::Output(File file, std::string path, std::string target, bool temporary)
-    : file_(std::move(file)), path_(std::move(path)), target_(std::move(target)) {
-  if (!temporary) return;
-  temporary_ = file_.path();
-  note_temporary(temporary_);
-}
+Output::Output(File file, std::string path, platform::OutputTarget target, platform::Place place,
+               std::string temporary, Way way)
+    : file_(std::move(file)),
+      path_(std::move(path)),
+      target_(std::move(target)),
+      place_(std::move(place)),
+      temporary_(std::move(temporary)),
+      way_(way),
+      pending_(way != Way::direct) {}
 
 Output::~Output() {
   discard();
+  platform::close_folder(place_.folder);
 }
 
 Output::Output(Output&& other) noexcept
     : file_(std::move(other.file_)),
       path_(std::move(other.path_)),
       target_(std::move(other.target_)),
-      temporary_(std::exchange(other.temporary_, {})),
+      place_(std::exchange(other.place_, {})),
+      temporary_(std::move(other.temporary_)),
+      way_(other.way_),
+      pending_(std::exchange(other.pending_, false)),
       error_(other.error_) {}
 
 Output& Output::operator=(Output&& other) noexcept {
   if (this != &other) {
     discard();
+    platform::close_folder(place_.folder);
     file_ = std::move(other.file_);
     path_ = std::move(other.path_);
     target_ = std::move(other.target_);
-    temporary_ = std::exchange(other.temporary_, {});
+    place_ = std::exchange(other.place_, {});
+    temporary_ = std::move(other.temporary_);
+    way_ = other.way_;
+    pending_ = std::exchange(other.pending_, false);
     error_ = other.error_;
   }
   return *this;
 }
 
+platform::Place Output::temporary_place() const {
+  platform::Place temporary = place_;
+  temporary.name = temporary_;
+  return temporary;
+}
+
 void Output::discard() noexcept {
+  // An unnamed temporary file goes with its last descriptor.
   file_.close();
+  if (!pending_) return;
+  pending_ = false;
   if (temporary_.empty()) return;
-  file_calls().remove(temporary_);
-  forget_temporary(temporary_);
-  temporary_.clear();
+  platform::InterruptsHeld held;
+  file_calls().remove(temporary_place());
+  forget_temporary(temporary_place());
 }
 
 void Output::reserve(std::int64_t size) {
-  if (!temporary_.empty()) file_.reserve(size);
+  // Space reserved for a named file would stay hidden in it, were a kill to leave it behind.
+  if (pending_ && temporary_.empty()) file_.reserve(size);
 }
 
 bool Output::close() {
+  if (!file_.is_open()) return true;
+  if (way_ == Way::direct) {
+    if (file_.close()) return true;
+    error_ = file_.error();
+    return false;
+  }
+  // A file to be renamed takes the old one's owner, attributes and bits first; either kind is
+  // kept when closed, under a temporary name.
+  if (way_ == Way::rename) platform::ready_to_name(file_.handle(), target_);
+  platform::keep_when_closed(file_.handle());
+  if (temporary_.empty()) {
+    std::string name = temporary_name(place_.name);
+    platform::Place temporary = place_;
+    temporary.name = name;
+    if (!file_calls().name_temporary(file_.handle(), temporary)) {
+      error_ = SystemError::last();
+      discard();
+      return false;
+    }
+    temporary_ = std::move(name);
+  }
   if (file_.close()) return true;
   error_ = file_.error();
   discard();
@@ -88,22 +137,104 @@ bool Output::close() {
 
 bool Output::commit() {
   if (!close()) return false;
-  if (temporary_.empty()) return true;
-  if (!file_calls().rename(temporary_, target_)) {
+  if (!pending_) return true;
+  platform::InterruptsHeld held;
+  const bool placed = way_ == Way::rename ? file_calls().rename(temporary_place(), place_)
+                                          : platform::copy_into(temporary_place(), place_);
+  if (!placed) {
     error_ = SystemError::last();
     discard();
     return false;
   }
-  forget_temporary(temporary_);
-  temporary_.clear();
+  // A copy in place leaves the temporary file to be removed; a rename leaves nothing.
+  if (way_ == Way::copy_in) file_calls().remove(temporary_place());
+  forget_temporary(temporary_place());
+  pending_ = false;
   return true;
 }
+
+namespace {
+
+// An old piece kept while the set commits, to be put back if a later piece cannot be placed.
+struct Kept {
+  platform::Place target;
+  platform::Place copy;  // its name is empty when no file was there
+  bool linked = false;   // a second link to the old file, rather than the old file moved aside
+};
+
+// Puts back what the renames before a failure replaced, newest first.
+void put_back(std::vector<Kept>& kept) {
+  for (auto it = kept.rbegin(); it != kept.rend(); ++it) {
+    if (it->copy.name.empty())
+      file_calls().remove(it->target);
+    else
+      file_calls().rename(it->copy, it->target);
+  }
+  kept.clear();
+}
+
+}  // namespace
 
 std::size_t commit_together(std::vector<Output>& outputs) {
   for (std::size_t k = 0; k < outputs.size(); ++k)
     if (!outputs[k].close()) return k;
-  for (std::size_t k = 0; k < outputs.size(); ++k)
-    if (!outputs[k].commit()) return k;
+  // No rename or copy starts before every piece is known to have a place to go.
+  for (std::size_t k = 0; k < outputs.size(); ++k) {
+    Output& output = outputs[k];
+    if (output.pending_ && !platform::replaceable(output.place_, output.way_ == Output::Way::copy_in)) {
+      output.error_ = SystemError::last();
+      return k;
+    }
+  }
+  platform::InterruptsHeld held;
+  std::vector<Kept> kept;
+  auto fail = [&](std::size_t k) {
+    outputs[k].error_ = SystemError::last();
+    put_back(kept);
+    return k;
+  };
+  // The renames first, each old piece kept aside until all are done; the copies in place, which
+  // cannot be taken back, only then.
+  for (std::size_t k = 0; k < outputs.size(); ++k) {
+    Output& output = outputs[k];
+    if (!output.pending_ || output.way_ != Output::Way::rename) continue;
+    Kept old{output.place_, output.place_};
+    old.copy.name = temporary_name(output.place_.name);
+    old.linked = file_calls().link(output.place_, old.copy);
+    // Where the file system has no links, the old piece moves aside instead; where none is
+    // there, nothing is kept.
+    if (!old.linked && !file_calls().rename(output.place_, old.copy)) {
+      if (!platform::not_found(SystemError::last().code)) return fail(k);
+      old.copy.name.clear();
+    }
+    if (!file_calls().rename(output.temporary_place(), output.place_)) {
+      const SystemError why = SystemError::last();
+      if (!old.copy.name.empty()) {
+        if (old.linked)
+          file_calls().remove(old.copy);
+        else
+          file_calls().rename(old.copy, output.place_);
+      }
+      platform::set_last_error(why.code);
+      return fail(k);
+    }
+    kept.push_back(std::move(old));
+  }
+  for (std::size_t k = 0; k < outputs.size(); ++k) {
+    Output& output = outputs[k];
+    if (output.pending_ && output.way_ == Output::Way::copy_in &&
+        !platform::copy_into(output.temporary_place(), output.place_))
+      return fail(k);
+  }
+  // Every piece is in place: the old ones kept aside go, and so do the copies' temporary files.
+  for (const Kept& old : kept)
+    if (!old.copy.name.empty()) file_calls().remove(old.copy);
+  for (Output& output : outputs) {
+    if (!output.pending_) continue;
+    if (output.way_ == Output::Way::copy_in) file_calls().remove(output.temporary_place());
+    forget_temporary(output.temporary_place());
+    output.pending_ = false;
+  }
   return outputs.size();
 }
 

@@ -12,10 +12,13 @@
 namespace varnelo {
 
 // An output file. A regular file, there already or not, is written to a temporary file beside
-// it and takes its name only once complete and closed without error; until then the old file
-// is untouched, and an output dropped before that (a failure, a refusal, the end of input, an
-// interrupt) leaves no trace. Devices and pipes are written directly, and so is an existing
-// file whose folder takes no new files.
+// it, readable by its owner only, unnamed where the system allows, and takes its name only once
+// complete and closed without error, with the old file's owner, group, attributes and
+// permission bits; until then the old file is untouched, and an output dropped before that (a
+// failure, a refusal, the end of input, an interrupt) leaves no trace. An old file that a rename
+// would not keep whole (a second link, an owner this process cannot give) gets the new bytes
+// copied into it in place instead, at the end. Devices and pipes are written directly, and so is
+// an existing file whose folder takes no new files.
 class Output {
  public:
   // Opens the output named `path`; nullopt when it cannot be written (an existing file the user
@@ -34,12 +37,12 @@ class Output {
   // The name as given, for messages.
   const std::string& path() const { return path_; }
 
-  // Reserves disk space for the writes to come, only where an interrupt would give it back with
-  // the temporary file.
+  // Reserves disk space for the writes to come, only where no name of the output's could keep
+  // it hidden after a kill.
   void reserve(std::int64_t size);
 
-  // Closes the file, keeping it under its temporary name; false when the system reported an
-  // error, which may have lost written data.
+  // Closes the file, ready to take its name under a temporary one; false when the system
+  // reported an error, which may have lost written data.
   bool close();
   // Closes the file and gives it its name; false when that failed, and nothing then changed.
   bool commit();
@@ -47,13 +50,22 @@ class Output {
   SystemError error() const { return error_ ? error_ : file_.error(); }
 
  private:
-  Output(File file, std::string path, std::string target, bool temporary);
+  // How the complete file takes its place.
+  enum class Way { direct, rename, copy_in };
+
+  Output(File file, std::string path, platform::OutputTarget target, platform::Place place,
+         std::string temporary, Way way);
+  platform::Place temporary_place() const;
   void discard() noexcept;
+  friend std::size_t commit_together(std::vector<Output>& outputs);
 
   File file_;
   std::string path_;
-  std::string target_;     // the file the output replaces, symbolic links followed
-  std::string temporary_;  // empty once committed, and for outputs written directly
+  platform::OutputTarget target_;  // the file replaced, symbolic links followed
+  platform::Place place_;          // its place, the folder held open
+  std::string temporary_;          // the temporary file's name; empty while it has none
+  Way way_ = Way::direct;
+  bool pending_ = false;  // a temporary file is there that has not taken its place
   SystemError error_;
 };
 
@@ -62,9 +74,10 @@ inline FileFault write_fault(const Output& output) {
   return {FileFault::write, output.path(), output.error()};
 }
 
-// Gives every output its name, in order, once all of them are complete: the pieces of a split
-// appear together. Returns the index of the first that could not be closed or renamed, or the
-// count when all were.
+// Gives every output its name once all of them are complete, all or none: the pieces of a split
+// appear together, and a piece that cannot take its name puts back the old pieces that the
+// ones before it replaced. Interrupts are held off meanwhile. Returns the index of the first
+// that could not be closed or placed, or the count when all were.
 std::size_t commit_together(std::vector<Output>& outputs);
 
 // The identities of the open files given (those whose identity can be told): files an output

@@ -76,21 +76,78 @@ struct OutputTarget {
   bool exists = false;
   bool regular = false;  // a plain file, replaced through a temporary file beside it
   unsigned mode = 0;     // its permission bits
+  std::uint64_t owner = 0;
+  std::uint64_t group = 0;
+  // A new file renamed over it keeps all it had: it has no second link, and this process can
+  // give the new file its owner and group. Otherwise the new bytes are copied into it in place.
+  bool renamable = true;
 };
 OutputTarget output_target(const std::string& path);
 // The full name of a file not yet there, with the links among its folders followed, in a form
 // that two names of one file share.
 std::string full_name(const std::string& path);
-// Creates a new, empty file beside `target` under a name of its own that says what it is, and
-// puts that name in `temporary`; invalid_handle when the folder takes no new file.
-Handle create_temporary(const std::string& target, std::string& temporary);
+
+// A name in a folder that is held open while an output is written there (on POSIX; Windows
+// keeps only the path), so that the output's temporary file is made, named and removed in that
+// folder wherever it is moved meanwhile.
+struct Place {
+  Handle folder = invalid_handle;
+  std::string folder_path;  // empty, or ending in a separator
+  std::string name;
+  std::string path() const { return folder_path + name; }
+};
+// The place of `path`, its folder opened; the folder's handle is invalid when that failed.
+Place open_place(const std::string& path);
+void close_folder(Handle folder);
+
+// Holds off the interrupts that remove temporary files until as many releases as holds have
+// come: creating a temporary file and noting it, or the renames that commit outputs, are never
+// cut in two by one. An interrupt held off takes effect at the last release. Main thread only.
+void hold_interrupts();
+void release_interrupts();
+class InterruptsHeld {
+ public:
+  InterruptsHeld() { hold_interrupts(); }
+  ~InterruptsHeld() { release_interrupts(); }
+  InterruptsHeld(const InterruptsHeld&) = delete;
+  InterruptsHeld& operator=(const InterruptsHeld&) = delete;
+};
+
+// Creates a new file, readable and writable by its owner only, that is to become the file at
+// `target`. Where the system allows and `unnamed` asks for it, the file has no name yet and
+// `name` is left empty; otherwise it has a name of its own beside the target, given in `name`
+// and noted as a temporary file in the same step. invalid_handle on failure.
+Handle create_temporary(const Place& target, bool unnamed, std::string& name);
+// Gives an unnamed temporary file the name `temporary.name` in its folder, noted as a temporary.
+bool name_temporary(Handle handle, const Place& temporary);
+// Whether a failure to create a temporary file means that the folder takes no new files (so an
+// existing file there may still be written in place).
+bool folder_takes_no_files(int error);
+// Readies a temporary file to take its name: the owner, group, extended attributes and
+// permission bits of `old` where one was there (or a new file's bits), in that order. On
+// Windows replacing the file keeps them; there is nothing to do.
+void ready_to_name(Handle handle, const OutputTarget& old);
+// Keeps a temporary file when it is closed: on Windows it is made to go with its last handle
+// until then, so that a killed run leaves nothing behind.
+void keep_when_closed(Handle handle);
+// Whether the file at `place` can be replaced: none there, or one that is no folder; in place,
+// one this process may write.
+bool replaceable(const Place& place, bool in_place);
+// Copies the whole of the file at `from` into the existing file at `to`, in place: the file
+// keeps its links, owner and identity. Room for the new size is taken first, so that a full disk
+// stops the copy before it changes a byte.
+bool copy_into(const Place& from, const Place& to);
+// Whether an error says that no file was there.
+bool not_found(int error);
+// Whether an error says that the reading end of a pipe has closed.
+bool closed_pipe(int error);
 // Whether an existing file may be opened for writing; nothing about it changes.
 bool writable(const std::string& path);
-// Gives an open file the permission bits of the file it is to replace.
-void set_permissions(Handle handle, unsigned mode);
-// Gives `from` the name `to`, replacing what was there, in one step.
-bool replace(const std::string& from, const std::string& to);
-bool remove(const std::string& path);
+// Gives `from` the name `to` in the same folder, replacing what was there, in one step.
+bool rename(const Place& from, const Place& to);
+// Another name for the file at `from`, in the same folder; false where the file system has no links.
+bool link(const Place& from, const Place& to);
+bool remove(const Place& place);
 
 // The identities of the program's own standard input, output and error, other than the null
 // device: no output may be one of them.
@@ -99,13 +156,14 @@ std::vector<FileIdentity> standard_stream_identities();
 // file the program opens cannot take its place.
 void open_missing_standard_streams();
 
-// From now on interrupts (SIGINT, SIGTERM and SIGHUP; Ctrl-C, Ctrl-Break and closing the
-// console on Windows) remove the run's temporary files (see io/temporaries.hpp), call
-// `restore_console` and end the program with the platform's usual code for them. A second
-// interrupt ends it at once. `restore_console` must be safe to call from a signal handler.
+// From now on interrupts (every catchable signal that ends a process by default, SIGPIPE aside,
+// which is ignored; Ctrl-C, Ctrl-Break and closing the console on Windows) remove the run's
+// temporary files (see io/temporaries.hpp), call `restore_console` and end the program as the
+// interrupt would have. A second interrupt ends it at once. `restore_console` must be safe to
+// call from a signal handler.
 void handle_interrupts(void (*restore_console)());
 // Removes a file from inside a signal handler.
-bool remove_now(const char* path);
+bool remove_now(Handle folder, const char* name, const char* path);
 
 // Memory for read buffers, freed with free_buffers. Where whole huge pages fit in it, the
 // system is asked to back them so: a copy through 2 MiB pages misses the address cache far

@@ -10,12 +10,16 @@
 #include <unistd.h>
 
 #include <locale.h>
+#if defined(__linux__)
+#include <sys/xattr.h>
+#endif
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "io/platform.hpp"
 #include "io/temporaries.hpp"
@@ -188,13 +192,91 @@ std::string unquoted(const std::string& path) {
   return path.substr(1, path.size() - 2);
 }
 
+namespace {
+
+// Whether this process may give a file the owner and group it has now.
+bool may_keep_owner(const struct stat& info) {
+  const uid_t self = geteuid();
+  if (self == 0) return true;
+  if (info.st_uid != self) return false;
+  if (info.st_gid == getegid()) return true;
+  // A group of one's own, and only that, may be given.
+  const int count = getgroups(0, nullptr);
+  std::vector<gid_t> groups(static_cast<std::size_t>(count > 0 ? count : 0));
+  if (count > 0 && getgroups(count, groups.data()) == count)
+    for (gid_t group : groups)
+      if (group == info.st_gid) return true;
+  return false;
+}
+
+OutputTarget target_of(const std::string& path, const struct stat& info) {
+  OutputTarget target{path, true, S_ISREG(info.st_mode), info.st_mode & 07777u, info.st_uid, info.st_gid};
+  // A rename would leave the other links with the old bytes, or give the file this process's
+  // owner or group.
+  target.renamable = info.st_nlink <= 1 && may_keep_owner(info);
+  return target;
+}
+
+// A descriptor for the *at calls: the folder held open.
+int folder_of(const Place& place) {
+  return place.folder != invalid_handle ? static_cast<int>(place.folder) : AT_FDCWD;
+}
+
+// The name for the *at calls: within the folder held open, or the whole path without one.
+std::string name_of(const Place& place) {
+  return place.folder != invalid_handle ? place.name : place.path();
+}
+
+// Whether unnamed files can be named afterwards: through the descriptor's link in /proc.
+bool proc_links() {
+  static const bool present = access("/proc/self/fd", X_OK) == 0;
+  return present;
+}
+
+// The permission bits a new file gets: 0666 less the umask, read once.
+mode_t new_file_mode() {
+  static const mode_t bits = [] {
+    const mode_t mask = umask(022);
+    umask(mask);
+    return static_cast<mode_t>(0666 & ~mask);
+  }();
+  return bits;
+}
+
+// Copies the extended attributes (access control lists among them) of the file at `path` to
+// the open file, as far as the file system and the process's rights allow. A file's
+// capabilities go with it only when root owned it.
+void copy_attributes(const std::string& path, int to, bool root_owned) {
+#if defined(__linux__)
+  const ssize_t size = llistxattr(path.c_str(), nullptr, 0);
+  if (size <= 0) return;
+  std::vector<char> names(static_cast<std::size_t>(size));
+  const ssize_t listed = llistxattr(path.c_str(), names.data(), names.size());
+  for (ssize_t at = 0; at < listed; at += static_cast<ssize_t>(std::strlen(names.data() + at)) + 1) {
+    const char* name = names.data() + at;
+    if (!root_owned && std::strcmp(name, "security.capability") == 0) continue;
+    const ssize_t length = lgetxattr(path.c_str(), name, nullptr, 0);
+    if (length < 0) continue;
+    std::vector<char> value(static_cast<std::size_t>(length));
+    if (lgetxattr(path.c_str(), name, value.data(), value.size()) == length)
+      (void)fsetxattr(to, name, value.data(), value.size(), 0);
+  }
+#else
+  (void)path;
+  (void)to;
+  (void)root_owned;
+#endif
+}
+
+}  // namespace
+
 OutputTarget output_target(const std::string& path) {
   std::string current = path;
   // As many links as the system itself follows; a longer chain is written through and fails there.
   for (int links = 0; links < 40; ++links) {
     struct stat info;
-    if (lstat(current.c_str(), &info) != 0) return {current, false, false, 0};
-    if (!S_ISLNK(info.st_mode)) return {current, true, S_ISREG(info.st_mode), info.st_mode & 07777u};
+    if (lstat(current.c_str(), &info) != 0) return {current};
+    if (!S_ISLNK(info.st_mode)) return target_of(current, info);
     char target[PATH_MAX];
     ssize_t length = readlink(current.c_str(), target, sizeof target);
     if (length <= 0 || static_cast<std::size_t>(length) >= sizeof target) break;
@@ -204,7 +286,7 @@ OutputTarget output_target(const std::string& path) {
     if (next[0] != '/' && slash != std::string::npos) next = current.substr(0, slash + 1) + next;
     current = next;
   }
-  return {path, true, false, 0};
+  return {path, true};
 }
 
 std::string full_name(const std::string& path) {
@@ -212,24 +294,158 @@ std::string full_name(const std::string& path) {
   return std::filesystem::weakly_canonical(std::filesystem::absolute(path, ignored), ignored).string();
 }
 
-Handle create_temporary(const std::string& target, std::string& temporary) {
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string candidate = temporary_candidate(target, "/");
-    if (candidate.empty()) {
-      errno = EISDIR;
-      return invalid_handle;
-    }
+Place open_place(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  Place place{invalid_handle, slash == std::string::npos ? "" : path.substr(0, slash + 1),
+              slash == std::string::npos ? path : path.substr(slash + 1)};
+#if defined(O_PATH)
+  // Only the right to pass through the folder is needed, not to list it.
+  constexpr int folder_flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+#else
+  constexpr int folder_flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+#endif
+  int fd;
+  do {
+    fd = ::open(place.folder_path.empty() ? "." : place.folder_path.c_str(), folder_flags);
+  } while (fd < 0 && errno == EINTR);
+  place.folder = fd;
+  return place;
+}
+
+void close_folder(Handle folder) {
+  if (folder != invalid_handle) ::close(static_cast<int>(folder));
+}
+
+Handle create_temporary(const Place& target, bool unnamed, std::string& name) {
+  name.clear();
+  if (target.name.empty()) {
+    errno = EISDIR;
+    return invalid_handle;
+  }
+  const int folder = folder_of(target);
+#if defined(O_TMPFILE)
+  if (unnamed && target.folder != invalid_handle && proc_links()) {
     int fd;
     do {
-      fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      fd = ::openat(folder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    } while (fd < 0 && errno == EINTR);
+    if (fd >= 0) return fd;
+    // File systems without unnamed files say so in one of these ways; a named one is made then.
+    if (errno != EISDIR && errno != EOPNOTSUPP && errno != EINVAL) return invalid_handle;
+  }
+#else
+  (void)unnamed;
+#endif
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    Place temporary = target;
+    temporary.name = temporary_name(target.name);
+    // Made and noted in one step: an interrupt in between would leave the file behind.
+    InterruptsHeld held;
+    int fd;
+    do {
+      fd = ::openat(folder, name_of(temporary).c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     } while (fd < 0 && errno == EINTR);
     if (fd >= 0) {
-      temporary = candidate;
+      note_temporary(temporary);
+      name = temporary.name;
       return fd;
     }
     if (errno != EEXIST) return invalid_handle;
   }
   return invalid_handle;
+}
+
+bool name_temporary(Handle handle, const Place& temporary) {
+  const std::string link = "/proc/self/fd/" + std::to_string(handle);
+  InterruptsHeld held;
+  if (::linkat(AT_FDCWD, link.c_str(), folder_of(temporary), name_of(temporary).c_str(), AT_SYMLINK_FOLLOW) !=
+      0)
+    return false;
+  note_temporary(temporary);
+  return true;
+}
+
+bool folder_takes_no_files(int error) {
+  return error == EACCES || error == EPERM || error == EROFS;
+}
+
+void ready_to_name(Handle handle, const OutputTarget& old) {
+  const int fd = static_cast<int>(handle);
+  mode_t mode = new_file_mode();
+  if (old.exists) {
+    mode = static_cast<mode_t>(old.mode);
+    // The owner first: changing it clears the set-user-ID and set-group-ID bits and the file's
+    // capabilities, which the attributes and the bits then give back where they belong.
+    const auto owner = static_cast<uid_t>(old.owner);
+    const auto group = static_cast<gid_t>(old.group);
+    const bool same = owner == geteuid() && group == getegid();
+    // Where the owner cannot be kept, a set-ID file must not become the writer's.
+    if (!same && fchown(fd, owner, group) != 0) mode &= ~static_cast<mode_t>(06000);
+    copy_attributes(old.path, fd, old.owner == 0);
+  }
+  // Where the file system refuses, the new file keeps the bits it was made with.
+  if (fchmod(fd, mode) != 0) errno = 0;
+}
+
+void keep_when_closed(Handle) {}
+
+bool replaceable(const Place& place, bool in_place) {
+  struct stat info;
+  if (fstatat(folder_of(place), name_of(place).c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+    return errno == ENOENT && !in_place;
+  if (S_ISDIR(info.st_mode)) {
+    errno = EISDIR;
+    return false;
+  }
+  return !in_place || faccessat(folder_of(place), name_of(place).c_str(), W_OK, AT_EACCESS) == 0;
+}
+
+bool copy_into(const Place& from, const Place& to) {
+  int source, target;
+  do {
+    source = ::openat(folder_of(from), name_of(from).c_str(), O_RDONLY | O_CLOEXEC);
+  } while (source < 0 && errno == EINTR);
+  if (source < 0) return false;
+  do {
+    target = ::openat(folder_of(to), name_of(to).c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
+  } while (target < 0 && errno == EINTR);
+  struct stat info;
+  int error = target < 0 ? errno : fstat(source, &info) != 0 ? errno : 0;
+  if (error == 0 && info.st_size > 0) {
+    error = posix_fallocate(target, 0, info.st_size);
+    // A file system that cannot reserve space is written all the same.
+    if (error == EOPNOTSUPP || error == EINVAL) error = 0;
+  }
+  std::vector<char> buffer(error == 0 ? std::size_t{1} << 20 : 0);
+  for (off_t at = 0; error == 0 && at < info.st_size;) {
+    const ssize_t got = pread(source, buffer.data(), buffer.size(), at);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      error = got < 0 ? errno : EIO;
+      break;
+    }
+    for (ssize_t put = 0; error == 0 && put < got;) {
+      const ssize_t wrote =
+          pwrite(target, buffer.data() + put, static_cast<std::size_t>(got - put), at + put);
+      if (wrote < 0 && errno == EINTR) continue;
+      if (wrote <= 0) error = wrote < 0 ? errno : EIO;
+      if (wrote > 0) put += wrote;
+    }
+    at += got;
+  }
+  if (error == 0 && ftruncate(target, info.st_size) != 0) error = errno;
+  if (target >= 0 && ::close(target) != 0 && error == 0) error = errno;
+  ::close(source);
+  errno = error;
+  return error == 0;
+}
+
+bool not_found(int error) {
+  return error == ENOENT;
+}
+
+bool closed_pipe(int error) {
+  return error == EPIPE;
 }
 
 bool writable(const std::string& path) {
@@ -239,21 +455,22 @@ bool writable(const std::string& path) {
   return true;
 }
 
-void set_permissions(Handle handle, unsigned mode) {
-  // Where the file system refuses, the new file keeps the bits it was made with.
-  if (fchmod(static_cast<int>(handle), static_cast<mode_t>(mode)) != 0) errno = 0;
+bool rename(const Place& from, const Place& to) {
+  return ::renameat(folder_of(from), name_of(from).c_str(), folder_of(to), name_of(to).c_str()) == 0;
 }
 
-bool replace(const std::string& from, const std::string& to) {
-  return ::rename(from.c_str(), to.c_str()) == 0;
+bool link(const Place& from, const Place& to) {
+  return ::linkat(folder_of(from), name_of(from).c_str(), folder_of(to), name_of(to).c_str(), 0) == 0;
 }
 
-bool remove(const std::string& path) {
-  return ::unlink(path.c_str()) == 0;
+bool remove(const Place& place) {
+  return ::unlinkat(folder_of(place), name_of(place).c_str(), 0) == 0;
 }
 
-bool remove_now(const char* path) {
-  return ::unlink(path) == 0;
+bool remove_now(Handle folder, const char* name, const char* path) {
+  // Only calls that are safe in a signal handler: the folder is open whenever a name is noted.
+  return ::unlinkat(folder != invalid_handle ? static_cast<int>(folder) : AT_FDCWD,
+                    folder != invalid_handle ? name : path, 0) == 0;
 }
 
 std::vector<FileIdentity> standard_stream_identities() {
@@ -280,9 +497,18 @@ void open_missing_standard_streams() {
 
 namespace {
 
+// Every catchable signal that ends a process by default, SIGPIPE aside: a write to a pipe that
+// closed is a failed write, reported as one.
+constexpr int interrupts[] = {SIGINT,  SIGTERM, SIGHUP,  SIGQUIT,   SIGALRM, SIGUSR1,
+                              SIGUSR2, SIGXCPU, SIGXFSZ, SIGVTALRM, SIGPROF};
+
 void (*restore_console)() = nullptr;
 pthread_t main_thread;
 volatile sig_atomic_t interrupted = 0;
+
+// How many holds are open, and the signal mask from before the first of them.
+int holds = 0;
+sigset_t mask_before_holds;
 
 void on_interrupt(int signal_number) {
   // The cleanup belongs to the main thread; a read-ahead thread hands the signal on.
@@ -298,21 +524,41 @@ void on_interrupt(int signal_number) {
   struct sigaction plain = {};
   plain.sa_handler = SIG_DFL;
   sigaction(signal_number, &plain, nullptr);
+  sigset_t just_this;
+  sigemptyset(&just_this);
+  sigaddset(&just_this, signal_number);
+  pthread_sigmask(SIG_UNBLOCK, &just_this, nullptr);
   raise(signal_number);
   _exit(128 + signal_number);
 }
 
 }  // namespace
 
+void hold_interrupts() {
+  if (holds++ > 0) return;
+  sigset_t held;
+  sigemptyset(&held);
+  for (int signal_number : interrupts)
+    sigaddset(&held, signal_number);
+  pthread_sigmask(SIG_BLOCK, &held, &mask_before_holds);
+}
+
+void release_interrupts() {
+  if (--holds > 0) return;
+  // An interrupt that came meanwhile is handled now, as it would have been then.
+  pthread_sigmask(SIG_SETMASK, &mask_before_holds, nullptr);
+}
+
 void handle_interrupts(void (*restore)()) {
   restore_console = restore;
   main_thread = pthread_self();
+  signal(SIGPIPE, SIG_IGN);
   struct sigaction action = {};
   action.sa_handler = on_interrupt;
   // Not deferred, so a second interrupt during the cleanup ends the program at once.
   action.sa_flags = SA_NODEFER | SA_RESTART;
   sigemptyset(&action.sa_mask);
-  for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+  for (int signal_number : interrupts) {
     // A signal ignored when the program started (under nohup, in a background job) stays ignored.
     struct sigaction before;
     if (sigaction(signal_number, nullptr, &before) == 0 && before.sa_handler == SIG_IGN) continue;

@@ -8,7 +8,9 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "io/platform.hpp"
 #include "io/temporaries.hpp"
@@ -107,10 +109,19 @@ constexpr UINT interrupted_exit_code = 0xC000013A;
 void (*restore_console)() = nullptr;
 std::atomic<bool> interrupted{false};
 
+// Held by the program while it makes and notes a temporary file or commits outputs; the console
+// handler, which runs on a thread of its own, waits for it, so it never ends the program halfway
+// through a rename or a split's renames.
+std::recursive_mutex& interrupt_lock() {
+  static std::recursive_mutex lock;
+  return lock;
+}
+
 BOOL WINAPI on_console_event(DWORD event) {
   if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT) return FALSE;
   // A second interrupt ends the program at once.
   if (interrupted.exchange(true)) ExitProcess(interrupted_exit_code);
+  interrupt_lock().lock();
   remove_noted_temporaries();
   if (restore_console) restore_console();
   ExitProcess(interrupted_exit_code);
@@ -310,8 +321,8 @@ std::string unquoted(const std::string& path) {
 OutputTarget output_target(const std::string& path) {
   const std::wstring name = system_path(path);
   DWORD attributes = GetFileAttributesW(name.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return {path, !!exists(path), false, 0};
-  OutputTarget target{path, true, false, 0};
+  if (attributes == INVALID_FILE_ATTRIBUTES) return {path, !!exists(path)};
+  OutputTarget target{path, true};
   HANDLE handle = open_for_attributes(name);
   if (handle == INVALID_HANDLE_VALUE) return target;
   // A link is followed to the file it names, which the output replaces; the link stays.
@@ -322,6 +333,8 @@ OutputTarget output_target(const std::string& path) {
   BY_HANDLE_FILE_INFORMATION info;
   target.regular = GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &info) &&
                    !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+  // Replacing swaps names: a second link would keep the old bytes, so the new ones are copied in.
+  if (target.regular) target.renamable = info.nNumberOfLinks <= 1;
   CloseHandle(handle);
   return target;
 }
@@ -357,46 +370,141 @@ std::string full_name(const std::string& path) {
   return utf8_of(full);
 }
 
-Handle create_temporary(const std::string& target, std::string& temporary) {
+Place open_place(const std::string& path) {
+  const std::size_t cut = path.find_last_of("/\\:");
+  // Windows keeps only the path: a folder in use cannot be renamed there anyway.
+  return {invalid_handle, cut == std::string::npos ? "" : path.substr(0, cut + 1),
+          cut == std::string::npos ? path : path.substr(cut + 1)};
+}
+
+void close_folder(Handle) {}
+
+void hold_interrupts() {
+  interrupt_lock().lock();
+}
+
+void release_interrupts() {
+  interrupt_lock().unlock();
+}
+
+namespace {
+
+// Whether the file open on `file` goes when its last handle closes.
+bool delete_on_close(HANDLE file, bool deleted) {
+  FILE_DISPOSITION_INFO disposition{static_cast<BOOLEAN>(deleted ? TRUE : FALSE)};
+  return SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition) != 0;
+}
+
+HANDLE windows_handle(Handle handle) {
+  return reinterpret_cast<HANDLE>(_get_osfhandle(static_cast<int>(handle)));
+}
+
+}  // namespace
+
+Handle create_temporary(const Place& target, bool, std::string& name) {
+  name.clear();
+  if (target.name.empty()) return failed(invalid_handle, ERROR_DIRECTORY);
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string candidate = temporary_candidate(target, "/\\:");
-    if (candidate.empty()) return failed(invalid_handle, ERROR_DIRECTORY);
-    const std::wstring name = system_path(candidate);
-    // Shared for deletion, so an interrupt can remove it while it is still open.
-    HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, share_all, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    Place temporary = target;
+    temporary.name = temporary_name(target.name);
+    const std::wstring wide = system_path(temporary.path());
+    // Made and noted in one step, and shared for deletion, so an interrupt can remove it while it
+    // is still open.
+    InterruptsHeld held;
+    HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, share_all, nullptr,
+                              CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
       const DWORD code = GetLastError();
       if (code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS) continue;
       return failed(invalid_handle, code);
     }
-    Handle fd = descriptor_of(file, _O_WRONLY);
-    if (fd == invalid_handle) {
-      DeleteFileW(name.c_str());
-      return failed(invalid_handle, ERROR_TOO_MANY_OPEN_FILES);
-    }
-    temporary = candidate;
+    // Gone with the program's last handle, were it killed before the file takes its name.
+    delete_on_close(file, true);
+    Handle fd = descriptor_of(file, _O_RDWR);
+    if (fd == invalid_handle) return failed(invalid_handle, ERROR_TOO_MANY_OPEN_FILES);
+    note_temporary(temporary);
+    name = temporary.name;
     return fd;
   }
   return failed(invalid_handle, ERROR_FILE_EXISTS);
 }
 
+bool name_temporary(Handle, const Place&) {
+  // Every temporary file here has a name from the start.
+  return failed(false, ERROR_NOT_SUPPORTED);
+}
+
+bool folder_takes_no_files(int error) {
+  return error == ERROR_ACCESS_DENIED || error == ERROR_WRITE_PROTECT;
+}
+
+void ready_to_name(Handle, const OutputTarget&) {
+  // Replacing the file keeps its attributes and its access rights; nothing to carry over here.
+}
+
+void keep_when_closed(Handle handle) {
+  delete_on_close(windows_handle(handle), false);
+}
+
+bool replaceable(const Place& place, bool in_place) {
+  const DWORD attributes = GetFileAttributesW(system_path(place.path()).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return !in_place && not_found(static_cast<int>(GetLastError()));
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return failed(false, ERROR_DIRECTORY);
+  return !in_place || writable(place.path()) || failed(false);
+}
+
+bool copy_into(const Place& from, const Place& to) {
+  HANDLE source = CreateFileW(system_path(from.path()).c_str(), GENERIC_READ, share_all, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (source == INVALID_HANDLE_VALUE) return failed(false);
+  HANDLE target = CreateFileW(system_path(to.path()).c_str(), GENERIC_WRITE, share_all, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD error = target == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+  LARGE_INTEGER size{};
+  if (error == 0 && !GetFileSizeEx(source, &size)) error = GetLastError();
+  // Room for the whole first, so that a full disk stops the copy before it changes a byte.
+  FILE_END_OF_FILE_INFO end{size};
+  LARGE_INTEGER current{};
+  if (error == 0 && GetFileSizeEx(target, &current) && size.QuadPart > current.QuadPart &&
+      !SetFileInformationByHandle(target, FileEndOfFileInfo, &end, sizeof end))
+    error = GetLastError();
+  std::vector<char> buffer(error == 0 ? std::size_t{1} << 20 : 0);
+  for (std::int64_t done = 0; error == 0 && done < size.QuadPart;) {
+    DWORD got = 0, put = 0;
+    if (!ReadFile(source, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) || got == 0) {
+      error = got == 0 ? ERROR_HANDLE_EOF : GetLastError();
+      break;
+    }
+    if (!WriteFile(target, buffer.data(), got, &put, nullptr) || put != got) error = GetLastError();
+    done += got;
+  }
+  if (error == 0 && !SetFileInformationByHandle(target, FileEndOfFileInfo, &end, sizeof end))
+    error = GetLastError();
+  if (target != INVALID_HANDLE_VALUE && !CloseHandle(target) && error == 0) error = GetLastError();
+  CloseHandle(source);
+  return error == 0 || failed(false, error);
+}
+
+bool not_found(int error) {
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+bool closed_pipe(int error) {
+  return error == ERROR_NO_DATA || error == ERROR_BROKEN_PIPE;
+}
+
 bool writable(const std::string& path) {
   HANDLE file =
       CreateFileW(system_path(path).c_str(), GENERIC_WRITE, share_all, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  if (file == INVALID_HANDLE_VALUE) return failed(false);
   CloseHandle(file);
   return true;
 }
 
-void set_permissions(Handle, unsigned) {
-  // Replacing the file keeps its attributes and its access rights; nothing to carry over here.
-}
-
-bool replace(const std::string& from, const std::string& to) {
-  // ReplaceFile keeps the replaced file's attributes, access rights and links; a new name is
-  // simply moved into place.
-  const std::wstring source = system_path(from), target = system_path(to);
+bool rename(const Place& from, const Place& to) {
+  // ReplaceFile keeps the replaced file's attributes and access rights; a new name is simply
+  // moved into place.
+  const std::wstring source = system_path(from.path()), target = system_path(to.path());
   if (GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES &&
       ReplaceFileW(target.c_str(), source.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
                    nullptr))
@@ -406,14 +514,19 @@ bool replace(const std::string& from, const std::string& to) {
          failed(false);
 }
 
-bool remove(const std::string& path) {
-  return DeleteFileW(system_path(path).c_str()) != 0 || failed(false);
+bool link(const Place& from, const Place& to) {
+  return CreateHardLinkW(system_path(to.path()).c_str(), system_path(from.path()).c_str(), nullptr) != 0 ||
+         failed(false);
 }
 
-bool remove_now(const char* path) {
+bool remove(const Place& place) {
+  return DeleteFileW(system_path(place.path()).c_str()) != 0 || failed(false);
+}
+
+bool remove_now(Handle, const char*, const char* path) {
   // The console handler runs on a thread of its own while the program goes on, so it may
   // allocate for the conversion.
-  return remove(path);
+  return DeleteFileW(system_path(path).c_str()) != 0;
 }
 
 std::vector<FileIdentity> standard_stream_identities() {
