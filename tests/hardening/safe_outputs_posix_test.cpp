@@ -3,12 +3,15 @@
 // left beside them.
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -42,6 +45,10 @@ struct Options {
   std::vector<int> closed;                  // standard descriptors the program starts without
   std::vector<std::string> arguments = {};  // a command instead of the menus; {dir} expands
   int exit_code = 0;
+  int after_ms = 0;            // without a trigger, the signal comes this long after the start
+  uid_t user = 0;              // the program runs as this user (and group), where root can say so
+  bool output_closed = false;  // nobody reads what the program writes
+  std::function<void()> at_trigger = nullptr;  // done when the trigger comes, before the signal
 };
 
 // Runs the program with `input` typed at once; the typing side stays open until a signal has
@@ -78,6 +85,9 @@ Live run_live(const std::string& input, const Options& options) {
     }
     for (int fd : options.closed)
       close(fd);
+    if (options.user != 0 &&
+        (setgroups(0, nullptr) != 0 || setgid(options.user) != 0 || setuid(options.user) != 0))
+      _exit(126);
     closefrom(3);
     // A program that went wrong writes no more than this, however large its input: the rows
     // hand it files of exbibytes, sparse, on a file system held in memory.
@@ -95,11 +105,19 @@ Live run_live(const std::string& input, const Options& options) {
   }
   if (write(typing, input.data(), input.size()) != static_cast<ssize_t>(input.size())) ADD_FAILURE();
   if (!options.terminal && options.signal == 0) close(typing);
+  if (options.output_closed) close(std::exchange(reading, -1));
   bool signalled = false;
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  const auto start = std::chrono::steady_clock::now();
+  auto deadline = start + std::chrono::seconds(60);
   for (;;) {
     pollfd watch{reading, POLLIN, 0};
-    if (poll(&watch, 1, 100) > 0) {
+    if (reading < 0) {
+      if (waitpid(pid, &live.status, WNOHANG) == pid) {
+        pid = 0;
+        break;
+      }
+      poll(nullptr, 0, 1);
+    } else if (poll(&watch, 1, options.after_ms > 0 ? 1 : 100) > 0) {
       char chunk[4096];
       ssize_t got = read(reading, chunk, sizeof chunk);
       if (got <= 0) break;
@@ -108,8 +126,13 @@ Live run_live(const std::string& input, const Options& options) {
       pid = 0;
       break;
     }
-    if (options.signal != 0 && !signalled && live.output.find(options.trigger) != std::string::npos) {
-      kill(pid, options.signal);
+    const bool due = options.trigger.empty()
+                         ? options.after_ms > 0 && std::chrono::steady_clock::now() - start >=
+                                                       std::chrono::milliseconds(options.after_ms)
+                         : live.output.find(options.trigger) != std::string::npos;
+    if (!signalled && due && (options.signal != 0 || options.at_trigger)) {
+      if (options.at_trigger) options.at_trigger();
+      if (options.signal != 0) kill(pid, options.signal);
       signalled = true;
     }
     if (std::chrono::steady_clock::now() > deadline) {
@@ -118,15 +141,79 @@ Live run_live(const std::string& input, const Options& options) {
     }
   }
   if (pid != 0) waitpid(pid, &live.status, 0);
-  close(reading);
+  if (reading >= 0) close(reading);
   if (!options.terminal && options.signal != 0) close(typing);
   return live;
 }
 
+// A folder so deep below `dir` that a name of 40 characters in it makes a path of 4080: the path
+// of a temporary file beside it would pass the system's limit, though its name fits.
+std::string deep_folder(const std::string& dir) {
+  std::string folder = dir;
+  while (folder.size() + 201 < 4080 - 41)
+    folder += "/" + std::string(200, 'd');
+  return folder + "/" + std::string(4080 - 41 - folder.size() - 1, 'e');
+}
+
 std::string expand(std::string text, const std::string& dir) {
+  for (std::size_t at; (at = text.find("{deep}")) != std::string::npos;)
+    text.replace(at, 6, deep_folder(dir));
   for (std::size_t at; (at = text.find("{dir}")) != std::string::npos;)
     text.replace(at, 5, dir);
   return text;
+}
+
+// A folder for a row that only root can set up: files of other users.
+std::string as_root() {
+  std::string root = std::filesystem::temp_directory_path() / "varnelo-root-XXXXXX";
+  if (geteuid() != 0 || !mkdtemp(root.data())) return {};
+  return root;
+}
+
+void expect_owner(const std::string& path, uid_t user, gid_t group, mode_t mode) {
+  struct stat info {};
+  ASSERT_EQ(stat(path.c_str(), &info), 0) << path;
+  EXPECT_EQ(info.st_uid, user) << path;
+  EXPECT_EQ(info.st_gid, group) << path;
+  EXPECT_EQ(info.st_mode & 07777, mode) << path;
+}
+
+// An access control list that lets user 65534 read: the entries of a 0640 file and that one.
+std::string reader_acl() {
+  std::string acl("\x02\0\0\0", 4);
+  // Little-endian fields: a tag and permissions of 16 bits, an id of 32.
+  auto bytes = [&](std::uint32_t value, int count) {
+    for (int k = 0; k < count; ++k)
+      acl += static_cast<char>((value >> (8 * k)) & 0xff);
+  };
+  auto entry = [&](std::uint32_t tag, std::uint32_t permissions, std::uint32_t id) {
+    bytes(tag, 2);
+    bytes(permissions, 2);
+    bytes(id, 4);
+  };
+  entry(0x01, 6, ~0u);    // the owner
+  entry(0x02, 4, 65534);  // one user more
+  entry(0x04, 4, ~0u);    // the group
+  entry(0x10, 4, ~0u);    // the mask
+  entry(0x20, 0, ~0u);    // the others
+  return acl;
+}
+
+// The names of the 999 pieces of a split of `path`.
+std::vector<std::string> piece_names_of(const std::string& path) {
+  std::vector<std::string> names;
+  for (int k = 1; k <= 999; ++k) {
+    char suffix[8];
+    std::snprintf(suffix, sizeof suffix, ".%03d", k);
+    names.push_back(path + suffix);
+  }
+  return names;
+}
+
+std::string attribute(const std::string& path, const char* name) {
+  char value[256];
+  const ssize_t size = getxattr(path.c_str(), name, value, sizeof value);
+  return size < 0 ? std::string() : std::string(value, static_cast<std::size_t>(size));
 }
 
 std::string put(const std::string& dir, const std::string& name, const std::string& bytes) {
@@ -152,12 +239,15 @@ struct Row {
   std::function<std::string()> place = nullptr;
   std::map<std::string, std::string> made = {};  // files the run made, with their bytes
   std::function<void(const std::string& dir)> check = nullptr;
+  std::function<void(const std::string& dir)> meddle = nullptr;  // at the trigger
 };
 
 constexpr std::uintmax_t gib = std::uintmax_t{1} << 30;
 
 TEST(SafeOutputs, OldFilesSurviveAndNoTemporaryFileIsLeft) {
   const std::string enter_menu = "1\n";
+  std::vector<std::string> split_left = piece_names_of("in");
+  split_left.insert(split_left.begin(), "in");
   const std::vector<Row> rows = {
       {"interrupt during a cipher",
        [](const std::string& dir) { sparse(dir, "big", 2 * gib); },
@@ -300,6 +390,217 @@ TEST(SafeOutputs, OldFilesSurviveAndNoTemporaryFileIsLeft) {
        {{"old", "old bytes"}},
        {"in", "old"},
        "Output file is the same as an input file!"},
+      {"a kill during a cipher",
+       [](const std::string& dir) { sparse(dir, "big", 2 * gib); },
+       enter_menu + "0\n1\n1\n1\n{dir}/big\nkey\n{dir}/out\ny\n",
+       {"Progress", SIGKILL},
+       {{"out", "old output"}},
+       {"big", "out"}},
+      {"SIGQUIT during a cipher",
+       [](const std::string& dir) { sparse(dir, "big", 2 * gib); },
+       enter_menu + "0\n1\n1\n1\n{dir}/big\nkey\n{dir}/out\ny\n",
+       {"Progress", SIGQUIT},
+       {{"out", "old output"}},
+       {"big", "out"}},
+      {"SIGUSR1 during an encode",
+       [](const std::string& dir) { sparse(dir, "big", gib); },
+       enter_menu + "0\n3\n1\n{dir}/big\n{dir}/out\ny\n16\n",
+       {"Progress", SIGUSR1},
+       {{"out.txt", "old text"}},
+       {"big", "out.txt"}},
+      {"an interrupt where the temporary file's path would pass the system's limit",
+       [](const std::string& dir) {
+         std::filesystem::create_directories(deep_folder(dir));
+         put(deep_folder(dir), std::string(40, 'o'), "old bytes");
+       },
+       // Standard input stays open: the run waits for more until the signal comes.
+       "some bytes",
+       {.signal = SIGINT,
+        .arguments = {"encrypt", "--xor", "--key", "k", "-", "{deep}/" + std::string(40, 'o'), "-f"},
+        .after_ms = 300},
+       {},
+       {std::string(200, 'd')},
+       "",
+       nullptr,
+       {},
+       [](const std::string& dir) {
+         std::vector<std::string> left;
+         for (const auto& entry : std::filesystem::directory_iterator(deep_folder(dir)))
+           left.push_back(entry.path().filename().string());
+         EXPECT_EQ(left, std::vector<std::string>{std::string(40, 'o')});
+         EXPECT_EQ(testing::read_file(deep_folder(dir) + "/" + std::string(40, 'o')), "old bytes");
+       }},
+      {"a new file of secrets, never readable by others while written",
+       [](const std::string& dir) {
+         sparse(dir, "big", 64 << 20);
+         chmod(put(dir, "secret", "old").c_str(), 0600);
+       },
+       enter_menu + "0\n1\n1\n1\n{dir}/big\nkey\n{dir}/secret\ny\n\n6\n",
+       {"Progress"},
+       {},
+       {"big", "secret"},
+       "Running time",
+       nullptr,
+       {},
+       [](const std::string& dir) { expect_owner(dir + "/secret", geteuid(), getegid(), 0600); },
+       [](const std::string& dir) {
+         for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+           if (entry.path().filename().string().find(".varnelo-partial-") != std::string::npos) {
+             EXPECT_EQ(static_cast<unsigned>(entry.status().permissions()) & 077u, 0u) << entry.path();
+           }
+         }
+       }},
+      {"the output's folder moved during the run",
+       [](const std::string& dir) {
+         sparse(dir, "big", 64 << 20);
+         std::filesystem::create_directory(dir + "/sub");
+         put(dir, "sub/out", "old output");
+       },
+       enter_menu + "0\n1\n1\n1\n{dir}/big\nkey\n{dir}/sub/out\ny\n\n6\n",
+       {"Progress"},
+       {},
+       {"big", "moved"},
+       "Running time",
+       nullptr,
+       {},
+       [](const std::string& dir) {
+         // The output took its name in the folder it was made in, wherever that went.
+         EXPECT_EQ(std::filesystem::file_size(dir + "/moved/out"), 64u << 20);
+         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir + "/moved"),
+                                 std::filesystem::directory_iterator()),
+                   1);
+       },
+       [](const std::string& dir) { std::filesystem::rename(dir + "/sub", dir + "/moved"); }},
+      {"a disk with no inode left",
+       [](const std::string& dir) {
+         put(dir, "in", "abc");
+         put(dir, "precious", "old bytes");
+         for (int k = 0; k < 1000; ++k) {
+           const int fd = open((dir + "/../filler" + std::to_string(k)).c_str(), O_CREAT | O_WRONLY, 0600);
+           if (fd < 0) break;
+           close(fd);
+         }
+       },
+       "",
+       {.arguments = {"encrypt", "--xor", "--key", "k", "{dir}/in", "{dir}/precious", "-f"}, .exit_code = 2},
+       {{"precious", "old bytes"}},
+       {"in", "precious"},
+       "cannot write '{dir}/precious': No space left on device",
+       [] {
+         std::string root = std::filesystem::temp_directory_path() / "varnelo-inodes-XXXXXX";
+         if (!mkdtemp(root.data())) return std::string();
+         if (mount("tmpfs", root.c_str(), "tmpfs", 0, "size=8m,nr_inodes=64") != 0) {
+           rmdir(root.c_str());
+           return std::string();
+         }
+         return root;
+       }},
+      {"a set-user-ID file of another user, replaced by root",
+       [](const std::string& dir) {
+         put(dir, "prog.hex", "41\n");
+         chown(put(dir, "prog", "old").c_str(), 65534, 65534);
+         chmod((dir + "/prog").c_str(), 04755);
+       },
+       "",
+       {.arguments = {"decode", "--hex", "{dir}/prog.hex", "{dir}/prog", "-f"}},
+       {},
+       {"prog", "prog.hex"},
+       "",
+       as_root,
+       {{"prog", "A"}},
+       [](const std::string& dir) { expect_owner(dir + "/prog", 65534, 65534, 04755); }},
+      {"a 0640 root:staff file keeps its group",
+       [](const std::string& dir) {
+         put(dir, "in", "abc");
+         chown(put(dir, "shared", "old").c_str(), 0, 50);
+         chmod((dir + "/shared").c_str(), 0640);
+       },
+       "",
+       {.arguments = {"encrypt", "--xor", "--key", "k", "{dir}/in", "{dir}/shared", "-f"}},
+       {},
+       {"in", "shared"},
+       "",
+       as_root,
+       {{"shared", "\x0a\x09\x08"}},
+       [](const std::string& dir) { expect_owner(dir + "/shared", 0, 50, 0640); }},
+      {"extended attributes and an access control list are kept",
+       [](const std::string& dir) {
+         put(dir, "in", "abc");
+         const std::string acl = reader_acl(), path = put(dir, "listed", "old");
+         chmod(path.c_str(), 0640);
+         EXPECT_EQ(setxattr(path.c_str(), "user.varnelo", "kept", 4, 0), 0);
+         EXPECT_EQ(setxattr(path.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0), 0);
+       },
+       "",
+       {.arguments = {"encrypt", "--xor", "--key", "k", "{dir}/in", "{dir}/listed", "-f"}},
+       {},
+       {"in", "listed"},
+       "",
+       nullptr,
+       {{"listed", "\x0a\x09\x08"}},
+       [](const std::string& dir) {
+         EXPECT_EQ(attribute(dir + "/listed", "user.varnelo"), "kept");
+         EXPECT_EQ(attribute(dir + "/listed", "system.posix_acl_access"), reader_acl());
+       }},
+      {"a file with a second link keeps it",
+       [](const std::string& dir) {
+         put(dir, "in", "abc");
+         std::filesystem::create_hard_link(put(dir, "a", "old"), dir + "/b");
+       },
+       "",
+       {.arguments = {"encrypt", "--xor", "--key", "k", "{dir}/in", "{dir}/a", "-f"}},
+       {},
+       {"a", "b", "in"},
+       "",
+       nullptr,
+       {{"a", "\x0a\x09\x08"}, {"b", "\x0a\x09\x08"}},
+       [](const std::string& dir) { EXPECT_EQ(std::filesystem::hard_link_count(dir + "/a"), 2u); }},
+      {"another user's file in a sticky folder, written by one who may",
+       [](const std::string& dir) {
+         chmod((dir + "/..").c_str(), 0755);
+         chmod(dir.c_str(), 01777);
+         put(dir, "in", "abc");
+         chmod(put(dir, "theirs", "old").c_str(), 0666);
+       },
+       "",
+       {.arguments = {"encrypt", "--xor", "--key", "k", "{dir}/in", "{dir}/theirs", "-f"}, .user = 65534},
+       {},
+       {"in", "theirs"},
+       "",
+       as_root,
+       {{"theirs", "\x0a\x09\x08"}},
+       [](const std::string& dir) { expect_owner(dir + "/theirs", 0, 0, 0666); }},
+      {"a split of 999 pieces interrupted at any moment",
+       [](const std::string& dir) {
+         put(dir, "in", testing::pattern_bytes(999 * 4096));
+         for (const std::string& name : piece_names_of(dir + "/in"))
+           testing::write_file(name, "old");
+       },
+       "",
+       {.signal = SIGINT, .arguments = {"split", "{dir}/in", "--pieces", "999", "-f"}, .after_ms = 40},
+       {},
+       split_left,
+       "",
+       nullptr,
+       {},
+       [](const std::string& dir) {
+         // All old, or all new: never some of each.
+         std::size_t old = 0;
+         for (const std::string& name : piece_names_of(dir + "/in"))
+           old += testing::read_file(name) == "old";
+         EXPECT_TRUE(old == 0 || old == 999) << old << " old pieces";
+       }},
+      {"standard output a pipe nobody reads",
+       [](const std::string& dir) {
+         std::string text;
+         for (int k = 0; k < 1 << 20; ++k)
+           text += "41 ";
+         put(dir, "big.hex", text);
+       },
+       "",
+       {.arguments = {"decode", "--hex", "{dir}/big.hex", "-"}, .exit_code = 141, .output_closed = true},
+       {},
+       {"big.hex"}},
   };
   for (const Row& row : rows) {
     std::string root;
@@ -322,9 +623,12 @@ TEST(SafeOutputs, OldFilesSurviveAndNoTemporaryFileIsLeft) {
     Options options = row.options;
     for (std::string& argument : options.arguments)
       argument = expand(argument, dir);
+    if (row.meddle) options.at_trigger = [&] { row.meddle(dir); };
     Live live = run_live(expand(row.input, dir), options);
     EXPECT_FALSE(live.timed_out) << row.name;
-    if (row.options.signal != 0) {
+    // A signal sent after a while may find the run already over.
+    const bool ended = WIFEXITED(live.status) && WEXITSTATUS(live.status) == row.options.exit_code;
+    if (row.options.signal != 0 && !(row.options.after_ms > 0 && ended)) {
       EXPECT_TRUE(WIFSIGNALED(live.status) && WTERMSIG(live.status) == row.options.signal)
           << row.name << ": status " << live.status;
     } else {
