@@ -198,6 +198,21 @@ TEST(WindowsFiles, NamesInEveryScriptAreWrittenAndFoundAsTyped) {
   EXPECT_TRUE(dir.names().empty());
 }
 
+// Replacing swaps names, so a file with a second link gets the new bytes copied in instead, and
+// the temporary file beside it goes.
+TEST(WindowsFiles, AFileWithASecondLinkKeepsIt) {
+  TempDir dir;
+  const std::string first = dir.write("a.bin", "old"), second = dir.path("b.bin");
+  ASSERT_TRUE(CreateHardLinkW(platform::wide_of(second).c_str(), platform::wide_of(first).c_str(), nullptr));
+  std::optional<Output> output = Output::open(first);
+  ASSERT_TRUE(output);
+  ASSERT_TRUE(output->file().write("new bytes", 9));
+  ASSERT_TRUE(output->commit());
+  EXPECT_EQ(testing::read_file(first), "new bytes");
+  EXPECT_EQ(testing::read_file(second), "new bytes");
+  EXPECT_EQ(dir.names(), (std::vector<std::string>{"a.bin", "b.bin"}));
+}
+
 TEST(WindowsFiles, PathsPastMaxPathTakeTheLongForm) {
   wchar_t folder[MAX_PATH];
   ASSERT_GT(GetCurrentDirectoryW(MAX_PATH, folder), 0u);
