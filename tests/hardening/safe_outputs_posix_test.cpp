@@ -48,6 +48,7 @@ struct Options {
   int after_ms = 0;            // without a trigger, the signal comes this long after the start
   uid_t user = 0;              // the program runs as this user (and group), where root can say so
   bool output_closed = false;  // nobody reads what the program writes
+  rlim_t files = 0;            // the most files the program may hold open, where not 0
   std::function<void()> at_trigger = nullptr;  // done when the trigger comes, before the signal
 };
 
@@ -93,6 +94,10 @@ Live run_live(const std::string& input, const Options& options) {
     // hand it files of exbibytes, sparse, on a file system held in memory.
     rlimit most = {rlim_t{256} << 20, rlim_t{256} << 20};
     setrlimit(RLIMIT_FSIZE, &most);
+    if (options.files != 0) {
+      rlimit open_files = {options.files, options.files};
+      setrlimit(RLIMIT_NOFILE, &open_files);
+    }
     signal(SIGXFSZ, SIG_IGN);
     execv(binary, argv.data());
     _exit(127);
@@ -589,6 +594,22 @@ TEST(SafeOutputs, OldFilesSurviveAndNoTemporaryFileIsLeft) {
          for (const std::string& name : piece_names_of(dir + "/in"))
            old += testing::read_file(name) == "old";
          EXPECT_TRUE(old == 0 || old == 999) << old << " old pieces";
+       }},
+      // Nor does a split hold a descriptor for each piece until the end.
+      {"a split of 999 pieces by a process that may hold 64 files",
+       [](const std::string& dir) { put(dir, "in", testing::pattern_bytes(999 * 4096)); },
+       "",
+       {.arguments = {"split", "{dir}/in", "--pieces", "999"}, .files = 64},
+       {},
+       split_left,
+       "",
+       nullptr,
+       {},
+       [](const std::string& dir) {
+         std::string joined;
+         for (const std::string& name : piece_names_of(dir + "/in"))
+           joined += testing::read_file(name);
+         EXPECT_TRUE(joined == testing::pattern_bytes(999 * 4096));
        }},
       {"standard output a pipe nobody reads",
        [](const std::string& dir) {

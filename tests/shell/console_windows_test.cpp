@@ -194,7 +194,7 @@ TEST(WindowsFiles, NamesInEveryScriptAreWrittenAndFoundAsTyped) {
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(dir.names(), expected);
   for (const std::string& name : names_in_many_scripts)
-    EXPECT_TRUE(platform::remove(platform::open_place(dir.path(name)))) << name;
+    EXPECT_TRUE(platform::remove(platform::place_of(dir.path(name)))) << name;
   EXPECT_TRUE(dir.names().empty());
 }
 
@@ -266,7 +266,7 @@ TEST(WindowsFiles, EveryFileCallTakesPathsPastMaxPath) {
   EXPECT_TRUE(File::open_write(other));
   EXPECT_FALSE(path_exists(folder + "/missing.bin"));
   EXPECT_NE(output_key(folder + "/missing.bin").name, "");
-  EXPECT_TRUE(platform::remove(platform::open_place(other)));
+  EXPECT_TRUE(platform::remove(platform::place_of(other)));
   EXPECT_FALSE(path_exists(other));
 }
 

@@ -423,8 +423,13 @@ CommandResult run_command(const std::vector<std::string>& arguments, const std::
   startup.hStdOutput = out;
   startup.hStdError = err;
   PROCESS_INFORMATION process{};
-  BOOL started = CreateProcessW(platform::wide_of(binary).c_str(), command_line.data(), nullptr, nullptr,
-                                TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
+  // Under wine a start now and then fails for a moment when many tests start processes at once.
+  BOOL started = FALSE;
+  for (int attempt = 0; attempt < 5 && !started; ++attempt) {
+    if (attempt > 0) Sleep(200);
+    started = CreateProcessW(platform::wide_of(binary).c_str(), command_line.data(), nullptr, nullptr, TRUE,
+                             CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
+  }
   for (const auto& [name, value] : saved)
     SetEnvironmentVariableA(name.c_str(), value ? value->c_str() : nullptr);
   CloseHandle(in);

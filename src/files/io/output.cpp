@@ -1,11 +1,33 @@
 #include "io/output.hpp"
 
 #include <algorithm>
+#include <map>
+#include <mutex>
 #include <utility>
 
 #include "io/temporaries.hpp"
 
 namespace varnelo {
+
+struct Output::HeldFolder {
+  platform::Handle handle = platform::invalid_handle;
+  explicit HeldFolder(platform::Handle handle) : handle(handle) {}
+  ~HeldFolder() { platform::close_folder(handle); }
+  HeldFolder(const HeldFolder&) = delete;
+  HeldFolder& operator=(const HeldFolder&) = delete;
+};
+
+std::shared_ptr<Output::HeldFolder> Output::hold_folder(const std::string& folder_path) {
+  static std::mutex lock;
+  static std::map<std::string, std::weak_ptr<HeldFolder>> held;
+  const std::lock_guard<std::mutex> guard(lock);
+  std::erase_if(held, [](const auto& entry) { return entry.second.expired(); });
+  if (auto found = held.find(folder_path); found != held.end())
+    if (std::shared_ptr<HeldFolder> folder = found->second.lock()) return folder;
+  auto folder = std::make_shared<HeldFolder>(platform::open_folder(folder_path));
+  held[folder_path] = folder;
+  return folder;
+}
 
 std::optional<Output> Output::open(const std::string& path, SystemError* why) {
   SystemError ignored;
@@ -18,7 +40,7 @@ std::optional<Output> Output::open(const std::string& path, SystemError* why) {
   auto direct = [&]() -> std::optional<Output> {
     std::optional<File> file = File::open_write(path, why);
     if (!file) return std::nullopt;
-    return Output(std::move(*file), path, target, {}, {}, Way::direct);
+    return Output(std::move(*file), path, target, {}, nullptr, {}, Way::direct);
   };
   if (target.exists && !target.regular) return direct();
   // The rename would replace a file the user may not write; it is refused as a write would be.
@@ -26,37 +48,40 @@ std::optional<Output> Output::open(const std::string& path, SystemError* why) {
     *why = SystemError::last();
     return std::nullopt;
   }
-  platform::Place place = platform::open_place(target.path);
+  platform::Place place = platform::place_of(target.path);
+  std::shared_ptr<HeldFolder> folder = hold_folder(place.folder_path);
+  place.folder = folder->handle;
   std::string temporary;
   std::optional<File> file = File::create_temporary(place, true, temporary, why);
   if (!file) {
-    platform::close_folder(place.folder);
     // Only a folder that takes no new files lets an existing file be written in place; any other
     // failure (no space, no inodes, a quota, too many files open) leaves it as it is.
     if (target.exists && platform::folder_takes_no_files(why->code)) return direct();
     return std::nullopt;
   }
   const Way way = !target.exists || target.renamable ? Way::rename : Way::copy_in;
-  return Output(std::move(*file), path, target, std::move(place), std::move(temporary), way);
+  return Output(std::move(*file), path, target, std::move(place), std::move(folder), std::move(temporary),
+                way);
 }
 
 Output Output::standard_output() {
-  return Output(File::standard_output(), "-", {"-"}, {}, {}, Way::direct);
+  return Output(File::standard_output(), "-", {"-"}, {}, nullptr, {}, Way::direct);
 }
 
 Output::Output(File file, std::string path, platform::OutputTarget target, platform::Place place,
-               std::string temporary, Way way)
+               std::shared_ptr<HeldFolder> folder, std::string temporary, Way way)
     : file_(std::move(file)),
       path_(std::move(path)),
       target_(std::move(target)),
       place_(std::move(place)),
+      folder_(std::move(folder)),
       temporary_(std::move(temporary)),
       way_(way),
       pending_(way != Way::direct) {}
 
+// The folder is let go after the temporary file in it is gone.
 Output::~Output() {
   discard();
-  platform::close_folder(place_.folder);
 }
 
 Output::Output(Output&& other) noexcept
@@ -64,6 +89,7 @@ Output::Output(Output&& other) noexcept
       path_(std::move(other.path_)),
       target_(std::move(other.target_)),
       place_(std::exchange(other.place_, {})),
+      folder_(std::move(other.folder_)),
       temporary_(std::move(other.temporary_)),
       way_(other.way_),
       pending_(std::exchange(other.pending_, false)),
@@ -72,11 +98,11 @@ Output::Output(Output&& other) noexcept
 Output& Output::operator=(Output&& other) noexcept {
   if (this != &other) {
     discard();
-    platform::close_folder(place_.folder);
     file_ = std::move(other.file_);
     path_ = std::move(other.path_);
     target_ = std::move(other.target_);
     place_ = std::exchange(other.place_, {});
+    folder_ = std::move(other.folder_);
     temporary_ = std::move(other.temporary_);
     way_ = other.way_;
     pending_ = std::exchange(other.pending_, false);

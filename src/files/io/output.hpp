@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -52,9 +53,13 @@ class Output {
  private:
   // How the complete file takes its place.
   enum class Way { direct, rename, copy_in };
+  // A folder held open for the outputs written there: one descriptor however many outputs (the
+  // pieces of a split) share it, closed with the last of them.
+  struct HeldFolder;
+  static std::shared_ptr<HeldFolder> hold_folder(const std::string& folder_path);
 
   Output(File file, std::string path, platform::OutputTarget target, platform::Place place,
-         std::string temporary, Way way);
+         std::shared_ptr<HeldFolder> folder, std::string temporary, Way way);
   platform::Place temporary_place() const;
   void discard() noexcept;
   friend std::size_t commit_together(std::vector<Output>& outputs);
@@ -62,8 +67,9 @@ class Output {
   File file_;
   std::string path_;
   platform::OutputTarget target_;  // the file replaced, symbolic links followed
-  platform::Place place_;          // its place, the folder held open
-  std::string temporary_;          // the temporary file's name; empty while it has none
+  platform::Place place_;          // its place, in the folder held open
+  std::shared_ptr<HeldFolder> folder_;
+  std::string temporary_;  // the temporary file's name; empty while it has none
   Way way_ = Way::direct;
   bool pending_ = false;  // a temporary file is there that has not taken its place
   SystemError error_;

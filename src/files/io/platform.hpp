@@ -96,8 +96,11 @@ struct Place {
   std::string name;
   std::string path() const { return folder_path + name; }
 };
-// The place of `path`, its folder opened; the folder's handle is invalid when that failed.
-Place open_place(const std::string& path);
+// The place of `path`, its folder not opened.
+Place place_of(const std::string& path);
+// Opens a place's folder to be held (by path where it is empty); invalid_handle when that failed
+// or the system keeps no folder open.
+Handle open_folder(const std::string& folder_path);
 void close_folder(Handle folder);
 
 // Holds off the interrupts that remove temporary files until as many releases as holds have

@@ -294,10 +294,13 @@ std::string full_name(const std::string& path) {
   return std::filesystem::weakly_canonical(std::filesystem::absolute(path, ignored), ignored).string();
 }
 
-Place open_place(const std::string& path) {
+Place place_of(const std::string& path) {
   const std::size_t slash = path.rfind('/');
-  Place place{invalid_handle, slash == std::string::npos ? "" : path.substr(0, slash + 1),
-              slash == std::string::npos ? path : path.substr(slash + 1)};
+  return {invalid_handle, slash == std::string::npos ? "" : path.substr(0, slash + 1),
+          slash == std::string::npos ? path : path.substr(slash + 1)};
+}
+
+Handle open_folder(const std::string& folder_path) {
 #if defined(O_PATH)
   // Only the right to pass through the folder is needed, not to list it.
   constexpr int folder_flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
@@ -306,10 +309,9 @@ Place open_place(const std::string& path) {
 #endif
   int fd;
   do {
-    fd = ::open(place.folder_path.empty() ? "." : place.folder_path.c_str(), folder_flags);
+    fd = ::open(folder_path.empty() ? "." : folder_path.c_str(), folder_flags);
   } while (fd < 0 && errno == EINTR);
-  place.folder = fd;
-  return place;
+  return fd;
 }
 
 void close_folder(Handle folder) {

@@ -370,11 +370,15 @@ std::string full_name(const std::string& path) {
   return utf8_of(full);
 }
 
-Place open_place(const std::string& path) {
+Place place_of(const std::string& path) {
   const std::size_t cut = path.find_last_of("/\\:");
-  // Windows keeps only the path: a folder in use cannot be renamed there anyway.
   return {invalid_handle, cut == std::string::npos ? "" : path.substr(0, cut + 1),
           cut == std::string::npos ? path : path.substr(cut + 1)};
+}
+
+// Windows keeps only the path: a folder in use cannot be renamed there anyway.
+Handle open_folder(const std::string&) {
+  return invalid_handle;
 }
 
 void close_folder(Handle) {}
