@@ -1,6 +1,8 @@
 // The compare and find commands through the real program: the answers, the exit statuses, and
 // the search's rules, limit and notice.
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -26,10 +28,23 @@ void run_pair_cases(const std::vector<PairCase>& cases) {
     TempDir dir;
     const std::string first = c.first == "missing" ? dir.path("missing") : dir.write("first", c.first);
     const std::string second = c.second == "missing" ? dir.path("missing") : dir.write("second", c.second);
-    auto result = run_command({c.command, first, second}, {}, {{"LC_ALL", "C"}});
+    // The command may carry an option: "compare -s".
+    std::vector<std::string> arguments;
+    for (std::size_t at = 0, end; at < c.command.size(); at = end + 1) {
+      end = std::min(c.command.find(' ', at), c.command.size());
+      arguments.push_back(c.command.substr(at, end - at));
+    }
+    arguments.insert(arguments.end(), {first, second});
+    auto result = run_command(arguments, {}, {{"LC_ALL", "C"}});
     EXPECT_EQ(result.exit_code, c.exit_code) << c.command << " " << c.first.size() << " " << c.second.size();
-    EXPECT_EQ(result.out, c.out) << c.command << " " << c.first.size() << " " << c.second.size();
-    EXPECT_NE(result.err.find(c.err_contains), std::string::npos) << result.err;
+    std::string out = c.out;
+    for (const auto& [name, path] : {std::pair{"{first}", first}, std::pair{"{second}", second}})
+      if (std::size_t at = out.find(name); at != std::string::npos) out.replace(at, std::strlen(name), path);
+    EXPECT_EQ(result.out, out) << c.command << " " << c.first.size() << " " << c.second.size();
+    if (c.err_contains.empty())
+      EXPECT_EQ(result.err, "") << c.command;
+    else
+      EXPECT_NE(result.err.find(c.err_contains), std::string::npos) << result.err;
   }
 }
 
@@ -49,11 +64,16 @@ TEST(CompareCommand, EqualOrWhereTheyFirstDiffer) {
        ""},
       {"compare", big, with_byte(big, big.size() - 1, static_cast<char>(big.back() ^ 1)), 1,
        "differ at byte " + std::to_string(big.size() - 1) + "\n", ""},
-      // Of two sizes, where the bytes first differ, or else where the shorter one ends.
-      {"compare", "abcdef", "abc", 1, "differ at byte 3\n", ""},
-      {"compare", "", "abc", 1, "differ at byte 0\n", ""},
+      // Of two sizes, where the bytes first differ, or else which one ends after its last byte.
+      {"compare", "abcdef", "abc", 1, "EOF on {second} after byte 2\n", ""},
+      {"compare", "", "abc", 1, "EOF on {first}, which is empty\n", ""},
       {"compare", "abX", "abcdef", 1, "differ at byte 2\n", ""},
       {"compare", "abc", "missing", 2, "", "cannot open"},
+      // Silent, as cmp -s: the status alone, not even a message.
+      {"compare -s", "abc", "abc", 0, "", ""},
+      {"compare -s", "abc", "abd", 1, "", ""},
+      {"compare --silent", "abc", "ab", 1, "", ""},
+      {"compare -s", "abc", "missing", 2, "", ""},
   });
   EXPECT_EQ(run_command({"compare", "-", "x"}, "abc").exit_code, 2);
   EXPECT_EQ(run_command({"compare", "x"}).exit_code, 2);

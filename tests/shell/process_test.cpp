@@ -84,18 +84,27 @@ TEST(Commands, HelpVersionUsageAndLanguage) {
        2,
        "",
        "--pieces takes a whole number from 1 to 999, not '1000'"},
-      {{"compare", "a"}, english, 2, "", "usage: varnelo compare A B"},
+      {{"compare", "a"}, english, 2, "", "usage: varnelo compare [-s] A B"},
       {{"encode", "--hex", "--lang", "xx", "a", "b"}, english, 2, "", "--lang"},
       {{"compare", "a"},
        {{"LC_ALL", ""}, {"LC_MESSAGES", ""}, {"LANG", "id_ID.UTF-8"}},
        2,
        "",
-       "pemakaian: varnelo compare A B"},
+       "pemakaian: varnelo compare [-s] A B"},
       {{"compare", "a"}, {{"LC_ALL", "id_ID"}, {"LANG", "en_US"}}, 2, "", "memerlukan dua berkas"},
       // The first of LC_ALL, LC_MESSAGES and LANG that is set decides, and --lang overrides it.
       {{"compare", "a"}, {{"LC_ALL", "C"}, {"LANG", "id_ID"}}, 2, "", "needs two files"},
       {{"compare", "--lang", "en", "a"}, {{"LC_ALL", "id_ID"}}, 2, "", "needs two files"},
       {{"--lang=id", "compare", "a"}, english, 2, "", "memerlukan dua berkas"},
+      // Help and the version, wherever an option stands, are all that happens.
+      {{"-h", "split", "f", "--pieces", "2"}, english, 0, "varnelo split FILE (--pieces N", ""},
+      {{"--help", "sum"}, english, 0, "varnelo sum [ALGORITHM...]", ""},
+      {{"sum", "f", "-V"}, english, 0, "varnelo 0.1\n", ""},
+      // Options of every command may come before its name; a value after "=" may be empty.
+      {{"-q", "--lang", "id", "compare", "a"}, english, 2, "", "memerlukan dua berkas"},
+      {{"-f", "encrypt", "--xor", "--key=", "a", "b"}, english, 2, "", "the text key is empty"},
+      {{"encrypt", "--xor", "--key=-h", "a", "b"}, english, 2, "", "cannot open 'a'"},
+      {{"."}, english, 2, "", "'.' is a file, not a command"},
   };
   for (const auto& c : cases) {
     std::string shown;
@@ -106,6 +115,11 @@ TEST(Commands, HelpVersionUsageAndLanguage) {
     EXPECT_NE(result.out.find(c.out_contains), std::string::npos) << shown << result.out;
     EXPECT_NE(result.err.find(c.err_contains), std::string::npos) << shown << result.err;
   }
+#ifndef _WIN32
+  // A device is written to as it is, without --force.
+  testing::TempDir dir;
+  EXPECT_EQ(run_command({"encode", "--hex", dir.write("in", "abc"), "/dev/null"}).exit_code, 0);
+#endif
   // The whole help names every command.
   const std::string help = run_command({"--help"}, {}, english).out;
   for (const char* command :

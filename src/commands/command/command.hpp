@@ -34,6 +34,7 @@ struct Common {
   bool force = false;
   std::string language;
   bool help = false;
+  bool version = false;
 };
 
 // One command: its parser, its usage lines and help text, and what runs it once parsed.
@@ -44,7 +45,8 @@ struct Command {
   std::function<int()> run;
 };
 
-// Adds -q/--quiet, --lang and -h/--help to a command, and -f/--force when it writes files.
+// Adds -q/--quiet, --lang, -h/--help and -V/--version to a command, and -f/--force when it
+// writes files.
 void add_common_options(CLI::App& parser, Common& common, bool writes_outputs);
 
 }  // namespace varnelo::command

@@ -22,7 +22,8 @@ std::optional<Input> take_input(const std::string& path) {
 OutputRequest output_request(std::vector<FileIdentity> avoid, const Common& common) {
   return {.avoid = std::move(avoid),
           .existing = common.force ? Existing::replace : Existing::refuse,
-          .dash_is_standard_output = true};
+          .dash_is_standard_output = true,
+          .devices_as_they_are = true};
 }
 
 std::optional<Output> take_output(const std::string& path, std::vector<FileIdentity> avoid,

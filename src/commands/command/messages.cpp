@@ -13,6 +13,8 @@ namespace {
 
 bool error_failed = false;
 bool output_is_closed = false;
+bool any_message = false;
+bool silenced = false;
 
 }  // namespace
 
@@ -30,7 +32,12 @@ void note_output_closed() {
   output_is_closed = true;
 }
 
+void silence_messages() {
+  silenced = true;
+}
+
 void complain(const char* english, const char* indonesian, ...) {
+  if (silenced) return;
   flush_results();
   const char* chosen = pick(english, indonesian);
   if (!chosen) return;
@@ -40,6 +47,11 @@ void complain(const char* english, const char* indonesian, ...) {
   const std::string text = vformat(chosen, args);
   va_end(args);
   write_error("varnelo: " + text + "\n");
+  any_message = true;
+}
+
+bool gave_a_message() {
+  return any_message;
 }
 
 std::string quote(const std::string& path) {

@@ -15,6 +15,10 @@ namespace varnelo::command {
 
 // "varnelo: " and the message in the language of the run, on standard error.
 void complain(const char* english, const char* indonesian, ...) VARNELO_PRINTF(1, 3);
+// No message from now on: a silent command's status says it all.
+void silence_messages();
+// Whether complain() has given a message in this run.
+bool gave_a_message();
 // Writes text to standard error as it is; once that fails, messages stop, and the work goes on.
 void write_error(const std::string& text);
 // Whether standard output turned out to be a pipe with no reader left: no message is then given.

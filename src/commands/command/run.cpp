@@ -8,6 +8,8 @@
 #include "command/messages.hpp"
 #include "command/progress.hpp"
 #include "command/results.hpp"
+#include "io/file.hpp"
+#include "io/platform.hpp"
 
 namespace varnelo::command {
 
@@ -113,6 +115,14 @@ void print_help(const Command& command) {
   print_text(command.help);
 }
 
+// Keeps a window of the program's own open until its messages are read.
+void wait_for_enter() {
+  write_error(pick("Press Enter to close this window.\n", "Tekan Enter untuk menutup jendela ini.\n"));
+  File input = File::standard_input();
+  for (char c = 0; c != '\n' && c != '\r' && input.read(&c, 1) == 1;) {
+  }
+}
+
 }  // namespace
 
 void add_common_options(CLI::App& parser, Common& common, bool writes_outputs) {
@@ -120,7 +130,34 @@ void add_common_options(CLI::App& parser, Common& common, bool writes_outputs) {
   if (writes_outputs) parser.add_flag("-f,--force", common.force);
   parser.add_option("--lang", common.language)->check(CLI::IsMember({"en", "id"}));
   parser.add_flag("-h,--help", common.help);
+  parser.add_flag("-V,--version", common.version);
 }
+
+namespace {
+
+// The arguments as the parser takes them. The options before the command's name move after it,
+// where the command's parser takes them: `varnelo -q sum f` is `varnelo sum -q f`, and --lang
+// takes its value along. An empty value after "=" stays an empty value (the parser would take
+// the next argument instead).
+std::vector<std::string> command_name_first(std::vector<std::string> arguments) {
+  for (std::size_t k = 0; k < arguments.size() && arguments[k] != "--"; ++k)
+    if (arguments[k].size() > 3 && arguments[k].starts_with("--") && arguments[k].back() == '=' &&
+        arguments[k].find('=') == arguments[k].size() - 1) {
+      arguments[k].pop_back();
+      arguments.insert(arguments.begin() + static_cast<std::ptrdiff_t>(k) + 1, std::string());
+      ++k;
+    }
+  std::size_t name = 0;
+  while (name < arguments.size() && arguments[name].size() > 1 && arguments[name][0] == '-' &&
+         arguments[name] != "--")
+    name += arguments[name] == "--lang" ? 2 : 1;
+  if (name == 0 || name >= arguments.size() || arguments[name] == "--") return arguments;
+  std::rotate(arguments.begin(), arguments.begin() + static_cast<std::ptrdiff_t>(name),
+              arguments.begin() + static_cast<std::ptrdiff_t>(name) + 1);
+  return arguments;
+}
+
+}  // namespace
 
 int run_commands(std::vector<std::string> arguments, std::span<const Maker> makers) {
   CommandConsole progress_console;
@@ -148,10 +185,20 @@ int run_commands(std::vector<std::string> arguments, std::span<const Maker> make
     return nullptr;
   };
 
+  arguments = command_name_first(std::move(arguments));
   if (!arguments.empty() && !arguments[0].empty() && arguments[0][0] != '-' &&
       std::none_of(commands.begin(), commands.end(),
                    [&](const Command& command) { return command.parser->get_name() == arguments[0]; })) {
-    complain("unknown command '%s'", "perintah '%s' tidak dikenal", arguments[0].c_str());
+    // A file dropped on the program arrives as its only argument.
+    if (path_exists(arguments[0]))
+      complain(
+          "%s is a file, not a command: varnelo without arguments starts the menus, and "
+          "varnelo --help lists the commands",
+          "%s adalah berkas, bukan perintah: varnelo tanpa argumen memulai menu-menu, dan "
+          "varnelo --help mendaftar perintah-perintahnya",
+          quote(arguments[0]).c_str());
+    else
+      complain("unknown command %s", "perintah %s tidak dikenal", quote(arguments[0]).c_str());
     print_usage_of({nullptr, program_usage, {}, {}});
     return trouble;
   }
@@ -170,7 +217,8 @@ int run_commands(std::vector<std::string> arguments, std::span<const Maker> make
 
   const Command* command = parsed();
   int status = success;
-  if (version) {
+  // Asked for anywhere an option may stand, help and the version are all that happens.
+  if (version || common.version) {
     print("varnelo " VARNELO_VERSION "\n");
   } else if (!command && help) {
     print_text(program_help_head);
@@ -181,7 +229,7 @@ int run_commands(std::vector<std::string> arguments, std::span<const Maker> make
   } else if (!command) {
     print_usage_of({nullptr, program_usage, {}, {}});
     status = trouble;
-  } else if (common.help) {
+  } else if (common.help || help) {
     print_help(*command);
     print("\n");
     print_text(program_help_tail);
@@ -194,6 +242,7 @@ int run_commands(std::vector<std::string> arguments, std::span<const Maker> make
   }
   const bool flushed = flush_results();
   if (output_closed()) return closed_pipe_status;
+  if (gave_a_message() && platform::console_of_its_own()) wait_for_enter();
   return flushed ? status : trouble;
 }
 

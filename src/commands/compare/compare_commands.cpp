@@ -11,6 +11,7 @@
 #include "command/progress.hpp"
 #include "command/results.hpp"
 #include "compare/jobs.hpp"
+#include "shell/display.hpp"
 #include "shell/labels.hpp"
 
 namespace varnelo::command {
@@ -19,6 +20,7 @@ namespace {
 
 struct PairOptions {
   std::vector<std::string> files;
+  bool silent = false;
 };
 
 // Both files open and measured; nullopt after the message.
@@ -49,6 +51,8 @@ std::optional<MeasuredPair> open_pair(const PairOptions& options) {
 }
 
 int run_compare(const PairOptions& options, const Common& common) {
+  // As cmp -s: not even a message; the status says it all.
+  if (options.silent) silence_messages();
   if (!usable_pair(options, "compare")) return bad_usage;
   std::optional<MeasuredPair> pair = open_pair(options);
   if (!pair) return trouble;
@@ -62,11 +66,17 @@ int run_compare(const PairOptions& options, const Common& common) {
     complain(result.fault);
     return trouble;
   }
-  const std::int64_t difference = result.difference >= 0      ? result.difference
-                                  : first_size != second_size ? common_size
-                                                              : -1;
-  if (difference < 0) return print("equal\n") ? success : trouble;
-  return print("differ at byte " + std::to_string(difference) + "\n") ? negative : trouble;
+  const int status = result.difference >= 0 || first_size != second_size ? negative : success;
+  if (options.silent) return status;
+  if (result.difference >= 0)
+    return print("differ at byte " + std::to_string(result.difference) + "\n") ? negative : trouble;
+  if (status == success) return print("equal\n") ? success : trouble;
+  // One file is the start of the other: the shorter one ends after its last byte.
+  const std::string shorter = shown(options.files[first_size < second_size ? 0 : 1]);
+  const std::string end = common_size == 0
+                              ? "EOF on " + shorter + ", which is empty\n"
+                              : "EOF on " + shorter + " after byte " + std::to_string(common_size - 1) + "\n";
+  return print(end) ? negative : trouble;
 }
 
 int run_find(const PairOptions& options, const Common& common) {
@@ -106,17 +116,21 @@ Command compare_command(Parser& program, Common& common) {
   auto options = std::make_shared<PairOptions>();
   CLI::App* parser = program.add_subcommand("compare");
   parser->add_option("FILE", options->files);
+  parser->add_flag("-s,--silent", options->silent);
   add_common_options(*parser, common, false);
   return {
       parser,
-      {"varnelo compare A B\n", "varnelo compare A B\n"},
+      {"varnelo compare [-s] A B\n", "varnelo compare [-s] A B\n"},
       {"      Prints \"equal\", or \"differ at byte N\" with N the first byte, counted from 0, that\n"
-       "      differs (or where the shorter file ends). Exit status 0 equal, 1 different, as cmp.\n"
-       "      Example: varnelo compare backup.tar restored.tar\n",
+       "      differs; when one file is the start of the other, \"EOF on A after byte N\" with N its\n"
+       "      last byte (\"EOF on A, which is empty\"). -s, --silent prints nothing, messages\n"
+       "      included. Exit status 0 equal, 1 different, 2 trouble, as cmp.\n"
+       "      Example: varnelo compare -s backup.tar restored.tar || echo changed\n",
        "      Mencetak \"equal\", atau \"differ at byte N\" dengan N byte pertama, dihitung dari 0, yang\n"
-       "      berbeda (atau tempat berkas yang lebih pendek berakhir). Status keluar 0 sama, 1 berbeda,\n"
-       "      seperti cmp.\n"
-       "      Contoh: varnelo compare backup.tar restored.tar\n"},
+       "      berbeda; bila satu berkas adalah awal berkas lainnya, \"EOF on A after byte N\" dengan N\n"
+       "      byte terakhirnya (\"EOF on A, which is empty\"). -s, --silent tidak mencetak apa pun,\n"
+       "      pesan juga tidak. Status keluar 0 sama, 1 berbeda, 2 masalah, seperti cmp.\n"
+       "      Contoh: varnelo compare -s backup.tar restored.tar || echo berubah\n"},
       [options, &common] { return run_compare(*options, common); }};
 }
 

@@ -5,6 +5,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "command/command.hpp"
@@ -27,28 +28,41 @@ struct SplitOptions {
   std::string prefix;
 };
 
-// A piece size: digits, then B, KB, MB or GB counted in 1024s (any case); nullopt after the message.
+// A piece size: a number, decimals allowed, then a unit (B, K, M, G or T, each with or without B
+// or iB, in any case), all counted in 1024s as the menus count; nullopt after the message.
 std::optional<std::int64_t> piece_size(const std::string& text) {
-  std::size_t digits = 0;
-  while (digits < text.size() && std::isdigit(static_cast<unsigned char>(text[digits])))
-    ++digits;
+  __extension__ using Wide = unsigned __int128;
+  const std::size_t number_end = text.find_first_not_of("0123456789.");
+  const std::string number = text.substr(0, number_end);
   std::string unit;
-  for (char c : text.substr(digits))
+  for (char c : text.substr(number.size()))
     unit += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  const std::int64_t factor = unit.empty() || unit == "B" ? 1
-                              : unit == "KB"              ? std::int64_t{1} << 10
-                              : unit == "MB"              ? std::int64_t{1} << 20
-                              : unit == "GB"              ? std::int64_t{1} << 30
-                                                          : 0;
-  const std::int64_t largest = std::numeric_limits<std::int64_t>::max();
-  if (digits > 0 && digits <= 18 && factor > 0) {
-    const std::int64_t count = std::stoll(text.substr(0, digits));
-    if (count > 0 && count <= largest / factor) return count * factor;
+  int power = -1;
+  const char* const prefixes[] = {"", "K", "M", "G", "T"};
+  for (int k = 0; k < 5; ++k)
+    for (const char* suffix : {"", "B", "IB"})
+      if (unit == std::string(prefixes[k]) + suffix && (k > 0 || std::string_view(suffix) != "IB")) power = k;
+  const std::size_t point = number.find('.');
+  const std::string whole = number.substr(0, point);
+  const std::string fraction = point == std::string::npos ? "" : number.substr(point + 1);
+  const bool well_formed = power >= 0 && !whole.empty() && fraction.find('.') == std::string::npos &&
+                           (point == std::string::npos || !fraction.empty()) &&
+                           whole.size() + fraction.size() <= 26;  // 10^26 << 40 fits 128 bits
+  if (well_formed) {
+    // Whole and fraction as one number of 10^digits parts, scaled exactly, rounded down to a byte.
+    Wide parts = 0, scale = 1;
+    for (char c : whole + fraction)
+      parts = parts * 10 + static_cast<unsigned>(c - '0');
+    for (std::size_t k = 0; k < fraction.size(); ++k)
+      scale *= 10;
+    const Wide bytes = (parts << (10 * power)) / scale;
+    if (bytes > 0 && bytes <= static_cast<Wide>(std::numeric_limits<std::int64_t>::max()))
+      return static_cast<std::int64_t>(bytes);
   }
-  complain(
-      "--size takes a size of at least one byte, such as 4096, 640KB, 700MB or 4GB, not '%s'",
-      "--size memerlukan ukuran paling sedikit satu byte, seperti 4096, 640KB, 700MB atau 4GB, bukan '%s'",
-      text.c_str());
+  complain("--size takes a size of at least one byte, such as 4096, 640K, 700MB, 1.5GiB or 4G, not '%s'",
+           "--size memerlukan ukuran paling sedikit satu byte, seperti 4096, 640K, 700MB, 1.5GiB atau 4G, "
+           "bukan '%s'",
+           text.c_str());
   return std::nullopt;
 }
 

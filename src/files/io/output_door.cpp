@@ -35,7 +35,11 @@ Refusal OutputDoor::admit(const std::string& path) {
   const bool twice = earlier != admitted_.end();
   if (twice && request_.existing != Existing::ask) return refused(Refusal::twice, path, earlier->second);
   // Existence is asked of the file system, so a file that cannot be read is still asked about.
-  if (twice || path_exists(path)) {
+  const auto is_device = [&] {
+    const platform::OutputTarget target = platform::output_target(path);
+    return target.exists && !target.regular;
+  };
+  if (twice || (path_exists(path) && !(request_.devices_as_they_are && is_device()))) {
     if (request_.existing == Existing::refuse) return refused(Refusal::exists, path);
     if (request_.existing == Existing::ask && !(request_.confirm && request_.confirm(path)))
       return refused(Refusal::declined, path);

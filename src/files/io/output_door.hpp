@@ -48,6 +48,9 @@ struct OutputRequest {
   std::function<bool(const std::string& path)> confirm;
   // "-" is the program's standard output (the commands) rather than a file of that name.
   bool dash_is_standard_output = false;
+  // A device or pipe already there (written to, never replaced) is taken without the question
+  // or the refusal that a file there gets.
+  bool devices_as_they_are = false;
 };
 
 // The door for one request: a single output, or the members of a set (the pieces of a split),

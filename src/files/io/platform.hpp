@@ -155,6 +155,11 @@ bool remove(const Place& place);
 // The identities of the program's own standard input, output and error, other than the null
 // device: no output may be one of them.
 std::vector<FileIdentity> standard_stream_identities();
+// Whether the program has a console window of its own, shared with no other process (as when
+// the file manager starts it), and reads its standard input there: a message it gives before it
+// ends would close with the window unread.
+bool console_of_its_own();
+
 // Opens any of the standard descriptors that is closed on the null device, so that the first
 // file the program opens cannot take its place.
 void open_missing_standard_streams();

@@ -485,6 +485,11 @@ std::vector<FileIdentity> standard_stream_identities() {
   return found;
 }
 
+// A terminal outlives the program that ran in it.
+bool console_of_its_own() {
+  return false;
+}
+
 void open_missing_standard_streams() {
   for (int fd = 0; fd <= 2; ++fd) {
     if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;

@@ -542,6 +542,12 @@ std::vector<FileIdentity> standard_stream_identities() {
   return found;
 }
 
+bool console_of_its_own() {
+  DWORD processes[2];
+  DWORD mode = 0;
+  return GetConsoleProcessList(processes, 2) == 1 && GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode);
+}
+
 void open_missing_standard_streams() {
   const DWORD handles[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
   for (int fd = 0; fd <= 2; ++fd) {
