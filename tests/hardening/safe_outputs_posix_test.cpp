@@ -611,6 +611,21 @@ TEST(SafeOutputs, OldFilesSurviveAndNoTemporaryFileIsLeft) {
            joined += testing::read_file(name);
          EXPECT_TRUE(joined == testing::pattern_bytes(999 * 4096));
        }},
+      // "-" for a stream that was closed at the start names nothing: no empty input, no output lost.
+      {"standard input closed at the start, read as -",
+       nullptr,
+       "",
+       {.closed = {0}, .arguments = {"encode", "--hex", "-", "{dir}/out", "-f"}, .exit_code = 2},
+       {{"out", "abc"}},
+       {"out"},
+       "- names standard input, which was closed"},
+      {"standard output closed at the start, written as -",
+       [](const std::string& dir) { put(dir, "in", "abc"); },
+       "",
+       {.closed = {1}, .arguments = {"encode", "--hex", "{dir}/in", "-"}, .exit_code = 2},
+       {},
+       {"in"},
+       "- names standard output, which was closed"},
       {"standard output a pipe nobody reads",
        [](const std::string& dir) {
          std::string text;

@@ -1,4 +1,7 @@
+#include <sys/stat.h>
+
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/test_support.hpp"
@@ -141,7 +144,11 @@ TEST(Commands, MessagesCarryTheSystemsReason) {
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
       {{"sum", dir.path("missing")}, "cannot open '" + dir.path("missing") + "': No such file or directory"},
       {{"sum", dir.root()}, "cannot open '" + dir.root() + "': Is a directory"},
-      {{"encode", "--hex", "/dev/zero", dir.path("out")}, "read error on '/dev/zero': Illegal seek"},
+      // Streams are read to their end, but a job that needs the size first says so.
+      {{"split", "/dev/zero", "--pieces", "2"},
+       "split needs a file whose size can be known before it is read; '/dev/zero' is a stream"},
+      {{"encrypt", "--add", "--key-file", "/dev/zero", in, dir.path("out")},
+       "--key-file needs a file whose size can be known before it is read; '/dev/zero' is a stream"},
       {{"encrypt", "--xor", "--key", "k", in, "/dev/full", "-f"},
        "write error on '/dev/full': No space left on device"},
       {{"decode", "--hex", in, dir.path("missing/out")},
@@ -152,6 +159,27 @@ TEST(Commands, MessagesCarryTheSystemsReason) {
     EXPECT_EQ(result.exit_code, 2) << message;
     EXPECT_EQ(result.err, "varnelo: " + message + "\n");
   }
+}
+
+// What cannot be measured is read as a stream, to its end: the same digest as the bytes have in
+// a file of their own.
+TEST(Commands, PipesDevicesAndGeneratedFilesAreStreamed) {
+  testing::TempDir dir;
+  const std::string version = testing::read_file("/proc/version");
+  const std::string pipe = dir.path("pipe");
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  std::thread writer([&] { testing::write_file(pipe, "through a pipe"); });
+  const auto piped = testing::run_command({"sum", "--md5", pipe});
+  writer.join();
+  const auto generated = testing::run_command({"sum", "--md5", "/proc/version"});
+  const auto stdin_path = testing::run_command({"encode", "--hex", "/dev/stdin", "-"}, "abc");
+  auto digest = [&](const std::string& bytes) {
+    return testing::run_command({"sum", "--md5", dir.write("copy", bytes)}).out.substr(0, 32);
+  };
+  EXPECT_EQ(piped.exit_code, 0);
+  EXPECT_EQ(piped.out, digest("through a pipe") + "  " + pipe + "\n");
+  EXPECT_EQ(generated.out, digest(version) + "  /proc/version\n");
+  EXPECT_EQ(stdin_path.out, "61 62 63");
 }
 #endif
 

@@ -36,10 +36,10 @@ class FaultyCalls : public FileCalls {
  public:
   FaultyCalls() { install_file_calls(this); }
 
-  platform::Handle open(const std::string& path, bool for_writing) override {
+  platform::Handle open(const std::string& path, Access access) override {
     std::lock_guard lock(mutex_);
     if (!guarded(path)) return platform::invalid_handle;
-    platform::Handle handle = FileCalls::open(path, for_writing);
+    platform::Handle handle = FileCalls::open(path, access);
     if (handle != platform::invalid_handle) start_books(handle, path);
     return handle;
   }

@@ -2,10 +2,17 @@
 
 #include "command/messages.hpp"
 #include "io/input.hpp"
+#include "io/platform.hpp"
 
 namespace varnelo::command {
 
 std::optional<Input> take_input(const std::string& path) {
+  // The null device stands in for it; read, it would pass for an empty input.
+  if (path == "-" && platform::closed_at_start(0)) {
+    complain("- names standard input, which was closed when varnelo started",
+             "- menunjuk masukan standar, yang tertutup saat varnelo dimulai");
+    return std::nullopt;
+  }
   Result<File, FileFault> file = open_input(path, true);
   if (!file) {
     complain(file.why());
@@ -17,6 +24,17 @@ std::optional<Input> take_input(const std::string& path) {
     return std::nullopt;
   }
   return Input{std::move(*file), *size};
+}
+
+std::optional<Input> take_measured_input(const std::string& path, const char* what) {
+  std::optional<Input> input = take_input(path);
+  if (input && !input->size_known()) {
+    complain("%s needs a file whose size can be known before it is read; %s is a stream",
+             "%s memerlukan berkas yang ukurannya dapat diketahui sebelum dibaca; %s adalah aliran", what,
+             quote(path).c_str());
+    return std::nullopt;
+  }
+  return input;
 }
 
 OutputRequest output_request(std::vector<FileIdentity> avoid, const Common& common) {

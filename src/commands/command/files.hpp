@@ -26,6 +26,9 @@ struct Input {
 };
 // nullopt after the message.
 std::optional<Input> take_input(const std::string& path);
+// An input whose size must be known before it is read (`what` needs it); a stream is refused
+// with a message.
+std::optional<Input> take_measured_input(const std::string& path, const char* what);
 
 // The commands' request to the door for outputs that must not be the files in `avoid`.
 OutputRequest output_request(std::vector<FileIdentity> avoid, const Common& common);

@@ -119,6 +119,9 @@ void complain(const Refusal& refusal) {
     case Refusal::unwritable:
       return complain("cannot write %s%s", "tidak dapat menulis %s%s", path.c_str(),
                       because(refusal.reason).c_str());
+    case Refusal::closed_stream:
+      return complain("- names standard output, which was closed when varnelo started",
+                      "- menunjuk keluaran standar, yang tertutup saat varnelo dimulai");
     case Refusal::none:
       return;
   }

@@ -42,10 +42,10 @@ bool usable_pair(const PairOptions& options, const char* command) {
   return true;
 }
 
-std::optional<MeasuredPair> open_pair(const PairOptions& options) {
-  std::optional<Input> first = take_input(options.files[0]);
+std::optional<MeasuredPair> open_pair(const PairOptions& options, const char* command) {
+  std::optional<Input> first = take_measured_input(options.files[0], command);
   if (!first) return std::nullopt;
-  std::optional<Input> second = take_input(options.files[1]);
+  std::optional<Input> second = take_measured_input(options.files[1], command);
   if (!second) return std::nullopt;
   return MeasuredPair{std::move(*first), std::move(*second)};
 }
@@ -54,7 +54,7 @@ int run_compare(const PairOptions& options, const Common& common) {
   // As cmp -s: not even a message; the status says it all.
   if (options.silent) silence_messages();
   if (!usable_pair(options, "compare")) return bad_usage;
-  std::optional<MeasuredPair> pair = open_pair(options);
+  std::optional<MeasuredPair> pair = open_pair(options, "compare");
   if (!pair) return trouble;
   // Files of different sizes differ where their bytes first differ, or else where the shorter ends.
   const std::int64_t first_size = pair->first.size, second_size = pair->second.size;
@@ -81,7 +81,7 @@ int run_compare(const PairOptions& options, const Common& common) {
 
 int run_find(const PairOptions& options, const Common& common) {
   if (!usable_pair(options, "find")) return bad_usage;
-  std::optional<MeasuredPair> pair = open_pair(options);
+  std::optional<MeasuredPair> pair = open_pair(options, "find");
   if (!pair) return trouble;
   Input& part = pair->first;
   Input& host = pair->second;

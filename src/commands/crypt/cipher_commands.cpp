@@ -54,7 +54,7 @@ int run_cipher(const CipherOptions& options, const Common& common, bool decrypt)
                "kunci harus berupa berkas, bukan masukan standar");
       return trouble;
     }
-    key_file = take_input(options.key_file);
+    key_file = take_measured_input(options.key_file, "--key-file");
     if (!key_file) return trouble;
     if (!key_fits(key_file->size, input->size)) {
       complain("key file %s is empty", "berkas kunci %s kosong", quote(options.key_file).c_str());

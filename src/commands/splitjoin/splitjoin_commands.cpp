@@ -124,7 +124,7 @@ int run_split(const SplitOptions& options, const Common& common) {
     plan.piece_size = *each;
   }
 
-  std::optional<Input> input = take_input(options.file);
+  std::optional<Input> input = take_measured_input(options.file, "split");
   if (!input) return trouble;
   const std::vector<std::int64_t> sizes = plan_pieces(plan, options.file, input->size);
   if (sizes.empty()) return trouble;

@@ -132,6 +132,7 @@ void report(const Refusal& refusal) {
     case Refusal::twice:
     case Refusal::exists:
     case Refusal::declined:
+    case Refusal::closed_stream:  // "-" is a file name to the screens
     case Refusal::none:
       return;
   }

@@ -11,8 +11,10 @@ FileCalls* installed_calls = &platform_calls;
 
 }  // namespace
 
-platform::Handle FileCalls::open(const std::string& path, bool for_writing) {
-  return for_writing ? platform::open_for_writing(path) : platform::open_for_reading(path);
+platform::Handle FileCalls::open(const std::string& path, Access access) {
+  return access == Access::write    ? platform::open_for_writing(path)
+         : access == Access::stream ? platform::open_stream(path)
+                                    : platform::open_for_reading(path);
 }
 
 platform::Handle FileCalls::create_temporary(const platform::Place& target, bool unnamed, std::string& name) {
@@ -99,11 +101,15 @@ File& File::operator=(File&& other) noexcept {
 }
 
 std::optional<File> File::open_read(const std::string& path, SystemError* why) {
-  return open(path, false, why);
+  return open(path, Access::read, why);
+}
+
+std::optional<File> File::open_stream(const std::string& path, SystemError* why) {
+  return open(path, Access::stream, why);
 }
 
 std::optional<File> File::open_write(const std::string& path, SystemError* why) {
-  return open(path, true, why);
+  return open(path, Access::write, why);
 }
 
 namespace {
@@ -117,9 +123,9 @@ std::nullopt_t no_such_name(SystemError* why) {
 
 }  // namespace
 
-std::optional<File> File::open(const std::string& path, bool for_writing, SystemError* why) {
+std::optional<File> File::open(const std::string& path, Access access, SystemError* why) {
   if (path.find('\0') != std::string::npos) return no_such_name(why);
-  platform::Handle handle = installed_calls->open(path, for_writing);
+  platform::Handle handle = installed_calls->open(path, access);
   if (handle == platform::invalid_handle) {
     if (why) *why = SystemError::last();
     return std::nullopt;

@@ -25,10 +25,14 @@ struct SystemError {
 // The system calls the file layer makes. The platform's are used unless a test installs its own
 // around them (planned faults, a sandbox for fuzzing, a count of open files). Each call that
 // fails leaves its reason in platform::last_error().
+// How a file is opened: for reading (files that can be measured and read to an end), for
+// reading as a stream (pipes, devices and the like too), or for writing.
+enum class Access { read, stream, write };
+
 class FileCalls {
  public:
   virtual ~FileCalls() = default;
-  virtual platform::Handle open(const std::string& path, bool for_writing);
+  virtual platform::Handle open(const std::string& path, Access access);
   // A new file beside `target` that will take its name once complete (see Output), unnamed where
   // asked for and allowed, else named `name`.
   virtual platform::Handle create_temporary(const platform::Place& target, bool unnamed, std::string& name);
@@ -66,6 +70,8 @@ class File {
   // Opens an existing file for reading. Directories and everything else that cannot be
   // read as a file are refused. `why`, when given, receives the reason of a failure.
   static std::optional<File> open_read(const std::string& path, SystemError* why = nullptr);
+  // Anything that can be read, pipes and devices too (see Access::stream).
+  static std::optional<File> open_stream(const std::string& path, SystemError* why = nullptr);
   // Creates or truncates a file for writing.
   static std::optional<File> open_write(const std::string& path, SystemError* why = nullptr);
   // The process's standard streams, in binary mode; input and output are named "-". Closing
@@ -82,6 +88,8 @@ class File {
   platform::Handle handle() const { return handle_; }
   // One of the process's standard streams, which outlive the File.
   bool is_standard_stream() const { return !owned_; }
+  // Whether its size says how much there is to read (see platform::measurable).
+  bool measurable() const { return !is_standard_stream() && platform::measurable(handle_); }
   const std::string& path() const { return path_; }
 
   // Seeks to the end, takes the position and seeks back to offset 0; -1 on failure.
@@ -113,7 +121,7 @@ class File {
  private:
   File(platform::Handle handle, std::string path, FileCalls* calls, bool owned = true)
       : handle_(handle), path_(std::move(path)), calls_(calls), owned_(owned) {}
-  static std::optional<File> open(const std::string& path, bool for_writing, SystemError* why);
+  static std::optional<File> open(const std::string& path, Access access, SystemError* why);
   // Notes why the call just made failed, and gives back `result`.
   template <typename T>
   T failing(T result) {

@@ -10,12 +10,14 @@
 
 namespace varnelo {
 
-// Opens an input for reading: "-" is standard input where `dash_is_standard_input` says so (the
-// commands), a file of that name otherwise (the menus).
-Result<File, FileFault> open_input(const std::string& path, bool dash_is_standard_input);
+// Opens an input for reading. For the commands (`as_command`), "-" is standard input, and pipes,
+// devices and the system's generated files are read as streams, as the shell hands them over;
+// for the menus "-" is a file of that name, and only files that can be measured are taken (a
+// named pipe could stall the dialogue).
+Result<File, FileFault> open_input(const std::string& path, bool as_command);
 
-// The bytes to run over in an open input: its size, or BlockPump::to_the_end for standard
-// input, whose end is known only when it comes.
+// The bytes to run over in an open input: its size, or BlockPump::to_the_end for a stream,
+// whose end is known only when it comes.
 Result<std::int64_t, FileFault> input_size(File& file);
 
 }  // namespace varnelo

@@ -18,6 +18,8 @@ bool is_standard_output(const OutputRequest& request, const std::string& path) {
 
 Refusal OutputDoor::admit(const std::string& path) {
   if (is_standard_output(request_, path)) {
+    // Whatever was written would vanish into the null device that stands in for it.
+    if (platform::closed_at_start(1)) return refused(Refusal::closed_stream, path);
     // Writing to standard output while reading it as an input would take the output for input.
     const std::optional<FileIdentity> out = File::standard_output().identity();
     if (out && std::find(request_.avoid.begin(), request_.avoid.end(), *out) != request_.avoid.end())

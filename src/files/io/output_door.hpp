@@ -28,6 +28,7 @@ struct Refusal {
     declined,         // a file is there, and the question was answered no
     too_long,         // the system takes no file by that name
     unwritable,       // the system refused to create or write it
+    closed_stream,    // "-", and standard output was closed when the program started
   };
   Kind kind = none;
   std::string path;

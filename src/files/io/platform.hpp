@@ -39,6 +39,12 @@ inline constexpr Handle invalid_handle = -1;
 
 // Opens a regular file (or a device) for reading; refuses directories. invalid_handle on failure.
 Handle open_for_reading(const std::string& path);
+// Opens anything that can be read, a named pipe or a socket too, waiting for a writer where a
+// pipe has none yet; refuses directories.
+Handle open_stream(const std::string& path);
+// Whether an open file has a size that says how much there is to read: a regular file (other
+// than the system's generated ones, such as /proc's, which show 0) or a disk.
+bool measurable(Handle handle);
 // Creates or truncates for writing; invalid_handle on failure.
 Handle open_for_writing(const std::string& path);
 bool close_handle(Handle handle);
@@ -163,6 +169,9 @@ bool console_of_its_own();
 // Opens any of the standard descriptors that is closed on the null device, so that the first
 // file the program opens cannot take its place.
 void open_missing_standard_streams();
+// Whether standard input (0), output (1) or error (2) was closed when the program started: "-"
+// then names nothing, though the null device stands in its place.
+bool closed_at_start(int stream);
 
 // From now on interrupts (every catchable signal that ends a process by default, SIGPIPE aside,
 // which is ignored; Ctrl-C, Ctrl-Break and closing the console on Windows) remove the run's

@@ -6,6 +6,9 @@
 #include <signal.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#if defined(__linux__)
+#include <sys/vfs.h>
+#endif
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -62,6 +65,39 @@ Handle open_for_reading(const std::string& path) {
   }
   fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   return fd;
+}
+
+Handle open_stream(const std::string& path) {
+  int fd;
+  do {
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) return invalid_handle;
+  struct stat info;
+  if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+    const int reason = S_ISDIR(info.st_mode) ? EISDIR : errno;
+    ::close(fd);
+    errno = reason;
+    return invalid_handle;
+  }
+  return fd;
+}
+
+bool measurable(Handle handle) {
+  struct stat info;
+  if (fstat(static_cast<int>(handle), &info) != 0) return false;
+  if (S_ISBLK(info.st_mode)) return true;
+  if (!S_ISREG(info.st_mode)) return false;
+#if defined(__linux__)
+  // Files that the kernel makes up as they are read claim a size of 0 or of a page.
+  struct statfs place;
+  constexpr long proc = 0x9fa0, sys = 0x62656572, debug = 0x64626720, security = 0x73636673;
+  if (fstatfs(static_cast<int>(handle), &place) == 0) {
+    const long type = static_cast<long>(place.f_type);
+    if (type == proc || type == sys || type == debug || type == security) return false;
+  }
+#endif
+  return true;
 }
 
 Handle open_for_writing(const std::string& path) {
@@ -490,9 +526,18 @@ bool console_of_its_own() {
   return false;
 }
 
+namespace {
+bool closed_streams[3] = {};
+}  // namespace
+
+bool closed_at_start(int stream) {
+  return stream >= 0 && stream <= 2 && closed_streams[stream];
+}
+
 void open_missing_standard_streams() {
   for (int fd = 0; fd <= 2; ++fd) {
     if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    closed_streams[fd] = true;
     // The lowest free descriptor is this one, the ones below it being open by now.
     int opened = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
     if (opened >= 0 && opened != fd) {

@@ -204,6 +204,23 @@ Handle open_for_reading(const std::string& path) {
   return descriptor_of(file, _O_RDONLY);
 }
 
+Handle open_stream(const std::string& path) {
+  HANDLE file = CreateFileW(system_path(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return failed(invalid_handle);
+  BY_HANDLE_FILE_INFORMATION info;
+  if (GetFileType(file) == FILE_TYPE_DISK && GetFileInformationByHandle(file, &info) &&
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    CloseHandle(file);
+    return failed(invalid_handle, ERROR_DIRECTORY);
+  }
+  return descriptor_of(file, _O_RDONLY);
+}
+
+bool measurable(Handle handle) {
+  return GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(static_cast<int>(handle)))) == FILE_TYPE_DISK;
+}
+
 Handle open_for_writing(const std::string& path) {
   HANDLE file = CreateFileW(system_path(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                             nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -548,11 +565,20 @@ bool console_of_its_own() {
   return GetConsoleProcessList(processes, 2) == 1 && GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode);
 }
 
+namespace {
+bool closed_streams[3] = {};
+}  // namespace
+
+bool closed_at_start(int stream) {
+  return stream >= 0 && stream <= 2 && closed_streams[stream];
+}
+
 void open_missing_standard_streams() {
   const DWORD handles[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
   for (int fd = 0; fd <= 2; ++fd) {
     HANDLE handle = GetStdHandle(handles[fd]);
     if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
+      closed_streams[fd] = true;
       handle = CreateFileW(L"NUL", fd == 0 ? GENERIC_READ : GENERIC_WRITE, share_all, nullptr, OPEN_EXISTING,
                            0, nullptr);
       if (handle != INVALID_HANDLE_VALUE) SetStdHandle(handles[fd], handle);
