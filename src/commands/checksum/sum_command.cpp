@@ -168,11 +168,14 @@ bool allowed(const Allowed& chosen, Algorithm algorithm) {
   return chosen[static_cast<std::size_t>(algorithm)];
 }
 
+// How the untagged lines of a list part digest and name, as its first one did.
+enum class Separation { unknown, one_blank, marked };
+
 // "TAG (NAME) = HEX" (blanks around "=" and before "(" optional), or "HEX  NAME", "HEX *NAME",
 // "HEX NAME" and "HEX<tab>NAME", with the algorithm told by the length of HEX (40 digits are
 // SHA-1 or RIPEMD-160). nullopt for a line in no such form, of an algorithm not allowed, or
 // whose name holds a NUL, which no file name can.
-std::optional<SumLine> parse_line(std::string_view line, const Allowed& chosen) {
+std::optional<SumLine> parse_line(std::string_view line, const Allowed& chosen, Separation& separation) {
   while (!line.empty() && is_blank(line[0]))
     line.remove_prefix(1);
   const bool escaped = !line.empty() && line[0] == '\\';
@@ -201,8 +204,11 @@ std::optional<SumLine> parse_line(std::string_view line, const Allowed& chosen) 
     const std::size_t end = std::min(line.find_first_not_of("0123456789abcdefABCDEF"), line.size());
     if (end == line.size() || !is_blank(line[end])) return std::nullopt;
     std::string_view name = line.substr(end + 1);
-    // One blank, then a space or a star that marks the mode, unless that is all the name there is.
-    if (name.size() > 1 && (name[0] == ' ' || name[0] == '*')) name.remove_prefix(1);
+    // One blank, then a space or a star that marks the mode, unless that is all the name there
+    // is. A list whose first such line has no mark has none: its names may start with either.
+    const bool marked = name.size() > 1 && (name[0] == ' ' || name[0] == '*');
+    if (separation == Separation::unknown) separation = marked ? Separation::marked : Separation::one_blank;
+    if (marked && separation == Separation::marked) name.remove_prefix(1);
     parsed = SumLine{{}, std::string(line.substr(0, end)), std::string(name)};
     for (const AlgorithmName& known : names)
       if (allowed(chosen, known.algorithm) && hex_length(known.algorithm) == end)
@@ -337,6 +343,7 @@ bool check_list(const std::string& list, const CheckOptions& options, bool termi
   const std::string list_name = shown(list);
   LineReader reader(*file);
   std::string line;
+  Separation separation = Separation::unknown;
   for (unsigned long long number = 1;; ++number) {
     const LineReader::Got got = reader.next(line);
     if (got == LineReader::Got::end) break;
@@ -352,7 +359,7 @@ bool check_list(const std::string& list, const CheckOptions& options, bool termi
     // Lists written on Windows end their lines with a carriage return as well.
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty() || line[0] == '#') continue;
-    const std::optional<SumLine> sum = parse_line(line, options.chosen);
+    const std::optional<SumLine> sum = parse_line(line, options.chosen, separation);
     if (sum) {
       if (!check_file(*sum, options, terminal, common, tally)) return false;
       continue;
