@@ -247,9 +247,11 @@ class LineReader {
     line.clear();
     for (;;) {
       if (start_ == end_) {
+        // A terminal gives more after its end of input: the list ends at the first one.
         start_ = 0;
-        end_ = file_.read_some(buffer_.data(), buffer_.size());
-        if (end_ == 0) return line.empty() ? Got::end : Got::line;
+        end_ = ended_ ? 0 : file_.read_some(buffer_.data(), buffer_.size());
+        ended_ = end_ == 0;
+        if (ended_) return line.empty() ? Got::end : Got::line;
       }
       const char* from = buffer_.data() + start_;
       const char* feed = static_cast<const char*>(std::memchr(from, '\n', end_ - start_));
@@ -269,6 +271,7 @@ class LineReader {
   std::vector<char> buffer_;
   std::size_t start_ = 0;
   std::size_t end_ = 0;
+  bool ended_ = false;
 };
 
 void warn_count(std::size_t count, const char* english_one, const char* english_many,
@@ -456,23 +459,46 @@ Command sum_command(Parser& program, Common& common) {
   add_common_options(*parser, common, false);
   CLI::Option* quiet = parser->get_option("--quiet");
   return {parser,
-          {"varnelo sum [ALGORITHM...] [--tag] FILE...\nvarnelo sum --check [--quiet] [SUMSFILE...]\n",
-           "varnelo sum [ALGORITMA...] [--tag] BERKAS...\nvarnelo sum --check [--quiet] [BERKASCEKSUM...]\n"},
+          {"varnelo sum [ALGORITHM...] [--tag] FILE...\n"
+           "varnelo sum --check [ALGORITHM...] [CHECKOPTION...] [SUMSFILE...]\n",
+           "varnelo sum [ALGORITMA...] [--tag] BERKAS...\n"
+           "varnelo sum --check [ALGORITMA...] [OPSICEK...] [BERKASCEKSUM...]\n"},
           {"      Checksums of files, one line per file as sha256sum prints them (\"HEX  NAME\"), or\n"
            "      \"ALGO (NAME) = HEX\" per file and algorithm with several algorithms or --tag.\n"
            "      ALGORITHM: --sha512 --sha384 --sha256 (the default) --sha224 --sha1 --ripemd160\n"
            "      --md5 --checksum64 (16 digits), or --all; the file is read once for all of them.\n"
-           "      --check reads such lines (both forms, any mix of algorithms; untagged lines by the\n"
-           "      length of HEX, --ripemd160 or --checksum64 for theirs) and prints NAME: OK, FAILED\n"
-           "      or FAILED open or read; exit status 1 when anything did not match.\n"
+           "      --check reads such lines, as sha256sum -c and md5sum -c do, and prints NAME: OK,\n"
+           "      FAILED or FAILED open or read as each file is read. Both forms, any mix of algorithms;\n"
+           "      an untagged line by the length of HEX (40 digits: SHA-1 or RIPEMD-160); two spaces,\n"
+           "      space and star, one space or a tab before NAME. ALGORITHM checks only its own lines.\n"
+           "      Exit status 1 when a listed file did not match or could not be read; a line that is no\n"
+           "      checksum line is counted in a warning and fails the check only with --strict.\n"
+           "      CHECKOPTION:\n"
+           "      -q, --quiet       only the failures are listed\n"
+           "      --status          nothing is printed; the exit status tells\n"
+           "      -w, --warn        a warning for each line that is no checksum line\n"
+           "      --strict          such a line fails the check\n"
+           "      --ignore-missing  a listed file that does not exist is passed over (something must\n"
+           "                        still be checked)\n"
            "      Example: varnelo sum --sha256 *.iso > SHA256SUMS && varnelo sum --check SHA256SUMS\n",
            "      Ceksum berkas, satu baris per berkas seperti cetakan sha256sum (\"HEX  NAMA\"), atau\n"
            "      \"ALGO (NAMA) = HEX\" per berkas dan algoritma bila beberapa algoritma atau --tag.\n"
            "      ALGORITMA: --sha512 --sha384 --sha256 (bawaan) --sha224 --sha1 --ripemd160\n"
            "      --md5 --checksum64 (16 digit), atau --all; berkas dibaca sekali untuk semuanya.\n"
-           "      --check membaca baris-baris itu (kedua bentuk, algoritma boleh campur; baris tanpa\n"
-           "      tag menurut panjang HEX, --ripemd160 atau --checksum64 untuk miliknya) dan mencetak\n"
-           "      NAMA: OK, FAILED atau FAILED open or read; status keluar 1 bila ada yang tidak cocok.\n"
+           "      --check membaca baris-baris itu, seperti sha256sum -c dan md5sum -c, dan mencetak\n"
+           "      NAMA: OK, FAILED atau FAILED open or read begitu tiap berkas dibaca. Kedua bentuk,\n"
+           "      algoritma boleh campur; baris tanpa tag menurut panjang HEX (40 digit: SHA-1 atau\n"
+           "      RIPEMD-160); dua spasi, spasi dan bintang, satu spasi atau tab sebelum NAMA.\n"
+           "      ALGORITMA hanya memeriksa baris miliknya.\n"
+           "      Status keluar 1 bila berkas yang didaftar tidak cocok atau tak dapat dibaca; baris yang\n"
+           "      bukan baris ceksum dihitung dalam peringatan dan menggagalkan cek hanya dengan --strict.\n"
+           "      OPSICEK:\n"
+           "      -q, --quiet       hanya yang gagal didaftar\n"
+           "      --status          tidak mencetak apa pun; status keluar yang memberi tahu\n"
+           "      -w, --warn        peringatan untuk tiap baris yang bukan baris ceksum\n"
+           "      --strict          baris seperti itu menggagalkan cek\n"
+           "      --ignore-missing  berkas yang didaftar tetapi tidak ada dilewati (tetap harus ada\n"
+           "                        yang diperiksa)\n"
            "      Contoh: varnelo sum --sha256 *.iso > SHA256SUMS && varnelo sum --check SHA256SUMS\n"},
           [options, &common, parser, warn, status, quiet] {
             // As with the standard tools, the last of --quiet, --status and --warn is the one that counts.
