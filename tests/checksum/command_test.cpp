@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -171,18 +172,105 @@ TEST(SumCommand, ChecksReadBothFormsAndCountWhatFailed) {
            1,
            "{dir}/missing: FAILED open or read\n",
            "WARNING: 1 listed file could not be read"},
+          // A line that is no sum line is counted, but fails the check only with --strict.
           {{"sum", "--check"},
+           "nonsense\n" + md5_abc + "  {dir}/abc\n",
+           0,
+           "{dir}/abc: OK\n",
+           "WARNING: 1 line is improperly formatted"},
+          {{"sum", "--check", "--strict"},
            "nonsense\n" + md5_abc + "  {dir}/abc\n",
            1,
            "{dir}/abc: OK\n",
            "WARNING: 1 line is improperly formatted"},
+          {{"sum", "--check", "-w"},
+           md5_abc + "  {dir}/abc\nnonsense\n\n# note\nMD5 ({dir}/abc) = 12\n",
+           0,
+           "{dir}/abc: OK\n",
+           "varnelo: -: 2: improperly formatted checksum line\nvarnelo: -: 5: improperly formatted checksum "
+           "line\nvarnelo: WARNING: 2 lines are improperly formatted\n"},
+          // The last of --warn, --status and --quiet counts.
+          {{"sum", "--check", "-w", "--status"}, "nonsense\n" + md5_abc + "  {dir}/abc\n", 0, "", ""},
+          {{"sum", "--check", "--status", "-q"},
+           bad_md5 + "  {dir}/abc\n" + md5_abc + "  {dir}/abc\n",
+           1,
+           "{dir}/abc: FAILED\n",
+           ""},
+          {{"sum", "--check", "--status"},
+           bad_md5 + "  {dir}/abc\n" + md5_abc + "  {dir}/missing\n",
+           1,
+           "",
+           "cannot open '{dir}/missing'"},
+          // Missing files are passed over with --ignore-missing, but something must be checked.
+          {{"sum", "--check", "--ignore-missing"},
+           md5_abc + "  {dir}/missing\n" + md5_abc + "  {dir}/abc\n",
+           0,
+           "{dir}/abc: OK\n",
+           ""},
+          {{"sum", "--check", "--ignore-missing"},
+           md5_abc + "  {dir}/missing\n",
+           1,
+           "",
+           "-: no file was verified"},
+          {{"sum", "--check", "--ignore-missing"},
+           md5_abc + "  {dir}\n",
+           1,
+           "{dir}: FAILED open or read\n",
+           "cannot open '{dir}'"},
+          // Separators: two spaces, space and star, one space, a tab; a list whose first line has one
+          // blank and no mark keeps to that, and its names may start with a space.
+          {{"sum", "--check"},
+           md5_abc + " {dir}/abc\n" + md5_abc + "\t{dir}/abc\n" + md5_abc + "  {dir}/abc\n",
+           1,
+           "{dir}/abc: OK\n{dir}/abc: OK\n {dir}/abc: FAILED open or read\n",
+           "cannot open ' {dir}/abc'"},
+          {{"sum", "--check"},
+           md5_abc + "\t*{dir}/abc\n" + md5_abc + " {dir}/abc\n" + md5_abc + "  {dir}/abc\n",
+           0,
+           "{dir}/abc: OK\n{dir}/abc: OK\n{dir}/abc: OK\n",
+           ""},
+          // A NUL cannot stand in a file name: the line is no sum line.
+          {{"sum", "--check"},
+           md5_abc + "  {dir}/abc" + std::string(1, '\0') + "x\n",
+           1,
+           "",
+           "no properly formatted checksum lines found"},
+          // A line longer than any sum line ends the list, which is then trouble.
+          {{"sum", "--check"},
+           md5_abc + "  {dir}/abc\n" + std::string(9000, 'a') + "\n" + md5_abc + "  {dir}/abc\n",
+           2,
+           "{dir}/abc: OK\n",
+           "-: 2: line too long for a checksum line"},
+          {{"sum", "--status", "{dir}/abc"}, "", 2, "", "go with --check"},
           {{"sum", "--check"}, "", 1, "", "no properly formatted checksum lines found"},
-          // A 40-digit line is SHA-1 unless --ripemd160 says it is RIPEMD-160.
-          {{"sum", "--check"}, ripemd160_abc + "  {dir}/abc\n", 1, "{dir}/abc: FAILED\n", "did NOT match"},
+          // 40 digits are SHA-1 or RIPEMD-160, 16 Checksum64; an algorithm option allows only its lines.
+          {{"sum", "--check"},
+           ripemd160_abc + "  {dir}/abc\n" + sha1_abc + "  {dir}/abc\n" + sha1_abc + "  {dir}/other\n",
+           1,
+           "{dir}/abc: OK\n{dir}/abc: OK\n{dir}/other: FAILED\n",
+           "did NOT match"},
           {{"sum", "--check", "--ripemd160"}, ripemd160_abc + "  {dir}/abc\n", 0, "{dir}/abc: OK\n", ""},
+          {{"sum", "--check", "--sha1"},
+           ripemd160_abc + "  {dir}/abc\n",
+           1,
+           "{dir}/abc: FAILED\n",
+           "did NOT match"},
+          {{"sum", "--check"}, checksum64_abc + "  {dir}/abc\n", 0, "{dir}/abc: OK\n", ""},
           {{"sum", "--check", "--checksum64"}, checksum64_abc + "  {dir}/abc\n", 0, "{dir}/abc: OK\n", ""},
+          {{"sum", "--check", "--sha256"},
+           "MD5 ({dir}/abc) = " + md5_abc + "\n" + md5_abc +
+               "  {dir}/abc\nSHA256 ({dir}/abc) = " + sha256_abc + "\n",
+           0,
+           "{dir}/abc: OK\n",
+           "WARNING: 2 lines are improperly formatted"},
+          {{"sum", "--check", "--md5", "--sha1"},
+           "SHA256 ({dir}/abc) = " + sha256_abc + "\n" + md5_abc + "  {dir}/abc\n" + ripemd160_abc +
+               "  {dir}/abc\n",
+           1,
+           "{dir}/abc: OK\n{dir}/abc: FAILED\n",
+           "WARNING: 1 line is improperly formatted"},
           // A digest of the wrong length for its tag is no sum line.
-          {{"sum", "--check"}, "MD5 ({dir}/abc) = " + sha1_abc + "\n", 1, "", "improperly formatted"},
+          {{"sum", "--check"}, "MD5 ({dir}/abc) = " + sha1_abc + "\n", 1, "", "no properly formatted"},
           {{"sum", "--check", "{dir}/missing.sums"}, "", 2, "", "cannot open '{dir}/missing.sums'"},
       },
       dir);
@@ -256,6 +344,101 @@ TEST(SumCommand, ListsCheckBothWaysWithTheStandardTools) {
     EXPECT_EQ(status("\"$VARNELO_BINARY\" sum --check --quiet theirs 2>/dev/null >/dev/null"), 1) << tool;
     EXPECT_EQ(status(tool + " --check --status ours"), 1) << tool;
     dir.write("two", testing::pattern_bytes(70000, 2));
+  }
+}
+
+// A list checked by sha256sum or md5sum and by us gives the same results on standard output,
+// byte for byte, and the same exit status: their lists and ours, well or badly formed.
+TEST(SumCommand, ChecksPrintWhatTheStandardToolsPrint) {
+  TempDir dir;
+  std::filesystem::create_directory(dir.path("d"));
+  for (const char* name : {"abc", "a\nb", "c\\d", "e\rf", "x\\y\nz"})
+    dir.write(std::string("d/") + name, "abc");
+  auto status = [&](const std::string& line) {
+    int raw = std::system(("cd '" + dir.path("d") + "' && " + line).c_str());
+    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  };
+  struct Row {
+    std::string tool;
+    std::string options;
+    std::string list;  // written as it stands, unless `make` writes it
+    std::string make;  // a shell line that writes ../list
+  };
+  const std::string ours = "\"$VARNELO_BINARY\" sum ";
+  const std::string sha = sha256_abc, md5 = md5_abc, zeros(64, '0');
+  const std::vector<Row> rows = {
+      {"sha256sum", "", sha + "  abc\n" + zeros + "  abc\n" + sha + " *abc\n", ""},
+      {"sha256sum", "", sha + "  abc\nnonsense\n", ""},
+      {"sha256sum", "--strict", sha + "  abc\nnonsense\n", ""},
+      {"sha256sum", "--warn", sha + "  abc\nnonsense\n", ""},
+      {"sha256sum", "--status", sha + "  abc\nnonsense\n" + zeros + "  abc\n", ""},
+      {"sha256sum", "--quiet", sha + "  abc\n" + zeros + "  abc\n" + sha + "  missing\n", ""},
+      {"sha256sum", "", sha + "  missing\n" + sha + "  abc\n", ""},
+      {"sha256sum", "--ignore-missing", sha + "  missing\n" + sha + "  abc\n", ""},
+      {"sha256sum", "--ignore-missing", sha + "  missing\n", ""},
+      {"sha256sum", "--ignore-missing", zeros + "  abc\n" + sha + "  missing\n", ""},
+      {"sha256sum", "", "nonsense\n", ""},
+      {"sha256sum", "", "", ""},
+      // Escaped names, names with backslashes that are not escaped, and escapes that do not exist.
+      {"sha256sum", "", "\\" + sha + "  a\\nb\n" + sha + "  c\\d\n\\" + sha + "  c\\\\d\n", ""},
+      {"sha256sum", "", "\\" + sha + "  e\\rf\n\\" + sha + "  x\\\\y\\nz\n\\" + sha + "  c\\q\n", ""},
+      {"sha256sum", "", sha + "  a\\nb\n\\SHA256 (x\\\\y\\nz) = " + sha + "\n", ""},
+      {"sha256sum", "", "# note\n\n  SHA256 (abc)= " + sha + "\r\nSHA256(abc) = 00\n", ""},
+      {"sha256sum", "", sha + "\tabc\n" + sha + " abc\n" + sha + "  .\n", ""},
+      {"sha256sum", "", "", "sha256sum * > ../list"},
+      {"sha256sum", "", "", ours + "* > ../list && echo '" + zeros + "  abc' >> ../list"},
+      {"sha256sum", "--tag", "", ours + "--tag * > ../list && echo nonsense >> ../list"},
+      {"md5sum", "", md5 + "  abc\nMD5 (abc) = " + md5 + "\n" + sha + "  abc\n", ""},
+      {"md5sum", "--warn", "", ours + "--md5 * > ../list && echo '" + md5 + "  missing' >> ../list"},
+      {"md5sum", "", "", "md5sum --tag * > ../list"},
+  };
+  for (const Row& row : rows) {
+    if (status("command -v " + row.tool + " >/dev/null") != 0) {
+      std::printf("%s is not installed; skipped\n", row.tool.c_str());
+      continue;
+    }
+    if (row.make.empty())
+      dir.write("list", row.list);
+    else
+      ASSERT_EQ(status(row.make), 0) << row.make;
+    // --tag stands for the tool's own algorithm option, with which we check only its lines.
+    const std::string option = row.tool == "md5sum" ? "--md5" : "--sha256";
+    const std::string options = row.options == "--tag" ? "" : row.options;
+    const int theirs = status(row.tool + " -c " + options + " ../list > ../theirs 2>/dev/null");
+    for (const std::string& restriction : {option, std::string()}) {
+      // Lists with other algorithms' lines are the same only for a check restricted as the tool's.
+      if (restriction.empty() && (row.options == "--tag" || row.tool == "md5sum")) continue;
+      const int our_status =
+          status(ours + "-c " + restriction + " " + options + " ../list > ../ours 2>/dev/null");
+      EXPECT_EQ(our_status, theirs) << row.tool << " " << row.options << " " << restriction << "\n"
+                                    << row.list;
+      EXPECT_EQ(dir.read("ours"), dir.read("theirs"))
+          << row.tool << " " << row.options << " " << restriction << "\n"
+          << row.list;
+    }
+  }
+  // A list that never ends in a line feed ends the check, in bounded memory (a sanitized program
+  // reserves more address space than the limit).
+  bool sanitized = false;
+#if defined(__SANITIZE_ADDRESS__)
+  sanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+  sanitized = true;
+#endif
+#endif
+  if (!sanitized) {
+    EXPECT_EQ(status("ulimit -v 600000 && timeout 60 " + ours + "--check /dev/zero 2>/dev/null"), 2);
+  }
+  // On a terminal a name cannot retitle or clear the window.
+  if (status("command -v script >/dev/null") == 0) {
+    dir.write("d/\x1b]0;t\a\x1b[2J", "abc");
+    dir.write("list", sha + "  \x1b]0;t\a\x1b[2J\n" + sha + "  \x1b[2Jgone\n");
+    status("timeout 60 script -qec '" + ours + "-c ../list' /dev/null > ../shown");
+    const std::string shown = dir.read("shown");
+    EXPECT_EQ(shown.find('\x1b'), std::string::npos) << shown;
+    EXPECT_NE(shown.find("?]0;t??[2J: OK"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("?[2Jgone: FAILED open or read"), std::string::npos) << shown;
   }
 }
 #endif

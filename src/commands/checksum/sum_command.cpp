@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,7 +15,11 @@
 #include "command/messages.hpp"
 #include "command/progress.hpp"
 #include "command/results.hpp"
+#include "io/file.hpp"
 #include "io/input.hpp"
+#include "io/platform.hpp"
+#include "shell/console_port.hpp"
+#include "shell/display.hpp"
 #include "shell/labels.hpp"
 
 namespace varnelo::command {
@@ -43,11 +48,17 @@ const char* tag_of(Algorithm algorithm) {
   return names[static_cast<std::size_t>(algorithm)].tag;
 }
 
+// How much a check tells, as the last of --quiet, --status and --warn given says.
+enum class Telling { all, failures, nothing, warnings };
+
 struct SumOptions {
   std::array<bool, algorithm_count> chosen = {};
   bool all = false;
   bool tag = false;
   bool check = false;
+  Telling telling = Telling::all;
+  bool strict = false;
+  bool ignore_missing = false;
   std::vector<std::string> files;
 };
 
@@ -108,9 +119,9 @@ int compute(const SumOptions& options, const std::vector<Algorithm>& algorithms,
   return status;
 }
 
-// One line of a sums file, understood.
+// One line of a sums file, understood: its digest may be that of any of the algorithms given.
 struct SumLine {
-  Algorithm algorithm;
+  std::vector<Algorithm> algorithms;
   std::string digest;
   std::string name;
 };
@@ -118,6 +129,10 @@ struct SumLine {
 bool is_hex(std::string_view text) {
   return !text.empty() && std::all_of(text.begin(), text.end(),
                                       [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); });
+}
+
+bool is_blank(char c) {
+  return c == ' ' || c == '\t';
 }
 
 // Undoes printed_name's escapes; nullopt for any other backslash sequence.
@@ -146,34 +161,62 @@ std::optional<std::string> unescaped(std::string_view text) {
   return name;
 }
 
-// "TAG (NAME) = HEX", or "HEX  NAME" and "HEX *NAME" with the algorithm told by the length of
-// HEX: `by_length` holds the one chosen for each length, the usual ones unless options said
-// otherwise. nullopt for a line in no such form.
-std::optional<SumLine> parse_line(std::string_view line,
-                                  const std::array<std::optional<Algorithm>, 129>& by_length) {
+// The algorithms a check takes: those chosen, or every one.
+using Allowed = std::array<bool, algorithm_count>;
+
+bool allowed(const Allowed& chosen, Algorithm algorithm) {
+  return chosen[static_cast<std::size_t>(algorithm)];
+}
+
+// How the untagged lines of a list part digest and name, as its first one did.
+enum class Separation { unknown, one_blank, marked };
+
+// "TAG (NAME) = HEX" (blanks around "=" and before "(" optional), or "HEX  NAME", "HEX *NAME",
+// "HEX NAME" and "HEX<tab>NAME", with the algorithm told by the length of HEX (40 digits are
+// SHA-1 or RIPEMD-160). nullopt for a line in no such form, of an algorithm not allowed, or
+// whose name holds a NUL, which no file name can.
+std::optional<SumLine> parse_line(std::string_view line, const Allowed& chosen, Separation& separation) {
+  while (!line.empty() && is_blank(line[0]))
+    line.remove_prefix(1);
   const bool escaped = !line.empty() && line[0] == '\\';
   if (escaped) line.remove_prefix(1);
   std::optional<SumLine> parsed;
-  const std::size_t open = line.find(" (");
-  const std::size_t close = line.rfind(") = ");
-  if (open != std::string_view::npos && close != std::string_view::npos && close > open) {
-    const std::string_view tag = line.substr(0, open);
-    for (const AlgorithmName& known : names)
-      if (tag == known.tag)
-        parsed = SumLine{known.algorithm, std::string(line.substr(close + 4)),
-                         std::string(line.substr(open + 2, close - open - 2))};
+  for (const AlgorithmName& known : names) {
+    const std::string_view tag = known.tag;
+    if (line.substr(0, tag.size()) != tag || line.size() == tag.size()) continue;
+    std::string_view rest = line.substr(tag.size());
+    if (rest[0] == ' ') rest.remove_prefix(1);
+    if (rest.empty() || rest[0] != '(') continue;
+    const std::size_t close = rest.rfind(')');
+    if (close == std::string_view::npos || close < 2 || !allowed(chosen, known.algorithm))
+      return std::nullopt;
+    std::string_view digest = rest.substr(close + 1);
+    while (!digest.empty() && is_blank(digest[0]))
+      digest.remove_prefix(1);
+    if (digest.empty() || digest[0] != '=') return std::nullopt;
+    digest.remove_prefix(1);
+    while (!digest.empty() && is_blank(digest[0]))
+      digest.remove_prefix(1);
+    parsed = SumLine{{known.algorithm}, std::string(digest), std::string(rest.substr(1, close - 1))};
+    break;
   }
   if (!parsed) {
-    const std::size_t end = line.find(' ');
-    if (end == std::string_view::npos || end > 128 || end + 2 > line.size() ||
-        (line[end + 1] != ' ' && line[end + 1] != '*'))
-      return std::nullopt;
-    const std::optional<Algorithm> algorithm = by_length[end];
-    if (!algorithm) return std::nullopt;
-    parsed = SumLine{*algorithm, std::string(line.substr(0, end)), std::string(line.substr(end + 2))};
+    const std::size_t end = std::min(line.find_first_not_of("0123456789abcdefABCDEF"), line.size());
+    if (end == line.size() || !is_blank(line[end])) return std::nullopt;
+    std::string_view name = line.substr(end + 1);
+    // One blank, then a space or a star that marks the mode, unless that is all the name there
+    // is. A list whose first such line has no mark has none: its names may start with either.
+    const bool marked = name.size() > 1 && (name[0] == ' ' || name[0] == '*');
+    if (separation == Separation::unknown) separation = marked ? Separation::marked : Separation::one_blank;
+    if (marked && separation == Separation::marked) name.remove_prefix(1);
+    parsed = SumLine{{}, std::string(line.substr(0, end)), std::string(name)};
+    for (const AlgorithmName& known : names)
+      if (allowed(chosen, known.algorithm) && hex_length(known.algorithm) == end)
+        parsed->algorithms.push_back(known.algorithm);
+    if (parsed->algorithms.empty()) return std::nullopt;
   }
-  if (!is_hex(parsed->digest) || parsed->digest.size() != hex_length(parsed->algorithm) ||
-      parsed->name.empty())
+  if (!is_hex(parsed->digest) || parsed->digest.size() != hex_length(parsed->algorithms[0]) ||
+      parsed->name.empty() || parsed->name.find('\0') != std::string::npos)
     return std::nullopt;
   if (escaped) {
     std::optional<std::string> name = unescaped(parsed->name);
@@ -188,33 +231,48 @@ bool same_digest(const std::string& listed, const std::string& computed) {
                     [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
 }
 
-// The lines of a sums file, read whole through the file layer; nullopt after the message.
-std::optional<std::vector<std::string>> read_lines(const std::string& path) {
-  Result<File, FileFault> file = open_input(path, true);
-  if (!file) {
-    complain(file.why());
-    return std::nullopt;
+// The longest line a list may hold: a name of the longest path, every character escaped, in
+// the longest tagged form. A longer one is no sum line, and is never held whole.
+constexpr std::size_t longest_line = 2 * 4096 + 256;
+
+// The lines of a list, one at a time, in bounded memory, taken as the list delivers them.
+class LineReader {
+ public:
+  explicit LineReader(File& file) : file_(file), buffer_(std::size_t{1} << 16) {}
+
+  enum class Got { line, too_long, end };
+  // The next line without its line feed; too_long when it runs past longest_line, which is
+  // then not read to its end. end also after a read error (the file says which).
+  Got next(std::string& line) {
+    line.clear();
+    for (;;) {
+      if (start_ == end_) {
+        // A terminal gives more after its end of input: the list ends at the first one.
+        start_ = 0;
+        end_ = ended_ ? 0 : file_.read_some(buffer_.data(), buffer_.size());
+        ended_ = end_ == 0;
+        if (ended_) return line.empty() ? Got::end : Got::line;
+      }
+      const char* from = buffer_.data() + start_;
+      const char* feed = static_cast<const char*>(std::memchr(from, '\n', end_ - start_));
+      const std::size_t taken = feed ? static_cast<std::size_t>(feed - from) : end_ - start_;
+      if (line.size() + taken > longest_line) return Got::too_long;
+      line.append(from, taken);
+      start_ += taken;
+      if (feed) {
+        ++start_;
+        return Got::line;
+      }
+    }
   }
-  std::string text;
-  std::vector<char> buffer(std::size_t{1} << 16);
-  for (std::size_t got; (got = file->read(buffer.data(), buffer.size())) > 0;)
-    text.append(buffer.data(), got);
-  if (file->failed()) {
-    complain(FileFault::read_of(*file));
-    return std::nullopt;
-  }
-  std::vector<std::string> lines;
-  for (std::size_t start = 0; start < text.size();) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
-    // Lists written on Windows end their lines with a carriage return as well.
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(std::move(line));
-    start = end + 1;
-  }
-  return lines;
-}
+
+ private:
+  File& file_;
+  std::vector<char> buffer_;
+  std::size_t start_ = 0;
+  std::size_t end_ = 0;
+  bool ended_ = false;
+};
 
 void warn_count(std::size_t count, const char* english_one, const char* english_many,
                 const char* indonesian) {
@@ -222,54 +280,140 @@ void warn_count(std::size_t count, const char* english_one, const char* english_
   complain(count == 1 ? english_one : english_many, indonesian, static_cast<unsigned long long>(count));
 }
 
-int check(const SumOptions& options, const Common& common) {
-  // The usual algorithm of each length of an untagged line; an algorithm chosen takes its length over.
-  std::array<std::optional<Algorithm>, 129> by_length = {};
-  for (Algorithm usual : {Algorithm::md5, Algorithm::sha1, Algorithm::sha224, Algorithm::sha256,
-                          Algorithm::sha384, Algorithm::sha512})
-    by_length[hex_length(usual)] = usual;
-  for (const AlgorithmName& known : names)
-    if (options.chosen[static_cast<std::size_t>(known.algorithm)])
-      by_length[hex_length(known.algorithm)] = known.algorithm;
+// How a listed name stands in a result: as the standard tools print it, with a backslash first
+// and escapes when it holds a line feed; on a terminal with control characters as "?".
+std::string result_name(const std::string& name, bool terminal) {
+  if (terminal) return shown(name, true);
+  if (name.find('\n') == std::string::npos) return name;
+  return "\\" + printed_name(name).text;
+}
 
-  int status = success;
-  for (const std::string& list : options.files.empty() ? std::vector<std::string>{"-"} : options.files) {
-    std::optional<std::vector<std::string>> lines = read_lines(list);
-    if (!lines) {
-      status = trouble;
+struct CheckOptions {
+  Allowed chosen;
+  Telling telling;
+  bool strict;
+  bool ignore_missing;
+};
+
+// What one list came to.
+struct Tally {
+  std::size_t improper = 0, unreadable = 0, mismatched = 0, formatted = 0, matched = 0;
+  bool trouble = false;
+};
+
+// Checks one listed file and prints its result; false once standard output failed.
+bool check_file(const SumLine& sum, const CheckOptions& options, bool terminal, const Common& common,
+                Tally& tally) {
+  ++tally.formatted;
+  std::optional<std::vector<std::string>> found;
+  Result<File, FileFault> file = open_input(sum.name, true);
+  if (file) {
+    Result<std::int64_t, FileFault> size = input_size(*file);
+    if (size) {
+      Progress progress(common, checksum_label, *size >= 0);
+      Digests digests = hash_file(*file, *size, sum.algorithms, progress.display());
+      if (!digests.fault)
+        found = std::move(digests.digests);
+      else
+        complain(digests.fault);
+    } else {
+      complain(size.why());
+    }
+  } else {
+    if (options.ignore_missing && platform::not_found(file.why().reason.code)) return true;
+    complain(file.why());
+  }
+  const bool matched = found && std::any_of(found->begin(), found->end(), [&](const std::string& computed) {
+                         return same_digest(sum.digest, computed);
+                       });
+  tally.unreadable += !found;
+  tally.mismatched += found && !matched;
+  tally.matched += matched;
+  if (options.telling == Telling::nothing || (matched && options.telling == Telling::failures)) return true;
+  const char* verdict = !found ? ": FAILED open or read\n" : matched ? ": OK\n" : ": FAILED\n";
+  return print(result_name(sum.name, terminal) + verdict);
+}
+
+// Checks the files of one list; false once standard output failed.
+bool check_list(const std::string& list, const CheckOptions& options, bool terminal, const Common& common,
+                Tally& tally) {
+  Result<File, FileFault> file = open_input(list, true);
+  if (!file) {
+    complain(file.why());
+    tally.trouble = true;
+    return true;
+  }
+  const std::string list_name = shown(list);
+  LineReader reader(*file);
+  std::string line;
+  Separation separation = Separation::unknown;
+  for (unsigned long long number = 1;; ++number) {
+    const LineReader::Got got = reader.next(line);
+    if (got == LineReader::Got::end) break;
+    if (got == LineReader::Got::too_long) {
+      // Its end may never come (a device that gives bytes for ever), so the list stops here.
+      ++tally.improper;
+      tally.trouble = true;
+      complain("%s: %llu: line too long for a checksum line; the rest of the list is not read",
+               "%s: %llu: baris terlalu panjang untuk baris ceksum; sisa daftar tidak dibaca",
+               list_name.c_str(), number);
+      break;
+    }
+    // Lists written on Windows end their lines with a carriage return as well.
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty() || line[0] == '#') continue;
+    const std::optional<SumLine> sum = parse_line(line, options.chosen, separation);
+    if (sum) {
+      if (!check_file(*sum, options, terminal, common, tally)) return false;
       continue;
     }
-    std::size_t improper = 0, unreadable = 0, mismatched = 0, checked = 0;
-    for (const std::string& line : *lines) {
-      if (line.empty() || line[0] == '#') continue;
-      std::optional<SumLine> sum = parse_line(line, by_length);
-      if (!sum) {
-        ++improper;
-        continue;
-      }
-      ++checked;
-      std::optional<std::vector<std::string>> found = digest_file(sum->name, {sum->algorithm}, common);
-      const bool matched = found && same_digest(sum->digest, (*found)[0]);
-      const char* verdict = !found ? ": FAILED open or read" : matched ? ": OK" : ": FAILED";
-      unreadable += !found;
-      mismatched += found && !matched;
-      if (matched && common.quiet) continue;
-      const PrintedName name = printed_name(sum->name);
-      if (!print((name.escaped ? "\\" : "") + name.text + verdict + "\n")) return trouble;
-    }
-    warn_count(improper, "WARNING: %llu line is improperly formatted",
-               "WARNING: %llu lines are improperly formatted",
-               "PERINGATAN: %llu baris tidak berformat benar");
-    warn_count(unreadable, "WARNING: %llu listed file could not be read",
-               "WARNING: %llu listed files could not be read",
-               "PERINGATAN: %llu berkas yang didaftar tidak dapat dibaca");
-    warn_count(mismatched, "WARNING: %llu computed checksum did NOT match",
-               "WARNING: %llu computed checksums did NOT match",
-               "PERINGATAN: %llu ceksum yang dihitung TIDAK cocok");
-    if (checked == 0)
+    ++tally.improper;
+    if (options.telling == Telling::warnings)
+      complain("%s: %llu: improperly formatted checksum line", "%s: %llu: baris ceksum tidak berformat benar",
+               list_name.c_str(), number);
+  }
+  if (file->failed()) {
+    complain(FileFault::read_of(*file));
+    tally.trouble = true;
+  }
+  return true;
+}
+
+int check(const SumOptions& options, const Common& common) {
+  CheckOptions check_options{.chosen = options.chosen,
+                             .telling = options.telling,
+                             .strict = options.strict,
+                             .ignore_missing = options.ignore_missing};
+  if (std::none_of(options.chosen.begin(), options.chosen.end(), [](bool chosen) { return chosen; }))
+    check_options.chosen.fill(true);
+  const bool terminal = standard_output_is_terminal();
+  int status = success;
+  for (const std::string& list : options.files.empty() ? std::vector<std::string>{"-"} : options.files) {
+    Tally tally;
+    if (!check_list(list, check_options, terminal, common, tally)) return trouble;
+    const std::string list_name = shown(list);
+    if (tally.formatted == 0 && !tally.trouble) {
       complain("%s: no properly formatted checksum lines found",
-               "%s: tidak ada baris ceksum yang berformat benar", list == "-" ? "-" : list.c_str());
-    if (status == success && (improper > 0 || unreadable > 0 || mismatched > 0 || checked == 0))
+               "%s: tidak ada baris ceksum yang berformat benar", list_name.c_str());
+    } else if (options.telling != Telling::nothing) {
+      warn_count(tally.improper, "WARNING: %llu line is improperly formatted",
+                 "WARNING: %llu lines are improperly formatted",
+                 "PERINGATAN: %llu baris tidak berformat benar");
+      warn_count(tally.unreadable, "WARNING: %llu listed file could not be read",
+                 "WARNING: %llu listed files could not be read",
+                 "PERINGATAN: %llu berkas yang didaftar tidak dapat dibaca");
+      warn_count(tally.mismatched, "WARNING: %llu computed checksum did NOT match",
+                 "WARNING: %llu computed checksums did NOT match",
+                 "PERINGATAN: %llu ceksum yang dihitung TIDAK cocok");
+      if (options.ignore_missing && tally.matched == 0 && !tally.trouble)
+        complain("%s: no file was verified", "%s: tidak ada berkas yang diverifikasi", list_name.c_str());
+    }
+    const bool passed = tally.formatted > 0 && tally.unreadable == 0 && tally.mismatched == 0 &&
+                        (!options.strict || tally.improper == 0) &&
+                        (!options.ignore_missing || tally.matched > 0);
+    if (tally.trouble)
+      status = trouble;
+    else if (!passed && status == success)
       status = negative;
   }
   return status;
@@ -282,6 +426,12 @@ int run_sum(const SumOptions& options, const Common& common) {
       return bad_usage;
     }
     return check(options, common);
+  }
+  if (options.telling == Telling::nothing || options.telling == Telling::warnings || options.strict ||
+      options.ignore_missing) {
+    complain("--status, --warn, --strict and --ignore-missing go with --check",
+             "--status, --warn, --strict dan --ignore-missing hanya bersama --check");
+    return bad_usage;
   }
   std::vector<Algorithm> algorithms;
   for (const AlgorithmName& known : names)
@@ -301,28 +451,66 @@ Command sum_command(Parser& program, Common& common) {
   parser->add_flag("--all", options->all);
   parser->add_flag("--tag", options->tag);
   parser->add_flag("-c,--check", options->check);
+  CLI::Option* warn = parser->add_flag("-w,--warn");
+  CLI::Option* status = parser->add_flag("--status");
+  parser->add_flag("--strict", options->strict);
+  parser->add_flag("--ignore-missing", options->ignore_missing);
   parser->add_option("FILE", options->files);
   add_common_options(*parser, common, false);
+  CLI::Option* quiet = parser->get_option("--quiet");
   return {parser,
-          {"varnelo sum [ALGORITHM...] [--tag] FILE...\nvarnelo sum --check [--quiet] [SUMSFILE...]\n",
-           "varnelo sum [ALGORITMA...] [--tag] BERKAS...\nvarnelo sum --check [--quiet] [BERKASCEKSUM...]\n"},
+          {"varnelo sum [ALGORITHM...] [--tag] FILE...\n"
+           "varnelo sum --check [ALGORITHM...] [CHECKOPTION...] [SUMSFILE...]\n",
+           "varnelo sum [ALGORITMA...] [--tag] BERKAS...\n"
+           "varnelo sum --check [ALGORITMA...] [OPSICEK...] [BERKASCEKSUM...]\n"},
           {"      Checksums of files, one line per file as sha256sum prints them (\"HEX  NAME\"), or\n"
            "      \"ALGO (NAME) = HEX\" per file and algorithm with several algorithms or --tag.\n"
            "      ALGORITHM: --sha512 --sha384 --sha256 (the default) --sha224 --sha1 --ripemd160\n"
            "      --md5 --checksum64 (16 digits), or --all; the file is read once for all of them.\n"
-           "      --check reads such lines (both forms, any mix of algorithms; untagged lines by the\n"
-           "      length of HEX, --ripemd160 or --checksum64 for theirs) and prints NAME: OK, FAILED\n"
-           "      or FAILED open or read; exit status 1 when anything did not match.\n"
+           "      --check reads such lines, as sha256sum -c and md5sum -c do, and prints NAME: OK,\n"
+           "      FAILED or FAILED open or read as each file is read. Both forms, any mix of algorithms;\n"
+           "      an untagged line by the length of HEX (40 digits: SHA-1 or RIPEMD-160); two spaces,\n"
+           "      space and star, one space or a tab before NAME. ALGORITHM checks only its own lines.\n"
+           "      Exit status 1 when a listed file did not match or could not be read; a line that is no\n"
+           "      checksum line is counted in a warning and fails the check only with --strict.\n"
+           "      CHECKOPTION:\n"
+           "      -q, --quiet       only the failures are listed\n"
+           "      --status          nothing is printed; the exit status tells\n"
+           "      -w, --warn        a warning for each line that is no checksum line\n"
+           "      --strict          such a line fails the check\n"
+           "      --ignore-missing  a listed file that does not exist is passed over (something must\n"
+           "                        still be checked)\n"
            "      Example: varnelo sum --sha256 *.iso > SHA256SUMS && varnelo sum --check SHA256SUMS\n",
            "      Ceksum berkas, satu baris per berkas seperti cetakan sha256sum (\"HEX  NAMA\"), atau\n"
            "      \"ALGO (NAMA) = HEX\" per berkas dan algoritma bila beberapa algoritma atau --tag.\n"
            "      ALGORITMA: --sha512 --sha384 --sha256 (bawaan) --sha224 --sha1 --ripemd160\n"
            "      --md5 --checksum64 (16 digit), atau --all; berkas dibaca sekali untuk semuanya.\n"
-           "      --check membaca baris-baris itu (kedua bentuk, algoritma boleh campur; baris tanpa\n"
-           "      tag menurut panjang HEX, --ripemd160 atau --checksum64 untuk miliknya) dan mencetak\n"
-           "      NAMA: OK, FAILED atau FAILED open or read; status keluar 1 bila ada yang tidak cocok.\n"
+           "      --check membaca baris-baris itu, seperti sha256sum -c dan md5sum -c, dan mencetak\n"
+           "      NAMA: OK, FAILED atau FAILED open or read begitu tiap berkas dibaca. Kedua bentuk,\n"
+           "      algoritma boleh campur; baris tanpa tag menurut panjang HEX (40 digit: SHA-1 atau\n"
+           "      RIPEMD-160); dua spasi, spasi dan bintang, satu spasi atau tab sebelum NAMA.\n"
+           "      ALGORITMA hanya memeriksa baris miliknya.\n"
+           "      Status keluar 1 bila berkas yang didaftar tidak cocok atau tak dapat dibaca; baris yang\n"
+           "      bukan baris ceksum dihitung dalam peringatan dan menggagalkan cek hanya dengan --strict.\n"
+           "      OPSICEK:\n"
+           "      -q, --quiet       hanya yang gagal didaftar\n"
+           "      --status          tidak mencetak apa pun; status keluar yang memberi tahu\n"
+           "      -w, --warn        peringatan untuk tiap baris yang bukan baris ceksum\n"
+           "      --strict          baris seperti itu menggagalkan cek\n"
+           "      --ignore-missing  berkas yang didaftar tetapi tidak ada dilewati (tetap harus ada\n"
+           "                        yang diperiksa)\n"
            "      Contoh: varnelo sum --sha256 *.iso > SHA256SUMS && varnelo sum --check SHA256SUMS\n"},
-          [options, &common] { return run_sum(*options, common); }};
+          [options, &common, parser, warn, status, quiet] {
+            // As with the standard tools, the last of --quiet, --status and --warn is the one that counts.
+            for (const CLI::Option* given : parser->parse_order())
+              if (given == warn)
+                options->telling = Telling::warnings;
+              else if (given == status)
+                options->telling = Telling::nothing;
+              else if (given == quiet)
+                options->telling = Telling::failures;
+            return run_sum(*options, common);
+          }};
 }
 
 }  // namespace varnelo::command

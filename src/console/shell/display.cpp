@@ -49,9 +49,13 @@ void error_text(const char* english, const char* indonesian) {
 }
 
 std::string shown(const std::string& path) {
+  return shown(path, console().is_terminal());
+}
+
+std::string shown(const std::string& path, bool terminal) {
   // As the C runtime would print it with "%s": up to its first NUL.
   std::string text(path.c_str());
-  if (console().is_terminal())
+  if (terminal)
     for (char& c : text)
       if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
   return text;

@@ -34,5 +34,7 @@ void error_text(const char* english, const char* indonesian);
 // console is a terminal (a pipe or a file gets the bytes as they are), so that a name cannot
 // move the cursor, retitle or clear the window.
 std::string shown(const std::string& path);
+// The same for a stream that is a terminal, or not, whatever the console is.
+std::string shown(const std::string& path, bool terminal);
 
 }  // namespace varnelo

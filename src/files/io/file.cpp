@@ -175,6 +175,14 @@ std::size_t File::read(void* buffer, std::size_t count) {
                   [&](std::size_t done) { return calls_->read_some(handle_, bytes + done, count - done); });
 }
 
+std::size_t File::read_some(void* buffer, std::size_t count) {
+  const std::int64_t moved = calls_->read_some(handle_, buffer, count);
+  if (moved < 0) failed_ = failing(true);
+  if (moved <= 0) return 0;
+  position_ += moved;
+  return static_cast<std::size_t>(moved);
+}
+
 bool File::write(const void* data, std::size_t count) {
   const auto* bytes = static_cast<const unsigned char*>(data);
   return transfer(count, [&](std::size_t done) {

@@ -101,6 +101,9 @@ class File {
   // ended or a read failed. Returns the number of bytes read.
   std::size_t read(void* buffer, std::size_t count);
   bool read_exact(void* buffer, std::size_t count) { return read(buffer, count) == count; }
+  // Reads what one call of the system gives, up to `count` bytes, so that a pipe's lines are
+  // taken as they come; 0 at the end or after a failure.
+  std::size_t read_some(void* buffer, std::size_t count);
   // Writes all `count` bytes; false when any of them could not be written.
   bool write(const void* data, std::size_t count);
 
