@@ -337,6 +337,10 @@ bool check_file(const SumLine& sum, const CheckOptions& options, bool terminal, 
 // Checks the files of one list; false once standard output failed.
 bool check_list(const std::string& list, const CheckOptions& options, bool terminal, const Common& common,
                 Tally& tally) {
+  if (closed_input(list)) {
+    tally.trouble = true;
+    return true;
+  }
   Result<File, FileFault> file = open_input(list, true);
   if (!file) {
     complain(file.why());
