@@ -323,6 +323,8 @@ std::size_t TextDecoder::decode_binary(const unsigned char* text, std::size_t co
   std::uint32_t value = value_;
   std::uint32_t bits = gathered_;
   std::uint64_t start = group_start_;
+  // Kept local: the stores through `out` could otherwise alias it.
+  const std::uint64_t base = position_;
   std::size_t i = 0;
   while (i < count) {
 #if defined(VARNELO_WIDE_LOOPS)
@@ -346,17 +348,17 @@ std::size_t TextDecoder::decode_binary(const unsigned char* text, std::size_t co
         *out++ = static_cast<std::uint8_t>(combined >> bits);
         value = combined & ((1u << bits) - 1);
         // The bits carried on are the last of these eight digits.
-        start = position_ + i + 8 - bits;
+        start = base + i + 8 - bits;
         i += 8;
       }
       if (i == count) break;
     }
     unsigned c = text[i++];
     if ((c & 0xFE) != 0x30) {
-      if (allowed(c, position_ + i - 1)) continue;
+      if (allowed(c, base + i - 1)) continue;
       break;
     }
-    if (bits == 0) start = position_ + i - 1;
+    if (bits == 0) start = base + i - 1;
     value = (value << 1) | (c & 1);
     if (++bits == 8) {
       *out++ = static_cast<std::uint8_t>(value);
@@ -376,6 +378,7 @@ std::size_t TextDecoder::decode_hexadecimal(const unsigned char* text, std::size
   std::uint32_t value = value_;
   std::uint32_t half = gathered_;
   std::uint64_t start = group_start_;
+  const std::uint64_t base = position_;
   std::size_t i = 0;
   while (i < count) {
     while (count - i >= 8) {
@@ -392,7 +395,7 @@ std::size_t TextDecoder::decode_hexadecimal(const unsigned char* text, std::size
         for (int k = 1; k < 4; ++k)
           out[k] = static_cast<std::uint8_t>(v[2 * k - 1] << 4 | v[2 * k]);
         value = v[7];
-        start = position_ + i + 7;
+        start = base + i + 7;
       }
       out += 4;
       i += 8;
@@ -409,7 +412,7 @@ std::size_t TextDecoder::decode_hexadecimal(const unsigned char* text, std::size
     if (i == count) break;
     std::uint32_t digit = hex_values[text[i++]];
     if (digit == not_a_digit) {
-      if (allowed(text[i - 1], position_ + i - 1)) continue;
+      if (allowed(text[i - 1], base + i - 1)) continue;
       break;
     }
     if (half != 0) {
@@ -418,7 +421,7 @@ std::size_t TextDecoder::decode_hexadecimal(const unsigned char* text, std::size
     } else {
       value = digit;
       half = 1;
-      start = position_ + i - 1;
+      start = base + i - 1;
     }
   }
   value_ = value;
@@ -434,6 +437,7 @@ std::size_t TextDecoder::decode_mime(const unsigned char* text, std::size_t coun
   std::uint32_t gathered = gathered_;
   std::uint32_t padding = padding_;
   std::uint64_t start = group_start_;
+  const std::uint64_t base = position_;
   std::size_t i = 0;
   while (i < count) {
     if (gathered == 0 && padding == 0) {
@@ -450,7 +454,7 @@ std::size_t TextDecoder::decode_mime(const unsigned char* text, std::size_t coun
       }
       if (i == count) break;
     }
-    const std::uint64_t at = position_ + i;
+    const std::uint64_t at = base + i;
     std::uint32_t v = mime_values[text[i++]];
     if (padding > 0) {
       // A group that began its padding takes nothing but the "=" it still owes.
