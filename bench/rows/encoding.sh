@@ -27,5 +27,13 @@ bench_encoding() {
     "$encode"'1\n'"$data"'\n'"$ours"'\n65535\n\n6\n' "basenc --base2msbf -w0 '$data' >'$theirs'" "$bytes" 0.3 "$clean"
   bench_row "decode binary" "basenc -d --base2msbf" \
     "$decode"'1\n'"$bits"'\n'"$ours"'\n\n6\n' "basenc -d --base2msbf '$bits' >'$theirs'" "$(stat -c %s "$bits")" 0.25 "$clean"
+  # The decode command reads strictly, finding any character outside the notation.
+  bench_command_row "decode --base64 command" "base64 -d" \
+    "decode --base64 '$mime' '$ours'" "base64 -d '$mime' >'$theirs'" "$(stat -c %s "$mime")" 0.5 "$clean"
+  bench_command_row "decode --hex command (upper case)" "basenc -d --base16" \
+    "decode --hex '$hex' '$ours'" "basenc -d --base16 '$hex' >'$theirs'" "$(stat -c %s "$hex")" 0.25 "$clean"
+  bench_command_row "decode --binary command" "basenc -d --base2msbf" \
+    "decode --binary '$bits' '$ours'" "basenc -d --base2msbf '$bits' >'$theirs'" "$(stat -c %s "$bits")" 0.25 "$clean"
+  "$VARNELO" decode --binary "$bits" "$ours" && cmp -s "$ours" "$data" || echo "decode --binary: wrong bytes" >&2
   rm -f "$data" "$mime" "$hex" "$bits" "$ours" "$ours.txt" "$theirs"
 }

@@ -90,9 +90,86 @@ TEST(CodecCommands, DefaultLinesStreamsAndRefusals) {
   EXPECT_NE(dir.read("exists"), "old");
   EXPECT_EQ(run_command({"decode", "--hex", "--force", input, input}).exit_code, 2);
   EXPECT_EQ(dir.read("input"), data);
-  // Text on standard input decodes to standard output, "=" ending base 64 there too.
-  EXPECT_EQ(run_command({"decode", "--base64", "-", "-"}, "YWJj=ZGVm").out, "abc");
-  EXPECT_EQ(run_command({"decode", "--hex", "-", "-"}, "4a 4B\n6").out, "JK");
+  // Text on standard input decodes to standard output; -i reads as the menus do, "=" ending
+  // base 64 there too.
+  EXPECT_EQ(run_command({"decode", "-i", "--base64", "-", "-"}, "YWJj=ZGVm").out, "abc");
+  EXPECT_EQ(run_command({"decode", "-i", "--hex", "-", "-"}, "4a 4B\n6").out, "JK");
+  EXPECT_EQ(run_command({"decode", "--hex", "-", "-"}, "4a 4B\n").out, "JK");
+}
+
+// Strict reading: text outside the notation, or an incomplete last group, fails with status 1
+// and a message giving the byte; no output appears and an old one keeps its bytes.
+TEST(CodecCommands, DecodeRefusesTextOutsideTheNotation) {
+  struct Case {
+    std::string option;
+    std::string text;
+    int exit_code;
+    std::string data_or_message;  // the bytes written, or a part of the message
+  };
+  const std::vector<Case> cases = {
+      {"--base64", "YWJj\r\nZGVm\n", 0, "abcdef"},
+      {"--base64", "YQ==\nYmM=\n", 0, "abc"},
+      {"--base64", "YWJj=ZGVm", 1, "IN' at byte 4"},
+      {"--base64", "P-8_", 1, "IN' at byte 1"},
+      {"--base64", "YWJjZA", 1, "incomplete group from byte 4"},
+      {"--base64", "YQ=", 1, "IN' ends in an incomplete group from byte 0"},
+      {"--hex", "4A 4b\n", 0, "JK"},
+      {"--hex", "0x41", 1, "IN' at byte 1"},
+      {"--hex", "41 42 4", 1, "IN' ends in an incomplete group from byte 6"},
+      {"--binary", "01000001\r\n01000010", 0, "AB"},
+      {"--binary", "01000001 0100001", 1, "IN' ends in an incomplete group from byte 9"},
+      {"--binary", "01000001,01000010", 1, "IN' at byte 8"},
+      {"--binary", std::string(100000 * 8, '0') + "0100000!", 1, "at byte 800007"},
+  };
+  for (const auto& c : cases) {
+    for (bool old_output : {false, true}) {
+      TempDir dir;
+      const std::string input = dir.write("IN", c.text);
+      if (old_output) dir.write("out", "old");
+      std::vector<std::string> arguments = {"decode", c.option, input, dir.path("out")};
+      if (old_output) arguments.push_back("--force");
+      auto result = run_command(arguments, {}, {{"LC_ALL", "C"}});
+      EXPECT_EQ(result.exit_code, c.exit_code) << c.option << " " << c.text.substr(0, 20) << result.err;
+      if (c.exit_code == 0) {
+        EXPECT_EQ(dir.read("out"), c.data_or_message);
+        continue;
+      }
+      EXPECT_NE(result.err.find(c.data_or_message), std::string::npos) << result.err;
+      if (old_output) {
+        EXPECT_EQ(dir.read("out"), "old");
+      } else {
+        EXPECT_FALSE(dir.exists("out")) << c.option << " " << c.text.substr(0, 20);
+      }
+    }
+  }
+  auto indonesian = run_command({"--lang", "id", "decode", "--hex", "-", "-"}, "4x");
+  EXPECT_EQ(indonesian.exit_code, 1);
+  EXPECT_EQ(indonesian.err, "varnelo: karakter tidak sah dalam - pada byte 1\n");
+  indonesian = run_command({"decode", "--binary", "-", "-"}, "0", {{"LANG", "id_ID.UTF-8"}});
+  EXPECT_EQ(indonesian.err, "varnelo: - berakhir dengan kelompok tidak lengkap mulai byte 0\n");
+}
+
+// --ignore-garbage reads as the decode screen does, byte for byte, "=" ending base 64 there too.
+TEST(CodecCommands, IgnoreGarbageDecodesAsTheScreen) {
+  const std::vector<std::string> texts = {"YWJj=ZGVm", "Y-W_J\r\nj *",    "YWI",
+                                          "0x41 4",    "01000001 2 0100", "",
+                                          "=",         "g4h1-6 x",        testing::pattern_bytes(9000, 3)};
+  for (const auto& notation : notations) {
+    for (const auto& text : texts) {
+      TempDir dir;
+      const std::string input = dir.write("text", text);
+      testing::run_dialogue(notation.answer + "\n" + input + "\n" + dir.path("menu") + "\n\n", 0, [] {
+        Menu menu;
+        decode_screen(menu);
+      });
+      for (const char* flag : {"-i", "--ignore-garbage"}) {
+        auto result = run_command({"decode", flag, notation.option, input, "-"});
+        EXPECT_EQ(result.exit_code, 0) << result.err;
+        EXPECT_TRUE(result.out == dir.read("menu"))
+            << notation.option << " " << flag << " " << text.substr(0, 20);
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -48,8 +48,10 @@ std::string encode(Notation notation, const std::string& data, std::uint16_t byt
   return text;
 }
 
-std::string decode(Notation notation, const std::string& text, bool in_pieces) {
-  TextDecoder decoder(notation);
+// Decodes `text`; a strict decoder's fault, if any, goes to `fault`.
+std::string decode(Notation notation, const std::string& text, bool in_pieces,
+                   Reading reading = Reading::tolerant, TextFault* fault = nullptr) {
+  TextDecoder decoder(notation, reading);
   std::string data;
   std::vector<std::uint8_t> buffer;
   std::size_t done = 0;
@@ -64,7 +66,16 @@ std::string decode(Notation notation, const std::string& text, bool in_pieces) {
   buffer.resize(TextDecoder::max_data(0));
   std::size_t got = decoder.finish(buffer.data());
   data.append(reinterpret_cast<const char*>(buffer.data()), got);
+  if (fault) *fault = decoder.fault();
   return data;
+}
+
+// The bytes of strict reading, or "fault K at N".
+std::string strict_result(Notation notation, const std::string& text, bool in_pieces) {
+  TextFault fault;
+  std::string data = decode(notation, text, in_pieces, Reading::strict, &fault);
+  if (!fault) return data;
+  return "fault " + std::to_string(fault.kind) + " at " + std::to_string(fault.offset);
 }
 
 struct EncodeCase {
@@ -204,6 +215,8 @@ TEST(TextCodec, EveryEncodingDecodesBack) {
               << name_of(notation) << ", " << size << " bytes, " << length;
           EXPECT_EQ(decode(notation, text, false), data)
               << name_of(notation) << ", " << size << " bytes, " << length;
+          EXPECT_EQ(strict_result(notation, text, true), data)
+              << name_of(notation) << ", " << size << " bytes, " << length << ", strict";
         }
       }
     }
@@ -262,6 +275,85 @@ TEST(TextDecoder, AgreesWithTheReadingRulesOnArbitraryText) {
         std::string expected = reference_decode(notation, text);
         ASSERT_EQ(decode(notation, text, true), expected) << name_of(notation) << ", round " << round;
         ASSERT_EQ(decode(notation, text, false), expected) << name_of(notation) << ", round " << round;
+      }
+    }
+  });
+}
+
+TEST(TextDecoder, StrictReadingWorkedExamples) {
+  const std::string invalid = "fault 1 at ", incomplete = "fault 2 at ";
+  const std::string long_hex = std::string(5000, 'a');
+  const std::string long_binary = std::string(4096 * 8 + 3, '1');
+  const std::string long_mime = std::string(4000, 'Q');
+  with_every_loops([&] {
+    const std::vector<DecodeCase> cases = {
+        {Notation::binary, "01100001 01100010\r\n\t01100011", "abc"},
+        {Notation::binary, "011000010110001", incomplete + "8"},
+        {Notation::binary, "01100001 0110 001", incomplete + "9"},
+        {Notation::binary, "0110x0001", invalid + "4"},
+        {Notation::binary, "01100001 01100012", invalid + "16"},
+        {Notation::binary, long_binary, incomplete + "32768"},
+        {Notation::binary, long_binary.substr(3) + "2", invalid + "32768"},
+        {Notation::hexadecimal, "4A4b\n4a 4B", "JKJK"},
+        {Notation::hexadecimal, "0x41", invalid + "1"},
+        {Notation::hexadecimal, "414", incomplete + "2"},
+        {Notation::hexadecimal, "4 1 4 \n", incomplete + "4"},
+        {Notation::hexadecimal, "a" + long_hex, incomplete + "5000"},
+        {Notation::hexadecimal, long_hex + "g", invalid + "5000"},
+        {Notation::hexadecimal, "a" + long_hex + "-b", invalid + "5001"},
+        {Notation::mime, "YQ==", "a"},
+        {Notation::mime, "YQ=\n=", "a"},
+        {Notation::mime, " Y Q\r\n=\t= ", "a"},
+        {Notation::mime, "YWI=", "ab"},
+        {Notation::mime, "YQ==YmM=", "abc"},
+        {Notation::mime, "YQ==\nYg==\nYw==\n", "abc"},
+        {Notation::mime, "YWJj\nZGVm", "abcdef"},
+        {Notation::mime, "YWI", incomplete + "0"},
+        {Notation::mime, "YWJjY", incomplete + "4"},
+        {Notation::mime, "YWJjYQ=", incomplete + "4"},
+        {Notation::mime, "YWJj=ZGVm", invalid + "4"},
+        {Notation::mime, "YW=I", invalid + "3"},
+        {Notation::mime, "YQ===", invalid + "4"},
+        {Notation::mime, "=", invalid + "0"},
+        {Notation::mime, "Y=Q=", invalid + "1"},
+        {Notation::mime, "Y-Q=", invalid + "1"},
+        {Notation::mime, "YW_j", invalid + "2"},
+        {Notation::mime, "YQ==\\n", invalid + "4"},
+        {Notation::mime, long_mime + "Q-", invalid + "4001"},
+        {Notation::mime, long_mime + "QQ", incomplete + "4000"},
+        {Notation::mime, "", ""},
+    };
+    for (const auto& c : cases) {
+      for (bool in_pieces : {false, true})
+        EXPECT_EQ(strict_result(c.notation, c.text, in_pieces), c.data)
+            << name_of(c.notation) << " of \"" << c.text.substr(0, 40) << "\"";
+    }
+  });
+}
+
+// A character no notation allows, put anywhere in good text, is found where it was put; base 64
+// files written one after the other decode to the files' bytes one after the other.
+TEST(TextDecoder, StrictReadingFindsStrayCharactersAndReadsJoinedFiles) {
+  with_every_loops([] {
+    std::mt19937 random(7);
+    for (Notation notation : all_notations) {
+      std::string strays("-_.!~*,:;\0\x80\xff\x0b", 13);
+      strays += notation == Notation::binary ? "2a" : notation == Notation::hexadecimal ? "gxG" : "";
+      for (int round = 0; round < 60; ++round) {
+        std::string data = pattern_bytes(random() % 9000, static_cast<unsigned>(round));
+        std::string text = encode(notation, data, static_cast<std::uint16_t>(1 + random() % 100), false);
+        const std::size_t at = random() % (text.size() + 1);
+        std::string spoilt = text;
+        spoilt.insert(spoilt.begin() + static_cast<std::ptrdiff_t>(at), strays[random() % strays.size()]);
+        const std::string expected = "fault 1 at " + std::to_string(at);
+        ASSERT_EQ(strict_result(notation, spoilt, true), expected)
+            << name_of(notation) << ", round " << round;
+        ASSERT_EQ(strict_result(notation, spoilt, false), expected)
+            << name_of(notation) << ", round " << round;
+        if (notation != Notation::mime) continue;
+        std::string more = pattern_bytes(random() % 300, static_cast<unsigned>(round + 1));
+        std::string joined = text + "\n" + encode(notation, more, 77, false);
+        ASSERT_EQ(strict_result(notation, joined, true), data + more) << "round " << round;
       }
     }
   });

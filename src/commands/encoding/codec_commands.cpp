@@ -20,6 +20,7 @@ struct CodecOptions {
   bool binary = false;
   bool hexadecimal = false;
   bool base64 = false;
+  bool ignore_garbage = false;
   std::string per_line;
   std::vector<std::string> files;
 };
@@ -55,12 +56,30 @@ int run_codec(const CodecOptions& options, const Common& common, bool encode) {
   if (!output) return trouble;
 
   Progress progress(common, encode ? encode_label(notation) : decode_label(notation), input->size_known());
+  const Reading reading = options.ignore_garbage ? Reading::tolerant : Reading::strict;
   const Conversion conversion =
       encode ? encode_file(input->file, input->size, *output, notation, per_line, progress.display())
-             : decode_file(input->file, input->size, *output, notation, progress.display());
-  if (!conversion.fault) return success;
-  complain(conversion.fault);
-  return trouble;
+             : decode_file(input->file, input->size, *output, notation, progress.display(), reading);
+  if (conversion.fault) {
+    complain(conversion.fault);
+    return trouble;
+  }
+  // Text that is not in the notation is refused as base64 -d refuses it, with status 1.
+  const std::string path = quote(options.files[0]);
+  const auto offset = static_cast<unsigned long long>(conversion.text_fault.offset);
+  switch (conversion.text_fault.kind) {
+    case TextFault::invalid_character:
+      complain("invalid character in %s at byte %llu", "karakter tidak sah dalam %s pada byte %llu",
+               path.c_str(), offset);
+      return negative;
+    case TextFault::incomplete_group:
+      complain("%s ends in an incomplete group from byte %llu",
+               "%s berakhir dengan kelompok tidak lengkap mulai byte %llu", path.c_str(), offset);
+      return negative;
+    case TextFault::none:
+      break;
+  }
+  return success;
 }
 
 Command codec_command(Parser& program, Common& common, bool encode) {
@@ -70,6 +89,7 @@ Command codec_command(Parser& program, Common& common, bool encode) {
   parser->add_flag("--hex", options->hexadecimal);
   parser->add_flag("--base64", options->base64);
   if (encode) parser->add_option("--per-line", options->per_line);
+  if (!encode) parser->add_flag("-i,--ignore-garbage", options->ignore_garbage);
   parser->add_option("FILE", options->files);
   add_common_options(*parser, common, true);
   Command command{parser, {}, {}, [options, &common, encode] { return run_codec(*options, common, encode); }};
@@ -88,14 +108,26 @@ Command codec_command(Parser& program, Common& common, bool encode) {
         "      baris). N adalah 1 sampai 65535. KELUARAN ditulis sesuai namanya; tanpa .txt.\n"
         "      Contoh: varnelo encode --base64 photo.jpg photo.txt\n"};
   } else {
-    command.usage = {"varnelo decode (--binary | --hex | --base64) IN OUT\n",
-                     "varnelo decode (--binary | --hex | --base64) MASUKAN KELUARAN\n"};
+    command.usage = {"varnelo decode (--binary | --hex | --base64) [--ignore-garbage] IN OUT\n",
+                     "varnelo decode (--binary | --hex | --base64) [--ignore-garbage] MASUKAN KELUARAN\n"};
     command.help = {
-        "      Turns such text back into bytes, skipping every character outside the notation;\n"
-        "      base 64 ends at its first \"=\". IN is read as named; no .txt is tried.\n"
+        "      Turns such text back into bytes. Blanks, tabs and line ends may stand anywhere;\n"
+        "      any other character outside the notation, or a last byte or group left\n"
+        "      incomplete, is an error (status 1, with its byte counted from 0) and OUT is not\n"
+        "      written. Hexadecimal takes either case; base 64 takes the standard alphabet in\n"
+        "      groups of four, the last padded with \"=\", and text after a padded group goes on\n"
+        "      (joined files). -i, --ignore-garbage decodes as the menus do: every character\n"
+        "      outside the notation is skipped, and base 64 ends at its first \"=\".\n"
+        "      IN is read as named; no .txt is tried.\n"
         "      Example: varnelo decode --base64 photo.txt photo.jpg\n",
-        "      Mengubah teks itu kembali menjadi byte, melewati setiap karakter di luar notasinya;\n"
-        "      basis 64 berakhir pada \"=\" pertamanya. MASUKAN dibaca sesuai namanya; tanpa .txt.\n"
+        "      Mengubah teks itu kembali menjadi byte. Spasi, tab dan akhir baris boleh ada di\n"
+        "      mana saja; karakter lain di luar notasinya, atau byte atau kelompok terakhir yang\n"
+        "      tidak lengkap, adalah kesalahan (status 1, dengan byte-nya dihitung dari 0) dan\n"
+        "      KELUARAN tidak ditulis. Heksadesimal menerima kedua jenis huruf; basis 64 menerima\n"
+        "      abjad standar dalam kelompok empat, yang terakhir diisi \"=\", dan teks sesudah\n"
+        "      kelompok berisi \"=\" berlanjut (berkas yang digabung). -i, --ignore-garbage\n"
+        "      mengubah seperti menu: setiap karakter di luar notasinya dilewati, dan basis 64\n"
+        "      berakhir pada \"=\" pertamanya. MASUKAN dibaca sesuai namanya; tanpa .txt.\n"
         "      Contoh: varnelo decode --base64 photo.txt photo.jpg\n"};
   }
   return command;

@@ -290,25 +290,41 @@ std::size_t TextEncoder::finish(char* text) {
   return static_cast<std::size_t>(out - text);
 }
 
-TextDecoder::TextDecoder(Notation notation) : notation_(notation) {}
+TextDecoder::TextDecoder(Notation notation, Reading reading)
+    : notation_(notation), strict_(reading == Reading::strict) {}
+
+bool TextDecoder::allowed(unsigned c, std::uint64_t offset) {
+  if (!strict_ || c == ' ' || c == '\n' || c == '\r' || c == '\t') return true;
+  fault_ = {.kind = TextFault::invalid_character, .offset = offset};
+  return false;
+}
 
 std::size_t TextDecoder::decode(const char* text, std::size_t count, std::uint8_t* data) {
+  if (fault_) return 0;
   const auto* chars = reinterpret_cast<const unsigned char*>(text);
+  std::size_t written = 0;
   switch (notation_) {
     case Notation::binary:
-      return decode_binary(chars, count, data);
+      written = decode_binary(chars, count, data);
+      break;
     case Notation::hexadecimal:
-      return decode_hexadecimal(chars, count, data);
+      written = decode_hexadecimal(chars, count, data);
+      break;
     case Notation::mime:
+      written = decode_mime(chars, count, data);
       break;
   }
-  return decode_mime(chars, count, data);
+  position_ += count;
+  return written;
 }
 
 std::size_t TextDecoder::decode_binary(const unsigned char* text, std::size_t count, std::uint8_t* data) {
   std::uint8_t* out = data;
   std::uint32_t value = value_;
   std::uint32_t bits = gathered_;
+  std::uint64_t start = group_start_;
+  // Kept local: the stores through `out` could otherwise alias it.
+  const std::uint64_t base = position_;
   std::size_t i = 0;
   while (i < count) {
 #if defined(VARNELO_WIDE_LOOPS)
@@ -331,12 +347,18 @@ std::size_t TextDecoder::decode_binary(const unsigned char* text, std::size_t co
         std::uint32_t combined = (value << 8) | byte;
         *out++ = static_cast<std::uint8_t>(combined >> bits);
         value = combined & ((1u << bits) - 1);
+        // The bits carried on are the last of these eight digits.
+        start = base + i + 8 - bits;
         i += 8;
       }
       if (i == count) break;
     }
     unsigned c = text[i++];
-    if ((c & 0xFE) != 0x30) continue;
+    if ((c & 0xFE) != 0x30) {
+      if (allowed(c, base + i - 1)) continue;
+      break;
+    }
+    if (bits == 0) start = base + i - 1;
     value = (value << 1) | (c & 1);
     if (++bits == 8) {
       *out++ = static_cast<std::uint8_t>(value);
@@ -346,6 +368,7 @@ std::size_t TextDecoder::decode_binary(const unsigned char* text, std::size_t co
   }
   value_ = value;
   gathered_ = bits;
+  group_start_ = start;
   return static_cast<std::size_t>(out - data);
 }
 
@@ -354,6 +377,8 @@ std::size_t TextDecoder::decode_hexadecimal(const unsigned char* text, std::size
   std::uint8_t* out = data;
   std::uint32_t value = value_;
   std::uint32_t half = gathered_;
+  std::uint64_t start = group_start_;
+  const std::uint64_t base = position_;
   std::size_t i = 0;
   while (i < count) {
     while (count - i >= 8) {
@@ -370,6 +395,7 @@ std::size_t TextDecoder::decode_hexadecimal(const unsigned char* text, std::size
         for (int k = 1; k < 4; ++k)
           out[k] = static_cast<std::uint8_t>(v[2 * k - 1] << 4 | v[2 * k]);
         value = v[7];
+        start = base + i + 7;
       }
       out += 4;
       i += 8;
@@ -385,17 +411,22 @@ std::size_t TextDecoder::decode_hexadecimal(const unsigned char* text, std::size
     }
     if (i == count) break;
     std::uint32_t digit = hex_values[text[i++]];
-    if (digit == not_a_digit) continue;
+    if (digit == not_a_digit) {
+      if (allowed(text[i - 1], base + i - 1)) continue;
+      break;
+    }
     if (half != 0) {
       *out++ = static_cast<std::uint8_t>(value << 4 | digit);
       half = 0;
     } else {
       value = digit;
       half = 1;
+      start = base + i - 1;
     }
   }
   value_ = value;
   gathered_ = half;
+  group_start_ = start;
   return static_cast<std::size_t>(out - data);
 }
 
@@ -404,9 +435,12 @@ std::size_t TextDecoder::decode_mime(const unsigned char* text, std::size_t coun
   std::uint8_t* out = data;
   std::uint32_t value = value_;
   std::uint32_t gathered = gathered_;
+  std::uint32_t padding = padding_;
+  std::uint64_t start = group_start_;
+  const std::uint64_t base = position_;
   std::size_t i = 0;
   while (i < count) {
-    if (gathered == 0) {
+    if (gathered == 0 && padding == 0) {
       while (count - i >= 4) {
         std::uint32_t a = mime_values[text[i]], b = mime_values[text[i + 1]];
         std::uint32_t c = mime_values[text[i + 2]], d = mime_values[text[i + 3]];
@@ -420,8 +454,20 @@ std::size_t TextDecoder::decode_mime(const unsigned char* text, std::size_t coun
       }
       if (i == count) break;
     }
+    const std::uint64_t at = base + i;
     std::uint32_t v = mime_values[text[i++]];
-    if (v < 64) {
+    if (padding > 0) {
+      // A group that began its padding takes nothing but the "=" it still owes.
+      if (v == mime_end) {
+        --padding;
+      } else if (v < 64) {
+        fault_ = {.kind = TextFault::invalid_character, .offset = at};
+        break;
+      } else if (!allowed(text[i - 1], at)) {
+        break;
+      }
+    } else if (v < 64) {
+      if (gathered == 0) start = at;
       value = value << 6 | v;
       if (++gathered == 4) {
         out[0] = static_cast<std::uint8_t>(value >> 16);
@@ -432,18 +478,38 @@ std::size_t TextDecoder::decode_mime(const unsigned char* text, std::size_t coun
         gathered = 0;
       }
     } else if (v == mime_end) {
-      ended_ = true;
+      if (!strict_) {
+        ended_ = true;
+        break;
+      }
+      // Only the third or fourth place of a group may hold padding.
+      if (gathered < 2) {
+        fault_ = {.kind = TextFault::invalid_character, .offset = at};
+        break;
+      }
+      out[0] = static_cast<std::uint8_t>(value >> (gathered == 2 ? 4 : 10));
+      out[1] = static_cast<std::uint8_t>(value >> 2);
+      out += gathered - 1;
+      padding = 3 - gathered;
+      value = 0;
+      gathered = 0;
+    } else if (!allowed(text[i - 1], at)) {
       break;
     }
   }
   value_ = value;
   gathered_ = gathered;
+  padding_ = padding;
+  group_start_ = start;
   return static_cast<std::size_t>(out - data);
 }
 
 std::size_t TextDecoder::finish(std::uint8_t* data) {
   std::size_t written = 0;
-  if (notation_ == Notation::mime) {
+  if (strict_) {
+    if (!fault_ && (gathered_ != 0 || padding_ != 0))
+      fault_ = {.kind = TextFault::incomplete_group, .offset = group_start_};
+  } else if (notation_ == Notation::mime) {
     // Two values carry one byte, three carry two; a single value carries none.
     if (gathered_ == 2) {
       data[0] = static_cast<std::uint8_t>(value_ >> 4);
@@ -456,6 +522,7 @@ std::size_t TextDecoder::finish(std::uint8_t* data) {
   }
   value_ = 0;
   gathered_ = 0;
+  padding_ = 0;
   return written;
 }
 

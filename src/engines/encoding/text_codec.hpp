@@ -59,22 +59,46 @@ class TextEncoder {
   CodecLoops loops_ = best_codec_loops();
 };
 
-// Turns text back into data. Every character outside the notation is skipped; in MIME text
-// the first "=" ends the decoding. Incomplete bytes and groups carry over to the next call.
+// How a decoder takes characters outside its notation.
+enum class Reading : std::uint8_t {
+  // Skips them, and MIME text ends at its first "=": the menus' decoders.
+  tolerant,
+  // Allows only blanks, tabs, carriage returns and line feeds between the notation's characters,
+  // and a text that ends in the middle of a byte or group is at fault. Binary: "0" and "1", eight
+  // per byte. Hexadecimal: "0"-"9", "a"-"f" and "A"-"F", two per byte. MIME: the RFC 4648 alphabet
+  // (not "-" or "_") in groups of four, the last of which may end in one or two "=" (and must
+  // then have them); text after a padded group starts a new group, as in concatenated files.
+  strict
+};
+
+// Why strict reading failed: a character it does not allow, or a last byte or group the text
+// leaves incomplete. Offsets count characters from the start of the text, from 0: the
+// character, or the first character of the incomplete group.
+struct TextFault {
+  enum Kind : std::uint8_t { none, invalid_character, incomplete_group };
+  Kind kind = none;
+  std::uint64_t offset = 0;
+
+  explicit operator bool() const { return kind != none; }
+};
+
+// Turns text back into data. Incomplete bytes and groups carry over to the next call.
 class TextDecoder {
  public:
-  explicit TextDecoder(Notation notation);
+  explicit TextDecoder(Notation notation, Reading reading = Reading::tolerant);
 
   // The bytes completed by `count` more characters, written to `data`, which must hold
-  // max_data(count) bytes. Returns the number of bytes written. Once a MIME "=" has been
-  // seen, the rest of the text is ignored.
+  // max_data(count) bytes. Returns the number of bytes written. Once ended(), the rest of the
+  // text is ignored.
   std::size_t decode(const char* text, std::size_t count, std::uint8_t* data);
-  // The bytes of MIME's last, short group (0 to 2); left-over binary or hexadecimal digits
-  // are dropped. Call once, after the last text. `data` must hold max_data(0) bytes.
+  // Tolerant: the bytes of MIME's last, short group (0 to 2); left-over binary or hexadecimal
+  // digits are dropped. Strict: nothing, and a fault when a byte or group is left incomplete.
+  // Call once, after the last text. `data` must hold max_data(0) bytes.
   std::size_t finish(std::uint8_t* data);
 
-  // True once a MIME "=" has been read.
-  bool ended() const { return ended_; }
+  // True once a tolerant MIME decoder has read "=", or strict reading found a fault.
+  bool ended() const { return ended_ || fault_; }
+  const TextFault& fault() const { return fault_; }
 
   static constexpr std::size_t max_data(std::size_t count) { return count + 16; }
 
@@ -82,12 +106,21 @@ class TextDecoder {
   std::size_t decode_binary(const unsigned char* text, std::size_t count, std::uint8_t* data);
   std::size_t decode_hexadecimal(const unsigned char* text, std::size_t count, std::uint8_t* data);
   std::size_t decode_mime(const unsigned char* text, std::size_t count, std::uint8_t* data);
+  // Whether strict reading lets the character at `offset` pass; records the fault if not.
+  bool allowed(unsigned c, std::uint64_t offset);
 
   Notation notation_;
+  bool strict_;
   // The digits or 6-bit values gathered for the byte or group being built.
   std::uint32_t value_ = 0;
   std::uint32_t gathered_ = 0;
+  // Strict MIME: the "=" still owed by a group that has begun its padding.
+  std::uint32_t padding_ = 0;
   bool ended_ = false;
+  // Characters read before this call, and where the byte or group being built began.
+  std::uint64_t position_ = 0;
+  std::uint64_t group_start_ = 0;
+  TextFault fault_;
   // Unused where no wide loops are built.
   [[maybe_unused]] CodecLoops loops_ = best_codec_loops();
 };

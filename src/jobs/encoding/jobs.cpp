@@ -97,8 +97,8 @@ Conversion encode_file(File& input, std::int64_t size, Output& output, Notation 
 }
 
 Conversion decode_file(File& input, std::int64_t size, Output& output, Notation notation,
-                       const ProgressDisplay& show) {
-  TextDecoder decoder(notation);
+                       const ProgressDisplay& show, Reading reading) {
+  TextDecoder decoder(notation, reading);
   const bool measured = size != BlockPump::to_the_end;
   BlockPump pump({.unit = block_size,
                   .progress = {.divisor = measured ? static_cast<std::uint64_t>(size) : 0},
@@ -122,6 +122,8 @@ Conversion decode_file(File& input, std::int64_t size, Output& output, Notation 
   };
   const PumpOutcome outcome = pump.run(input, size);
   if (outcome.complete()) out.grow(decoder.finish(reinterpret_cast<std::uint8_t*>(out.tail())));
+  // Refused text leaves no output: the temporary file is dropped, an old file keeps its bytes.
+  if (outcome.fault != PumpFault::write && decoder.fault()) return {{}, outcome.consumed, decoder.fault()};
   // The display counts the text up to the end of the block that held the "=".
   const auto block = static_cast<std::int64_t>(block_size);
   const std::int64_t shown =

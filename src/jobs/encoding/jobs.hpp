@@ -18,6 +18,8 @@ struct Conversion {
   FileFault fault;
   // Bytes processed as the completion display shows them.
   std::int64_t shown_bytes = 0;
+  // Strict decoding: what was wrong with the text, which then leaves no output.
+  TextFault text_fault;
 };
 
 // Encodes `size` bytes of the input (BlockPump::to_the_end: all there is), with room for the
@@ -26,9 +28,10 @@ struct Conversion {
 Conversion encode_file(File& input, std::int64_t size, Output& output, Notation notation,
                        std::uint16_t bytes_per_line, const ProgressDisplay& show);
 
-// Decodes until the end of the text or, in base 64, the block that holds the first "="; the
-// completion display counts the text up to the end of that block.
+// Decodes until the end of the text or, tolerant base 64, the block that holds the first "=";
+// the completion display counts the text up to the end of that block. Text that strict reading
+// refuses is a fault, and the output is then not committed.
 Conversion decode_file(File& input, std::int64_t size, Output& output, Notation notation,
-                       const ProgressDisplay& show);
+                       const ProgressDisplay& show, Reading reading = Reading::tolerant);
 
 }  // namespace varnelo
