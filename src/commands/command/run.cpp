@@ -67,26 +67,42 @@ const Both program_help_head = {
 const Both program_help_tail = {
     "Options of every command:\n"
     "  -q, --quiet     no progress display (sum --check: only the failures are listed)\n"
-    "  -f, --force     outputs that exist are replaced (commands that write files)\n"
+    "  -f, --force     files that exist are replaced (commands that write files); devices such\n"
+    "                  as /dev/null are written without it\n"
     "  --lang en|id    messages in English or Indonesian; by default Indonesian when LC_ALL,\n"
     "                  LC_MESSAGES or LANG starts with \"id\"\n"
+    "  -h, --help      this help, -V, --version the version: wherever an option may stand, they\n"
+    "                  are all that happens\n"
     "  -               as a file name: standard input, or standard output where an output is named\n"
+    "                  (refused when that stream was closed as the program started)\n"
+    "These options may also come before the command's name: varnelo -q sum FILE.\n"
     "File names are taken as given. An output that is one of the inputs is always refused.\n"
+    "Pipes, devices and files such as those of /proc are read as streams, to their end; split,\n"
+    "compare, find and key files need a file whose size is known first.\n"
     "The progress display (bar, speed, time left) is drawn on standard error when it is a\n"
     "terminal.\n\n"
-    "Exit status: 0 success; 1 a negative answer (files differ, not found, a check failed);\n"
-    "2 trouble (bad usage, a file that cannot be read or written, an output refused).\n",
+    "Exit status: 0 success; 1 a negative answer (files differ, not found, a check failed, text\n"
+    "that is not in the notation); 2 trouble (bad usage, a file that cannot be read or written,\n"
+    "an output refused).\n",
     "Opsi setiap perintah:\n"
     "  -q, --quiet     tanpa tampilan kemajuan (sum --check: hanya yang gagal didaftar)\n"
-    "  -f, --force     keluaran yang sudah ada ditimpa (perintah yang menulis berkas)\n"
+    "  -f, --force     berkas yang sudah ada ditimpa (perintah yang menulis berkas); perangkat\n"
+    "                  seperti /dev/null ditulis tanpanya\n"
     "  --lang en|id    pesan dalam bahasa Inggris atau Indonesia; bawaannya Indonesia bila LC_ALL,\n"
     "                  LC_MESSAGES atau LANG diawali \"id\"\n"
+    "  -h, --help      bantuan ini, -V, --version versinya: di mana pun sebuah opsi boleh berada,\n"
+    "                  hanya itu yang terjadi\n"
     "  -               sebagai nama berkas: masukan standar, atau keluaran standar untuk keluaran\n"
+    "                  (ditolak bila aliran itu tertutup saat program dimulai)\n"
+    "Opsi-opsi ini boleh juga mendahului nama perintah: varnelo -q sum BERKAS.\n"
     "Nama berkas dipakai apa adanya. Keluaran yang sama dengan salah satu masukan selalu ditolak.\n"
+    "Pipa, perangkat dan berkas seperti milik /proc dibaca sebagai aliran, sampai akhirnya; split,\n"
+    "compare, find dan berkas kunci memerlukan berkas yang ukurannya diketahui lebih dulu.\n"
     "Tampilan kemajuan (batang, kecepatan, sisa waktu) digambar pada galat standar bila itu\n"
     "sebuah terminal.\n\n"
-    "Status keluar: 0 berhasil; 1 jawaban negatif (berkas berbeda, tidak ditemukan, cek gagal);\n"
-    "2 masalah (pemakaian salah, berkas tak dapat dibaca atau ditulis, keluaran ditolak).\n"};
+    "Status keluar: 0 berhasil; 1 jawaban negatif (berkas berbeda, tidak ditemukan, cek gagal,\n"
+    "teks yang bukan notasinya); 2 masalah (pemakaian salah, berkas tak dapat dibaca atau ditulis,\n"
+    "keluaran ditolak).\n"};
 
 void print_usage_of(const Command& command) {
   const char* usage = pick(command.usage.english, command.usage.indonesian);
