@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/test_support.hpp"
@@ -75,8 +76,25 @@ TEST(CompareCommand, EqualOrWhereTheyFirstDiffer) {
       {"compare --silent", "abc", "ab", 1, "", ""},
       {"compare -s", "abc", "missing", 2, "", ""},
   });
-  EXPECT_EQ(run_command({"compare", "-", "x"}, "abc").exit_code, 2);
   EXPECT_EQ(run_command({"compare", "x"}).exit_code, 2);
+  // Standard input is a stream, read on either side until one of the two tells.
+  TempDir dir;
+  const std::string abc = dir.write("abc", "abc"), longer = dir.write("big", big + "z");
+  const std::vector<std::tuple<std::vector<std::string>, std::string, int, std::string>> streams = {
+      {{"compare", "-", abc}, "abc", 0, "equal\n"},
+      {{"compare", abc, "-"}, "abcd", 1, "EOF on " + abc + " after byte 2\n"},
+      {{"compare", "-", abc}, "ab", 1, "EOF on - after byte 1\n"},
+      {{"compare", "-", abc}, "", 1, "EOF on -, which is empty\n"},
+      {{"compare", abc, "-"}, "abX", 1, "differ at byte 2\n"},
+      {{"compare", "-", longer}, big, 1, "EOF on - after byte " + std::to_string(big.size() - 1) + "\n"},
+      {{"compare", longer, "-"}, with_byte(big, 2000000, 'x'), 1, "differ at byte 2000000\n"},
+      {{"compare", "-s", "-", abc}, "abd", 1, ""},
+  };
+  for (const auto& [arguments, input, exit_code, out] : streams) {
+    auto result = run_command(arguments, input);
+    EXPECT_EQ(result.exit_code, exit_code) << out;
+    EXPECT_EQ(result.out, out);
+  }
 }
 
 TEST(FindCommand, EveryOccurrenceByTheMenusRules) {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "command/command.hpp"
 #include "command/files.hpp"
@@ -28,13 +29,14 @@ struct MeasuredPair {
   Input first, second;
 };
 
-// Two files named, neither of them standard input: both are measured before they are read.
+// Two files named; for the search neither of them standard input, since both are measured
+// before they are read.
 bool usable_pair(const PairOptions& options, const char* command) {
   if (options.files.size() != 2) {
     complain("%s needs two files", "%s memerlukan dua berkas", command);
     return false;
   }
-  if (options.files[0] == "-" || options.files[1] == "-") {
+  if (std::string_view(command) == "find" && (options.files[0] == "-" || options.files[1] == "-")) {
     complain("%s needs files it can measure, not standard input",
              "%s memerlukan berkas yang dapat diukur, bukan masukan standar", command);
     return false;
@@ -43,9 +45,12 @@ bool usable_pair(const PairOptions& options, const char* command) {
 }
 
 std::optional<MeasuredPair> open_pair(const PairOptions& options, const char* command) {
-  std::optional<Input> first = take_measured_input(options.files[0], command);
+  auto take = [&](const std::string& path) {
+    return std::string_view(command) == "find" ? take_measured_input(path, command) : take_input(path);
+  };
+  std::optional<Input> first = take(options.files[0]);
   if (!first) return std::nullopt;
-  std::optional<Input> second = take_measured_input(options.files[1], command);
+  std::optional<Input> second = take(options.files[1]);
   if (!second) return std::nullopt;
   return MeasuredPair{std::move(*first), std::move(*second)};
 }
@@ -56,26 +61,35 @@ int run_compare(const PairOptions& options, const Common& common) {
   if (!usable_pair(options, "compare")) return bad_usage;
   std::optional<MeasuredPair> pair = open_pair(options, "compare");
   if (!pair) return trouble;
-  // Files of different sizes differ where their bytes first differ, or else where the shorter ends.
+  // Files of different sizes differ where their bytes first differ, or else where the shorter
+  // ends; streams are read on until one of them tells.
+  EqualityResult result;
   const std::int64_t first_size = pair->first.size, second_size = pair->second.size;
-  const std::int64_t common_size = std::min(first_size, second_size);
-  Progress progress(common, compare_label);
-  const EqualityResult result =
-      compare_equal(pair->first.file, pair->second.file, common_size, progress.display());
+  if (pair->first.size_known() && pair->second.size_known()) {
+    const std::int64_t common_size = std::min(first_size, second_size);
+    Progress progress(common, compare_label);
+    result = compare_equal(pair->first.file, pair->second.file, common_size, progress.display());
+    if (result.difference < 0 && first_size != second_size) {
+      result.shorter = first_size < second_size ? 1 : 2;
+      result.length = common_size;
+    }
+  } else {
+    result = compare_streams(pair->first.file, pair->second.file);
+  }
   if (result.fault) {
     complain(result.fault);
     return trouble;
   }
-  const int status = result.difference >= 0 || first_size != second_size ? negative : success;
+  const int status = result.difference >= 0 || result.shorter != 0 ? negative : success;
   if (options.silent) return status;
   if (result.difference >= 0)
     return print("differ at byte " + std::to_string(result.difference) + "\n") ? negative : trouble;
   if (status == success) return print("equal\n") ? success : trouble;
   // One file is the start of the other: the shorter one ends after its last byte.
-  const std::string shorter = shown(options.files[first_size < second_size ? 0 : 1]);
-  const std::string end = common_size == 0
-                              ? "EOF on " + shorter + ", which is empty\n"
-                              : "EOF on " + shorter + " after byte " + std::to_string(common_size - 1) + "\n";
+  const std::string shorter = shown(options.files[result.shorter == 1 ? 0 : 1]);
+  const std::string end =
+      result.length == 0 ? "EOF on " + shorter + ", which is empty\n"
+                         : "EOF on " + shorter + " after byte " + std::to_string(result.length - 1) + "\n";
   return print(end) ? negative : trouble;
 }
 
@@ -124,12 +138,14 @@ Command compare_command(Parser& program, Common& common) {
       {"      Prints \"equal\", or \"differ at byte N\" with N the first byte, counted from 0, that\n"
        "      differs; when one file is the start of the other, \"EOF on A after byte N\" with N its\n"
        "      last byte (\"EOF on A, which is empty\"). -s, --silent prints nothing, messages\n"
-       "      included. Exit status 0 equal, 1 different, 2 trouble, as cmp.\n"
+       "      included. Either may be - or another stream. Exit status 0 equal, 1 different,\n"
+       "      2 trouble, as cmp.\n"
        "      Example: varnelo compare -s backup.tar restored.tar || echo changed\n",
        "      Mencetak \"equal\", atau \"differ at byte N\" dengan N byte pertama, dihitung dari 0, yang\n"
        "      berbeda; bila satu berkas adalah awal berkas lainnya, \"EOF on A after byte N\" dengan N\n"
        "      byte terakhirnya (\"EOF on A, which is empty\"). -s, --silent tidak mencetak apa pun,\n"
-       "      pesan juga tidak. Status keluar 0 sama, 1 berbeda, 2 masalah, seperti cmp.\n"
+       "      pesan juga tidak. Keduanya boleh - atau aliran lain. Status keluar 0 sama, 1 berbeda,\n"
+       "      2 masalah, seperti cmp.\n"
        "      Contoh: varnelo compare -s backup.tar restored.tar || echo berubah\n"},
       [options, &common] { return run_compare(*options, common); }};
 }

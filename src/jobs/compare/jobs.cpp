@@ -58,6 +58,41 @@ EqualityResult compare_equal(File& first, File& second, std::int64_t size, const
   return result;
 }
 
+EqualityResult compare_streams(File& first, File& second, std::size_t buffer_size) {
+  BlockPump pump({.unit = 4096, .progress = {}, .buffer_size = buffer_size, .buffers = 2});
+  auto other = std::make_unique_for_overwrite<std::uint8_t[]>(buffer_size);
+  EqualityResult result;
+  bool second_ended = false;
+  pump.take = [&](std::span<std::uint8_t> bytes) {
+    const std::size_t got = second.read(other.get(), bytes.size());
+    if (second.failed()) return Flow::failed();
+    const auto at = static_cast<std::size_t>(
+        std::mismatch(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(got), other.get()).first -
+        bytes.begin());
+    if (at < got) return Flow::stop_after(at);
+    if (got == bytes.size()) return Flow::go_on();
+    second_ended = true;
+    return Flow::stop_after(got);
+  };
+  const PumpOutcome outcome = pump.run(first, BlockPump::to_the_end);
+  if (outcome.fault == PumpFault::read) result.fault = FileFault::read_of(first);
+  if (outcome.fault == PumpFault::consumer) result.fault = FileFault::read_of(second);
+  if (result.fault) return result;
+  result.shown_bytes = outcome.consumed;
+  if (outcome.stopped && !second_ended) {
+    result.difference = outcome.consumed;
+    return result;
+  }
+  std::uint8_t more = 0;
+  // The first ended: the second is longer only if a byte is left in it.
+  if (second_ended || second.read(&more, 1) == 1) {
+    result.shorter = second_ended ? 2 : 1;
+    result.length = outcome.consumed;
+  }
+  if (second.failed()) result.fault = FileFault::read_of(second);
+  return result;
+}
+
 Occurrences find_occurrences_in(File& host, std::int64_t host_size, File& part, std::int64_t part_size,
                                 const ProgressDisplay& show) {
   FileSource host_source(host), part_source(part);

@@ -22,6 +22,10 @@ struct EqualityResult {
   // Bytes processed as the completion display shows them: the size, or the offset of the
   // 4096-byte block that held the difference.
   std::int64_t shown_bytes = 0;
+  // Of two streams read to their ends: 1 or 2 when that one ended first, all its bytes equal to
+  // the other's, after `length` bytes.
+  int shorter = 0;
+  std::int64_t length = 0;
 };
 
 // Compares `size` bytes from the current positions of both files. The first file goes through
@@ -29,6 +33,11 @@ struct EqualityResult {
 // the second is read in step with it, in the caller's turn.
 EqualityResult compare_equal(File& first, File& second, std::int64_t size, const ProgressDisplay& show,
                              std::size_t buffer_size = std::size_t{1} << 20);
+
+// Compares two inputs of which at least one is a stream, each read to its end from its current
+// position: where they first differ, or which one ended first. No display is due, the end being
+// unknown.
+EqualityResult compare_streams(File& first, File& second, std::size_t buffer_size = std::size_t{1} << 20);
 
 struct Occurrences {
   // A file that could not be read.
