@@ -232,6 +232,25 @@ TEST(JoinCommand, RoundTripsASplit) {
   EXPECT_TRUE(piped.out == bytes);
   ASSERT_EQ(run_command({"join", dir.path("part")}).exit_code, 0);
   EXPECT_TRUE(dir.read("part") == bytes);
+  // A stream is cut as it comes, into as many pieces as it fills, and joins back whole.
+  ASSERT_EQ(run_command({"split", "-", "--size", "1M", "--prefix", dir.path("stream")}, bytes).exit_code, 0);
+  EXPECT_EQ(piece_sizes(dir, "stream"), (std::vector<std::size_t>{1 << 20, 1 << 20, 1 << 20, 11}));
+  EXPECT_TRUE(run_command({"join", dir.path("stream.001"), "-o", "-"}).out == bytes);
+  // What a stream's split refuses, before any piece is written.
+  dir.write("taken.500", "old");
+  const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
+      {{"split", "-", "--pieces", "2", "--prefix", dir.path("x")}, "needs the size of the file"},
+      {{"split", "-", "--size", "1K"}, "needs --prefix"},
+      {{"split", "-", "--size", "1", "--prefix", dir.path("x")}, "goes on past 999 pieces"},
+      {{"split", "-", "--size", "1K", "--prefix", dir.path("taken")}, "taken.500' exists"},
+  };
+  for (const auto& [arguments, message] : refused) {
+    auto result = run_command(arguments, std::string(1000, 'a'), {{"LC_ALL", "C"}});
+    EXPECT_EQ(result.exit_code, 2) << message;
+    EXPECT_NE(result.err.find(message), std::string::npos) << result.err;
+    EXPECT_EQ(piece_sizes(dir, "x"), std::vector<std::size_t>{}) << message;
+    EXPECT_EQ(piece_sizes(dir, "taken"), std::vector<std::size_t>{}) << message;
+  }
 }
 
 }  // namespace

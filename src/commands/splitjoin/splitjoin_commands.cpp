@@ -13,6 +13,7 @@
 #include "command/messages.hpp"
 #include "command/progress.hpp"
 #include "command/results.hpp"
+#include "io/block_pump.hpp"
 #include "shell/labels.hpp"
 #include "splitjoin/jobs.hpp"
 #include "splitjoin/pieces.hpp"
@@ -99,14 +100,51 @@ std::vector<std::int64_t> plan_pieces(const Plan& plan, const std::string& file,
   return sizes;
 }
 
+// A stream is cut as it comes, into pieces of the size asked for, as many as the data fills (999
+// at most). No byte is read before every name the pieces could take is known to be free.
+int split_stream(Input& input, const Plan& plan, const std::string& prefix, const Common& common) {
+  if (plan.piece_size == 0) {
+    complain("split --pieces needs the size of the file, and %s is a stream: give --size",
+             "split --pieces memerlukan ukuran berkas, dan %s adalah aliran: berikan --size",
+             quote(input.file.path()).c_str());
+    return bad_usage;
+  }
+  if (prefix.empty()) {
+    complain("split of a stream needs --prefix to name the pieces",
+             "split sebuah aliran memerlukan --prefix untuk menamai potongan");
+    return bad_usage;
+  }
+  const std::vector<std::string> names = splitjoin::piece_names(prefix, splitjoin::max_pieces);
+  OutputDoor door(output_request(identities({&input.file}), common));
+  for (const std::string& name : names) {
+    if (Refusal refused = door.admit(name)) {
+      complain(refused);
+      return trouble;
+    }
+  }
+  // A segment past the last piece catches whatever would not fit in them.
+  std::vector<std::int64_t> sizes(names.size(), plan.piece_size);
+  sizes.push_back(std::numeric_limits<std::int64_t>::max() / 2);
+  const splitjoin::SplitOutcome outcome =
+      splitjoin::split_file(input.file, BlockPump::to_the_end, sizes, names, door, {});
+  if (outcome.past_names)
+    complain("the stream goes on past %u pieces of %lld bytes; no piece was written",
+             "aliran berlanjut melewati %u potongan %lld byte; tidak ada potongan yang ditulis",
+             static_cast<unsigned>(names.size()), static_cast<long long>(plan.piece_size));
+  if (outcome.refusal) complain(outcome.refusal);
+  if (outcome.fault) complain(outcome.fault);
+  if (outcome.past_names || outcome.refusal || outcome.fault) return trouble;
+  // Pieces of an earlier split past the last one would be taken in by a join.
+  if (std::optional<std::string> left = splitjoin::piece_left_past(names[outcome.pieces - 1]))
+    complain("%s is left from an earlier split; a join would take it in",
+             "%s tersisa dari pemotongan sebelumnya; penggabungan akan ikut mengambilnya",
+             quote(*left).c_str());
+  return success;
+}
+
 int run_split(const SplitOptions& options, const Common& common) {
   if (options.file.empty()) {
     complain("split needs the FILE to cut", "split memerlukan BERKAS yang dipotong");
-    return bad_usage;
-  }
-  if (options.file == "-") {
-    complain("split needs a file it can measure, not standard input",
-             "split memerlukan berkas yang dapat diukur, bukan masukan standar");
     return bad_usage;
   }
   if (options.pieces.empty() == options.size.empty()) {
@@ -124,8 +162,9 @@ int run_split(const SplitOptions& options, const Common& common) {
     plan.piece_size = *each;
   }
 
-  std::optional<Input> input = take_measured_input(options.file, "split");
+  std::optional<Input> input = take_input(options.file);
   if (!input) return trouble;
+  if (!input->size_known()) return split_stream(*input, plan, options.prefix, common);
   const std::vector<std::int64_t> sizes = plan_pieces(plan, options.file, input->size);
   if (sizes.empty()) return trouble;
 
@@ -225,16 +264,20 @@ Command split_command(Parser& program, Common& common) {
           {"      Cuts FILE into pieces P.001, P.002, ... (P is FILE unless --prefix is given).\n"
            "      --pieces N (1 to 999): pieces of equal size, rounded up, as the menu makes them,\n"
            "      so fewer than N when the rounding uses the file up early. --size SIZE: every piece\n"
-           "      but the last has SIZE bytes; units B, KB, MB, GB count in 1024s; at most 999 pieces.\n"
-           "      No piece is written when any of them exists already (unless --force).\n"
-           "      Example: varnelo split backup.tar --size 700MB --prefix /media/usb/backup.tar\n",
+           "      but the last has SIZE bytes: a number, decimals allowed, and K, M, G or T, with or\n"
+           "      without B or iB, all counting in 1024s (1.5G, 700MiB); at most 999 pieces.\n"
+           "      No piece is written when any of them exists already (unless --force). FILE may be -\n"
+           "      or another stream, with --size and --prefix: the pieces are cut as the data comes.\n"
+           "      Example: tar -c docs | varnelo split - --size 700M --prefix /media/usb/docs.tar\n",
            "      Memotong BERKAS menjadi potongan P.001, P.002, ... (P adalah BERKAS kecuali --prefix).\n"
            "      --pieces N (1 sampai 999): potongan berukuran sama, dibulatkan ke atas, seperti di\n"
            "      menu, jadi kurang dari N bila pembulatan menghabiskan berkas lebih awal. --size UKURAN:\n"
-           "      setiap potongan kecuali yang terakhir berukuran UKURAN byte; satuan B, KB, MB, GB\n"
-           "      dihitung per 1024; paling banyak 999 potongan. Tidak ada potongan yang ditulis bila\n"
-           "      salah satunya sudah ada (kecuali --force).\n"
-           "      Contoh: varnelo split backup.tar --size 700MB --prefix /media/usb/backup.tar\n"},
+           "      setiap potongan kecuali yang terakhir berukuran UKURAN byte: bilangan, boleh desimal,\n"
+           "      dan K, M, G atau T, dengan atau tanpa B atau iB, semua per 1024 (1.5G, 700MiB);\n"
+           "      paling banyak 999 potongan. Tidak ada potongan yang ditulis bila salah satunya sudah\n"
+           "      ada (kecuali --force). BERKAS boleh - atau aliran lain, dengan --size dan --prefix:\n"
+           "      potongan dipotong selagi datanya datang.\n"
+           "      Contoh: tar -c docs | varnelo split - --size 700M --prefix /media/usb/docs.tar\n"},
           [options, &common] { return run_split(*options, common); }};
 }
 

@@ -78,6 +78,10 @@ SplitOutcome split_file(File& input, std::int64_t size, const std::vector<std::i
   SplitOutcome outcome;
   pump.begin_segment = [&](std::size_t k) {
     if (!pieces.empty() && !pieces.back().close()) return Flow::write_error();
+    if (k >= names.size()) {
+      outcome.past_names = true;
+      return Flow::failed();
+    }
     Result<Output, Refusal> piece = door.open(names[k]);
     if (!piece) {
       outcome.refusal = piece.why();
@@ -96,7 +100,10 @@ SplitOutcome split_file(File& input, std::int64_t size, const std::vector<std::i
   if (copied.fault == PumpFault::write) outcome.fault = write_fault(pieces.back());
   if (!copied.complete()) return outcome;
   const std::size_t named = commit_together(pieces);
-  if (named != pieces.size()) outcome.fault = write_fault(pieces[named]);
+  if (named != pieces.size())
+    outcome.fault = write_fault(pieces[named]);
+  else
+    outcome.pieces = pieces.size();
   return outcome;
 }
 
