@@ -145,8 +145,8 @@ TEST(Commands, MessagesCarryTheSystemsReason) {
       {{"sum", dir.path("missing")}, "cannot open '" + dir.path("missing") + "': No such file or directory"},
       {{"sum", dir.root()}, "cannot open '" + dir.root() + "': Is a directory"},
       // Streams are read to their end, but a job that needs the size first says so.
-      {{"split", "/dev/zero", "--pieces", "2"},
-       "split needs a file whose size can be known before it is read; '/dev/zero' is a stream"},
+      {{"find", "/dev/zero", in},
+       "find needs a file whose size can be known before it is read; '/dev/zero' is a stream"},
       {{"encrypt", "--add", "--key-file", "/dev/zero", in, dir.path("out")},
        "--key-file needs a file whose size can be known before it is read; '/dev/zero' is a stream"},
       {{"encrypt", "--xor", "--key", "k", in, "/dev/full", "-f"},
