@@ -1,14 +1,18 @@
 // The Windows console port and file calls, run for real (under wine in CI).
 
 #include "io/windows_api.hpp"
+// After windows.h, whose types it uses.
+#include <shellapi.h>
 
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "app/program.hpp"
+#include "shell/command_line_windows.hpp"
 #include "shell/console_port.hpp"
 #include "support/test_support.hpp"
 
@@ -452,6 +456,131 @@ TEST(WindowsProcess, PathsPastMaxPathThroughEveryStep) {
   } while (FindNextFileW(listing, &found));
   FindClose(listing);
   EXPECT_EQ(files, 4u);
+}
+
+// A raw command line, the arguments after the program's name, and which units of each stood
+// inside quotes ('1'), where given.
+struct SplitCase {
+  std::wstring line;
+  std::vector<std::wstring> arguments;
+  std::vector<std::string> quoted = {};
+};
+
+std::string quote_map(const TypedArgument& argument) {
+  std::string map;
+  for (bool quoted : argument.quoted)
+    map += quoted ? '1' : '0';
+  return map;
+}
+
+// The documented rules for backslashes and quotes, with CommandLineToArgvW as a second oracle.
+TEST(WindowsCommandLine, SplitsAsTheSystemDoes) {
+  const std::vector<SplitCase> cases = {
+      {L"p.exe \"a b c\" d e", {L"a b c", L"d", L"e"}},
+      {L"p.exe \"ab\\\"c\" \"\\\\\" d", {L"ab\"c", L"\\", L"d"}},
+      {L"p.exe a\\\\\\b d\"e f\"g h", {L"a\\\\\\b", L"de fg", L"h"}},
+      {L"p.exe a\\\\\\\"b c d", {L"a\\\"b", L"c", L"d"}},
+      {L"p.exe a\\\\\\\\\"b c\" d e", {L"a\\\\b c", L"d", L"e"}},
+      // A pair of quotes inside quotes is one quote and ends the quoted part (the C runtime since
+      // 2008 stays inside).
+      {L"p.exe a\"b\"\" c d", {L"ab\"", L"c", L"d"}},
+      {L"p.exe \"\"\"", {L"\""}},
+      {L"p.exe \"\" x", {L"", L"x"}},
+      {L"p.exe   lead \t  trail  ", {L"lead", L"trail"}},
+      // The program's name ends at its closing quote, backslashes and all.
+      {L"\"C:\\My Prog\\\"x y", {L"x", L"y"}},
+      {L"C:\\p\\p.exe", {}},
+      {L"p.exe *.\"?\" \"a*\"* \\\"*", {L"*.?", L"a**", L"\"*"}, {"001", "110", "00"}},
+  };
+  for (const auto& c : cases) {
+    const std::vector<TypedArgument> split = split_command_line(c.line);
+    std::vector<std::wstring> texts;
+    for (const TypedArgument& argument : split)
+      texts.push_back(argument.text);
+    EXPECT_EQ(texts, c.arguments) << platform::utf8_of(c.line);
+    int count = 0;
+    LPWSTR* system = CommandLineToArgvW(c.line.c_str(), &count);
+    ASSERT_TRUE(system);
+    EXPECT_EQ(texts, std::vector<std::wstring>(system + 1, system + count)) << platform::utf8_of(c.line);
+    LocalFree(system);
+    for (std::size_t k = 0; k < c.quoted.size() && k < split.size(); ++k)
+      EXPECT_EQ(quote_map(split[k]), c.quoted[k]) << platform::utf8_of(c.line);
+  }
+}
+
+// Which arguments are expanded, into what and in what order, over folders listed from a table.
+TEST(WindowsCommandLine, WildcardsNameFilesInOrder) {
+  const std::map<std::wstring, std::vector<std::wstring>> folders = {
+      {L"", {L"B.iso", L"a.isox", L"c.txt", L"\u00fc\u20ac.iso", L"a.iso"}},
+      {L"sub\\", {L"c.iso"}},
+      {L"C:", {L"d.iso"}},
+      {L"g\\", {L"\u03c9mega", L"\U00020000.x", L"\U00020000\U00020000.x", L"abcbca", L"abcbc"}},
+      {L"h\\", {L"a.x", L"*.x"}},
+  };
+  const FileLister list = [&](const std::wstring& folder) {
+    auto found = folders.find(folder);
+    return found == folders.end() ? std::vector<std::wstring>{} : found->second;
+  };
+  const std::string every_iso[] = {"a.iso", "B.iso", "\xc3\xbc\xe2\x82\xac.iso"};
+  const std::vector<std::pair<std::wstring, std::vector<std::string>>> cases = {
+      {L"sum *.iso", {"sum", every_iso[0], every_iso[1], every_iso[2]}},
+      {L"sum \"*.iso\"", {"sum", "*.iso"}},
+      {L"sum *.none", {"sum", "*.none"}},
+      {L"sum sub\\*.iso \"sub\"\\?.iso", {"sum", "sub\\c.iso", "sub\\c.iso"}},
+      {L"sum s?b\\*.iso", {"sum", "s?b\\*.iso"}},
+      {L"sum \\\\?\\C:\\x\\*.iso", {"sum", "\\\\?\\C:\\x\\*.iso"}},
+      {L"sum C:*.iso", {"sum", "C:d.iso"}},
+      {L"sum *.*", {"sum", "a.iso", "a.isox", "B.iso", "c.txt", every_iso[2]}},
+      {L"sum --md5 c.*", {"sum", "--md5", "c.txt"}},
+      {L"encrypt --key *.iso *.iso", {"encrypt", "--key", "*.iso", every_iso[0], every_iso[1], every_iso[2]}},
+      {L"encrypt --key=*.iso -o *.txt -*.txt", {"encrypt", "--key=*.iso", "-o", "*.txt", "-*.txt"}},
+      {L"sum -- -* c.*", {"sum", "--", "-*", "c.txt"}},
+      // A pair of surrogates is one character; case is ignored beyond ASCII too.
+      {L"sum g\\?.x g\\\u03a9* g\\a*b*c", {"sum", "g\\\xf0\xa0\x80\x80.x", "g\\\xcf\x89mega", "g\\abcbc"}},
+      // Two backslashes before a quote are one; the quoted '*' is a character of the name.
+      {L"sum h\\\\\"*\"?x", {"sum", "h\\*.x"}},
+  };
+  for (const auto& [line, expected] : cases)
+    EXPECT_EQ(expanded_arguments(split_command_line(L"p.exe " + line), list), expected)
+        << platform::utf8_of(line);
+}
+
+// The real program on a real folder: what a pattern names is what naming the files one by one
+// gives; what it cannot expand fails to open as typed.
+TEST(WindowsProcess, WildcardsTypedForTheProgramNameFiles) {
+  TempDir dir;
+  const std::string u_euro = "\xc3\xbc\xe2\x82\xac.iso";  // "ü€.iso"
+  for (const std::string name : {"a.iso", "b.iso", "a.isox", u_euro.c_str()})
+    dir.write(name, name + " bytes");
+  ASSERT_TRUE(std::filesystem::create_directory(testing::file_name(dir.path("sub"))));
+  dir.write("sub/c.iso", "c");
+  std::string root = dir.root();
+  std::replace(root.begin(), root.end(), '/', '\\');
+  const std::string folder = "\"" + root + "\"\\";
+  const std::vector<std::pair<std::string, std::vector<std::string>>> expanding = {
+      {"sum " + folder + "*.iso", {root + "\\a.iso", root + "\\b.iso", root + "\\" + u_euro}},
+      {"sum --md5 " + folder + "sub\\*.iso", {"--md5", root + "\\sub\\c.iso"}},
+  };
+  for (const auto& [typed_line, names] : expanding) {
+    std::vector<std::string> arguments = {"sum"};
+    arguments.insert(arguments.end(), names.begin(), names.end());
+    const auto one_by_one = testing::run_command(arguments);
+    const auto expanded = testing::run_typed_command(typed_line);
+    EXPECT_EQ(one_by_one.exit_code, 0) << one_by_one.err;
+    EXPECT_EQ(expanded.exit_code, 0) << typed_line;
+    EXPECT_EQ(expanded.out, one_by_one.out) << typed_line;
+  }
+  const std::vector<std::pair<std::string, std::string>> kept = {
+      {"sum \"" + root + "\\*.iso\"", root + "\\*.iso"},
+      {"sum " + folder + "*.none", root + "\\*.none"},
+      {"sum \"\\\\?\\" + root + "\"\\*.iso", "\\\\?\\" + root + "\\*.iso"},
+  };
+  for (const auto& [typed_line, argument] : kept) {
+    const auto run = testing::run_typed_command(typed_line);
+    EXPECT_NE(run.exit_code, 0) << typed_line;
+    EXPECT_NE(run.err.find("cannot open '" + argument + "': "), std::string::npos) << typed_line << "\n"
+                                                                                   << run.err;
+  }
 }
 }  // namespace
 }  // namespace varnelo

@@ -388,7 +388,11 @@ std::wstring quoted(const std::wstring& argument) {
 }  // namespace
 #endif
 
-CommandResult run_command(const std::vector<std::string>& arguments, const std::string& input,
+namespace {
+
+// The program started with the arguments, or on Windows with `typed` as the rest of its command line.
+CommandResult run_process(const std::vector<std::string>& arguments,
+                          [[maybe_unused]] const std::string* typed, const std::string& input,
                           const std::vector<std::pair<std::string, std::string>>& environment,
                           int timeout_seconds) {
   CommandResult result;
@@ -409,6 +413,7 @@ CommandResult run_command(const std::vector<std::string>& arguments, const std::
   std::wstring command_line = quoted(platform::wide_of(binary));
   for (const std::string& argument : arguments)
     command_line += L" " + quoted(platform::wide_of(argument));
+  if (typed) command_line += L" " + platform::wide_of(*typed);
   // The child takes the variables as they are at its start; ours are put back afterwards.
   std::vector<std::pair<std::string, std::optional<std::string>>> saved;
   for (const auto& [name, value] : environment) {
@@ -490,5 +495,19 @@ CommandResult run_command(const std::vector<std::string>& arguments, const std::
   result.err = read_file(err_path);
   return result;
 }
+
+}  // namespace
+
+CommandResult run_command(const std::vector<std::string>& arguments, const std::string& input,
+                          const std::vector<std::pair<std::string, std::string>>& environment,
+                          int timeout_seconds) {
+  return run_process(arguments, nullptr, input, environment, timeout_seconds);
+}
+
+#ifdef _WIN32
+CommandResult run_typed_command(const std::string& typed) {
+  return run_process({}, &typed, {}, {}, 60);
+}
+#endif
 
 }  // namespace varnelo::testing

@@ -121,6 +121,9 @@ CommandResult run_command(const std::vector<std::string>& arguments, const std::
                           int timeout_seconds = 60);
 
 #ifdef _WIN32
+// The program started with `typed` after its name on the command line, quotes and all, as a
+// shell that leaves the line to the program passes it on.
+CommandResult run_typed_command(const std::string& typed);
 // The clipboard as another program reads and fills it: UTF-16 text of any length.
 std::wstring clipboard_unicode_text();
 bool set_clipboard_unicode_text(const std::wstring& text);

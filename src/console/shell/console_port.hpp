@@ -84,7 +84,8 @@ std::unique_ptr<ConsolePort> make_progress_console();
 bool standard_output_is_terminal();
 
 // The arguments after the program's name, in UTF-8; on Windows they are read as the wide
-// characters they were given in.
+// characters they were given in, and unquoted wildcards naming files are expanded there (the
+// shells of other systems expand them before the program starts).
 std::vector<std::string> program_arguments(int argc, char** argv);
 
 }  // namespace varnelo

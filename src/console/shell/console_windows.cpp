@@ -3,8 +3,6 @@
 // and clearing through the console API, and the clipboard as CF_UNICODETEXT.
 
 #include "io/windows_api.hpp"
-// After windows.h, whose types it uses.
-#include <shellapi.h>
 
 #include <algorithm>
 #include <atomic>
@@ -12,7 +10,10 @@
 #include <cwchar>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
+#include "shell/command_line_windows.hpp"
 #include "shell/console_port.hpp"
 
 namespace varnelo {
@@ -289,17 +290,192 @@ bool standard_output_is_terminal() {
   return is_console(GetStdHandle(STD_OUTPUT_HANDLE));
 }
 
-std::vector<std::string> program_arguments(int argc, char** argv) {
-  // The narrow arguments have passed through the code page and may have lost characters; the
-  // wide command line has them all.
-  int count = 0;
-  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
-  if (!wide) return std::vector<std::string>(argv + std::min(argc, 1), argv + argc);
-  std::vector<std::string> arguments;
-  for (int k = 1; k < count; ++k)
-    arguments.push_back(platform::utf8_of(wide[k]));
-  LocalFree(wide);
+std::vector<TypedArgument> split_command_line(std::wstring_view line) {
+  const auto blank = [&](std::size_t at) { return line[at] == L' ' || line[at] == L'\t'; };
+  std::size_t at = 0;
+  // The program's name ends at the closing quote or at a blank; backslashes are kept as they are.
+  if (!line.empty() && line[0] == L'"') {
+    at = line.find(L'"', 1);
+    at = at == std::wstring_view::npos ? line.size() : at + 1;
+  } else {
+    while (at < line.size() && !blank(at))
+      ++at;
+  }
+  std::vector<TypedArgument> arguments;
+  while (at < line.size() && blank(at))
+    ++at;
+  while (at < line.size()) {
+    TypedArgument argument;
+    const auto add = [&](wchar_t c, bool quoted) {
+      argument.text += c;
+      argument.quoted.push_back(quoted);
+    };
+    const auto drop = [&](std::size_t count) {
+      argument.text.resize(argument.text.size() - count);
+      argument.quoted.resize(argument.quoted.size() - count);
+    };
+    // 0 outside quotes, 1 inside; a third quote in a row is a literal one.
+    int quotes = 0;
+    std::size_t backslashes = 0;
+    while (at < line.size() && !(quotes == 0 && blank(at))) {
+      const wchar_t c = line[at++];
+      if (c != L'"') {
+        backslashes = c == L'\\' ? backslashes + 1 : 0;
+        add(c, quotes != 0);
+        continue;
+      }
+      // Backslashes before a quote are halved; an odd one left over makes the quote literal.
+      drop(backslashes / 2);
+      if (backslashes % 2 == 1) {
+        drop(1);
+        add(L'"', quotes != 0);
+      } else {
+        ++quotes;
+      }
+      backslashes = 0;
+      for (; at < line.size() && line[at] == L'"'; ++at)
+        if (++quotes == 3) {
+          add(L'"', true);
+          quotes = 0;
+        }
+      if (quotes == 2) quotes = 0;
+    }
+    arguments.push_back(std::move(argument));
+    while (at < line.size() && blank(at))
+      ++at;
+  }
   return arguments;
+}
+
+namespace {
+
+// A pair of surrogates is one character for '?'.
+std::size_t character_length(std::wstring_view text, std::size_t at) {
+  return at + 1 < text.size() && IS_HIGH_SURROGATE(text[at]) && IS_LOW_SURROGATE(text[at + 1]) ? 2 : 1;
+}
+
+bool same_ignoring_case(wchar_t a, wchar_t b) {
+  return a == b || CompareStringOrdinal(&a, 1, &b, 1, TRUE) == CSTR_EQUAL;
+}
+
+bool wildcard_at(const TypedArgument& argument, std::size_t at, wchar_t wildcard) {
+  return argument.text[at] == wildcard && !argument.quoted[at];
+}
+
+bool has_wildcard(const TypedArgument& argument) {
+  for (std::size_t at = 0; at < argument.text.size(); ++at)
+    if (wildcard_at(argument, at, L'*') || wildcard_at(argument, at, L'?')) return true;
+  return false;
+}
+
+// The commands' options whose value is the next argument (kept in step with them): a key, a key
+// file or an output is never expanded.
+bool takes_value(std::wstring_view option) {
+  for (std::wstring_view name : {L"--key", L"--key-file", L"--lang", L"--per-line", L"--pieces", L"--prefix",
+                                 L"--size", L"-o", L"--output"})
+    if (option == name) return true;
+  return false;
+}
+
+// Case-insensitive ordinal order, as `dir /on` lists; names that differ in case only (a folder
+// can be case-sensitive) follow their exact order.
+bool name_order(const std::wstring& a, const std::wstring& b) {
+  const int order =
+      CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE);
+  return order == CSTR_LESS_THAN || (order == CSTR_EQUAL && a < b);
+}
+
+// Every entry but folders ("." and ".." among them), hidden ones too: a folder is never a file to
+// work on. Only long names are read, so "*.iso" never finds "a.isox" through its short name.
+std::vector<std::wstring> files_in(const std::wstring& folder) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW found;
+  HANDLE search =
+      FindFirstFileExW(platform::system_path(platform::utf8_of(folder + L"*")).c_str(), FindExInfoBasic,
+                       &found, FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(found.cFileName);
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return names;
+}
+
+}  // namespace
+
+bool name_matches(const TypedArgument& pattern, std::wstring_view name) {
+  const std::wstring& text = pattern.text;
+  std::size_t p = 0;
+  std::size_t n = 0;
+  // Where to go back to after a mismatch: just after the last '*', which then takes one more.
+  std::size_t star = std::wstring::npos;
+  std::size_t star_name = 0;
+  while (n < name.size()) {
+    if (p < text.size() && wildcard_at(pattern, p, L'*')) {
+      star = ++p;
+      star_name = n;
+    } else if (p < text.size() && wildcard_at(pattern, p, L'?')) {
+      ++p;
+      n += character_length(name, n);
+    } else if (p < text.size() && same_ignoring_case(text[p], name[n])) {
+      ++p;
+      ++n;
+    } else if (star != std::wstring::npos) {
+      p = star;
+      star_name += character_length(name, star_name);
+      n = star_name;
+    } else {
+      return false;
+    }
+  }
+  while (p < text.size() && wildcard_at(pattern, p, L'*'))
+    ++p;
+  return p == text.size();
+}
+
+std::vector<std::string> expanded_arguments(const std::vector<TypedArgument>& arguments,
+                                            const FileLister& list_files) {
+  std::vector<std::string> result;
+  bool options_ended = false;
+  bool value_next = false;
+  for (const TypedArgument& argument : arguments) {
+    const std::wstring& text = argument.text;
+    const bool value = std::exchange(value_next, false);
+    if (!options_ended && !value && text == L"--") {
+      options_ended = true;
+    } else if (!options_ended && !value && text.size() > 1 && text[0] == L'-') {
+      value_next = takes_value(text);
+    } else if (!value && has_wildcard(argument) && !text.starts_with(L"\\\\?\\")) {
+      // The wildcards name files in the last part only; a folder part with one stays as typed.
+      std::size_t cut = text.find_last_of(L"\\/");
+      if (cut == std::wstring::npos && text.size() > 1 && text[1] == L':') cut = 1;
+      const std::size_t name_start = cut == std::wstring::npos ? 0 : cut + 1;
+      const std::wstring folder = text.substr(0, name_start);
+      TypedArgument pattern{
+          .text = text.substr(name_start),
+          .quoted = std::vector<bool>(argument.quoted.begin() + static_cast<std::ptrdiff_t>(name_start),
+                                      argument.quoted.end())};
+      // "*.*" has always named every file on Windows, those without a dot too.
+      if (pattern.text == L"*.*" && !pattern.quoted[0] && !pattern.quoted[2])
+        pattern = TypedArgument{.text = L"*", .quoted = {false}};
+      if (folder.find_first_of(L"*?") == std::wstring::npos) {
+        std::vector<std::wstring> names = list_files(folder);
+        std::erase_if(names, [&](const std::wstring& name) { return !name_matches(pattern, name); });
+        std::sort(names.begin(), names.end(), name_order);
+        for (const std::wstring& name : names)
+          result.push_back(platform::utf8_of(folder + name));
+        if (!names.empty()) continue;
+      }
+    }
+    result.push_back(platform::utf8_of(text));
+  }
+  return result;
+}
+
+std::vector<std::string> program_arguments(int, char**) {
+  // The wide command line has every character (the narrow arguments went through the code
+  // page), and its quotes tell a wildcard typed for the program from one to keep.
+  return expanded_arguments(split_command_line(GetCommandLineW()), files_in);
 }
 
 void restore_console_after_interrupt() {
