@@ -93,7 +93,7 @@ Conversion encode_file(File& input, std::int64_t size, Output& output, Notation 
   };
   const PumpOutcome outcome = pump.run(input, size);
   if (outcome.complete()) out.grow(encoder.finish(out.tail()));
-  return {ended(outcome, out, input, output), size};
+  return {ended(outcome, out, input, output), size, {}};
 }
 
 Conversion decode_file(File& input, std::int64_t size, Output& output, Notation notation,
@@ -128,7 +128,7 @@ Conversion decode_file(File& input, std::int64_t size, Output& output, Notation 
   const auto block = static_cast<std::int64_t>(block_size);
   const std::int64_t shown =
       outcome.stopped ? std::min<std::int64_t>(size, (outcome.consumed / block + 1) * block) : size;
-  return {ended(outcome, out, input, output), shown};
+  return {ended(outcome, out, input, output), shown, {}};
 }
 
 }  // namespace varnelo
