@@ -237,6 +237,44 @@ TEST(BlockPump, CallsTheDisplayAndHandsOverBytesAsTheLiteralLoopWould) {
   }
 }
 
+// A stream is read to its end: the display counts its bytes without a percentage, and data past
+// the last segment ends the run instead of being handed to no segment.
+TEST(BlockPump, RunsToTheEndOfAStream) {
+  struct Case {
+    std::size_t length;
+    std::vector<std::int64_t> segments;
+    std::int64_t consumed;
+    bool overran;
+  };
+  for (const Case& c : std::vector<Case>{{7000, {3000, 3000}, 6000, true},
+                                         {6000, {3000, 3000}, 6000, false},
+                                         {4500, {3000, 3000}, 4500, false},
+                                         {2500, {}, 2500, false}}) {
+    testing::TempDir dir;
+    const std::string content = testing::pattern_bytes(c.length, 5);
+    std::optional<File> file = File::open_read(dir.write("stream", content));
+    BlockPump pump({.unit = 4096, .progress = {}, .buffer_size = 1000, .segments = c.segments});
+    std::string data;
+    std::vector<Call> calls;
+    pump.take = [&](std::span<std::uint8_t> bytes) {
+      data.append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+      return Flow::go_on();
+    };
+    pump.show = [&](std::uint16_t percent, std::int64_t bytes) { calls.emplace_back(percent, bytes); };
+    const PumpOutcome outcome = pump.run(*file, BlockPump::to_the_end);
+    const std::string where = std::to_string(c.length);
+    EXPECT_EQ(outcome.consumed, c.consumed) << where;
+    EXPECT_EQ(outcome.overran, c.overran) << where;
+    EXPECT_TRUE(outcome.complete()) << where;
+    EXPECT_EQ(data, content.substr(0, static_cast<std::size_t>(c.consumed))) << where;
+    // The forced first call, then one per full read with the bytes so far.
+    std::vector<Call> expected = {{0, 0}};
+    for (std::int64_t read = 1000; read <= c.consumed; read += 1000)
+      expected.emplace_back(percent_unknown, read);
+    EXPECT_EQ(calls, expected) << where;
+  }
+}
+
 TEST(ProgressSchedule, HugeLengthsNeitherOverflowNorSkipPercentages) {
   // 2^62 bytes in 128-byte blocks: the shown percentage still climbs one step at a time to 99,
   // each at the first unit where the percentage, worked out in 128 bits, reaches it.

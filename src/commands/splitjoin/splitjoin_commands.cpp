@@ -116,17 +116,14 @@ int split_stream(Input& input, const Plan& plan, const std::string& prefix, cons
   }
   const std::vector<std::string> names = splitjoin::piece_names(prefix, splitjoin::max_pieces);
   OutputDoor door(output_request(identities({&input.file}), common));
-  for (const std::string& name : names) {
-    if (Refusal refused = door.admit(name)) {
-      complain(refused);
-      return trouble;
-    }
+  if (Refusal refused = door.admit_all(names)) {
+    complain(refused);
+    return trouble;
   }
-  // A segment past the last piece catches whatever would not fit in them.
-  std::vector<std::int64_t> sizes(names.size(), plan.piece_size);
-  sizes.push_back(std::numeric_limits<std::int64_t>::max() / 2);
+  const std::vector<std::int64_t> sizes(names.size(), plan.piece_size);
+  Progress progress(common, split_label);
   const splitjoin::SplitOutcome outcome =
-      splitjoin::split_file(input.file, BlockPump::to_the_end, sizes, names, door, {});
+      splitjoin::split_file(input.file, BlockPump::to_the_end, sizes, names, door, progress.display());
   if (outcome.past_names)
     complain("the stream goes on past %u pieces of %lld bytes; no piece was written",
              "aliran berlanjut melewati %u potongan %lld byte; tidak ada potongan yang ditulis",
@@ -172,11 +169,9 @@ int run_split(const SplitOptions& options, const Common& common) {
   const std::vector<std::string> names =
       splitjoin::piece_names(options.prefix.empty() ? options.file : options.prefix, sizes.size());
   OutputDoor door(output_request(identities({&input->file}), common));
-  for (const std::string& name : names) {
-    if (Refusal refused = door.admit(name)) {
-      complain(refused);
-      return trouble;
-    }
+  if (Refusal refused = door.admit_all(names)) {
+    complain(refused);
+    return trouble;
   }
   Progress progress(common, split_label);
   const splitjoin::SplitOutcome outcome =

@@ -92,6 +92,10 @@ struct BlockPump::Run {
   // Hands the bytes at the current position over; false when the run ends here.
   bool hand_over(std::span<std::uint8_t> bytes) {
     while (!bytes.empty()) {
+      if (explicit_segments() && position == segment_end && segment + 1 == setup.segments.size()) {
+        outcome.overran = true;
+        return false;
+      }
       if (!settle()) return false;
       std::uint64_t room = std::min<std::uint64_t>(bytes.size(), segment_end - position);
       if (next_due != never) room = std::min(room, next_due - position);
@@ -144,6 +148,7 @@ struct BlockPump::Run {
       if (!reader.came_short()) {
         if (bytes.empty()) return true;
         if (!hand_over(bytes)) return false;
+        if (until_end && pump.show) pump.show(percent_unknown, static_cast<std::int64_t>(position));
         continue;
       }
       // A read that met the end of a run to the end is its last, whole.

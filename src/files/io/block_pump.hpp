@@ -34,6 +34,8 @@ struct PumpOutcome {
   // Bytes handed over and taken, up to the stop or the fault.
   std::int64_t consumed = 0;
   bool stopped = false;
+  // A run to the end met bytes past the end of its last segment; they were not handed over.
+  bool overran = false;
   bool complete() const { return fault == PumpFault::none; }
 };
 
@@ -77,7 +79,8 @@ class BlockPump {
   explicit BlockPump(Setup setup);
 
   // A size for run(): every byte up to the end of the file, however many there are (a pipe).
-  // The end is only known when it comes, so no display is due past the first.
+  // The end is only known when it comes, so past the first the display is called with
+  // percent_unknown after every read, with the bytes so far.
   static constexpr std::int64_t to_the_end = -1;
 
   // Runs over `size` bytes from the file's current position.

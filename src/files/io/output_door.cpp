@@ -50,6 +50,12 @@ Refusal OutputDoor::admit(const std::string& path) {
   return {};
 }
 
+Refusal OutputDoor::admit_all(const std::vector<std::string>& paths) {
+  for (const std::string& path : paths)
+    if (Refusal refusal = admit(path)) return refusal;
+  return {};
+}
+
 Result<Output, Refusal> OutputDoor::open(const std::string& path) {
   const bool admitted = std::any_of(admitted_.begin(), admitted_.end(),
                                     [&](const auto& earlier) { return earlier.second == path; });

@@ -64,6 +64,8 @@ class OutputDoor {
   // name is one of the set. Faces that check all names before the first is written admit them
   // first; otherwise open() admits each name in its turn.
   Refusal admit(const std::string& path);
+  // Admits the names of a set in turn, up to the first refused.
+  Refusal admit_all(const std::vector<std::string>& paths);
   // Opens a name, admitting it first unless it was already: a name the system cannot take is
   // refused before anything is written.
   Result<Output, Refusal> open(const std::string& path);

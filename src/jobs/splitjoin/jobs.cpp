@@ -78,10 +78,6 @@ SplitOutcome split_file(File& input, std::int64_t size, const std::vector<std::i
   SplitOutcome outcome;
   pump.begin_segment = [&](std::size_t k) {
     if (!pieces.empty() && !pieces.back().close()) return Flow::write_error();
-    if (k >= names.size()) {
-      outcome.past_names = true;
-      return Flow::failed();
-    }
     Result<Output, Refusal> piece = door.open(names[k]);
     if (!piece) {
       outcome.refusal = piece.why();
@@ -98,7 +94,8 @@ SplitOutcome split_file(File& input, std::int64_t size, const std::vector<std::i
   const PumpOutcome copied = pump.run(input, size);
   if (copied.fault == PumpFault::read) outcome.fault = FileFault::read_of(input);
   if (copied.fault == PumpFault::write) outcome.fault = write_fault(pieces.back());
-  if (!copied.complete()) return outcome;
+  outcome.past_names = copied.overran;
+  if (!copied.complete() || copied.overran) return outcome;
   const std::size_t named = commit_together(pieces);
   if (named != pieces.size())
     outcome.fault = write_fault(pieces[named]);

@@ -23,7 +23,7 @@ struct SplitOutcome {
   FileFault fault;          // a read of the input, or a write, close or renaming of a piece
   Refusal refusal;          // a piece the door turned away
   std::size_t pieces = 0;   // the pieces written, once all took their names
-  bool past_names = false;  // the data reached a segment past the last name; nothing was written
+  bool past_names = false;  // a stream went on past the last piece; nothing was written
 };
 
 // Copies `size` bytes of the input into pieces of the given sizes, under the given names, each
@@ -32,8 +32,7 @@ struct SplitOutcome {
 // name and all take their names together at the end, so a split that fails or is refused
 // halfway leaves the old pieces as they were. The display counts 4096-byte blocks of each
 // piece and stays below 100 %. With `size` BlockPump::to_the_end (a stream), only the pieces
-// that the data reaches are written, one at least; a last segment past the names catches data
-// that would not fit, and then nothing is written.
+// that the data reaches are written, one at least; data past the last piece writes nothing.
 SplitOutcome split_file(File& input, std::int64_t size, const std::vector<std::int64_t>& sizes,
                         const std::vector<std::string>& names, OutputDoor& door, const ProgressDisplay& show);
 
