@@ -80,6 +80,7 @@ TEST(CompareCommand, EqualOrWhereTheyFirstDiffer) {
   // Standard input is a stream, read on either side until one of the two tells.
   TempDir dir;
   const std::string abc = dir.write("abc", "abc"), longer = dir.write("big", big + "z");
+  const std::string needle = dir.write("needle", "[needle]");
   const std::vector<std::tuple<std::vector<std::string>, std::string, int, std::string>> streams = {
       {{"compare", "-", abc}, "abc", 0, "equal\n"},
       {{"compare", abc, "-"}, "abcd", 1, "EOF on " + abc + " after byte 2\n"},
@@ -89,6 +90,11 @@ TEST(CompareCommand, EqualOrWhereTheyFirstDiffer) {
       {{"compare", "-", longer}, big, 1, "EOF on - after byte " + std::to_string(big.size() - 1) + "\n"},
       {{"compare", longer, "-"}, with_byte(big, 2000000, 'x'), 1, "differ at byte 2000000\n"},
       {{"compare", "-s", "-", abc}, "abd", 1, ""},
+      // find reads its host at any offset: a stream is copied whole first.
+      {{"find", abc, "-"}, "xxabcabcab", 0, "2\n5\n"},
+      {{"find", needle, "-"}, big + "[needle]", 0, std::to_string(big.size()) + "\n"},
+      {{"find", abc, "-"}, "ab", 1, ""},
+      {{"find", "-", abc}, "abc", 2, ""},
   };
   for (const auto& [arguments, input, exit_code, out] : streams) {
     auto result = run_command(arguments, input);

@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "shell/progress.hpp"
+#include "support/progress_schedule.hpp"
 #include "support/test_support.hpp"
 
 namespace varnelo {
@@ -15,7 +16,10 @@ std::string draw(std::uint16_t percent, std::int64_t bytes, double elapsed, std:
     auto& port = static_cast<ScriptedConsole&>(console());
     port.clock_ = 100000 + elapsed;
     timer = 0;
-    progress_bar(100000, percent, bytes, "Working...\n");
+    if (percent == percent_unknown)
+      stream_progress(100000, bytes, "Working...\n");
+    else
+      progress_bar(100000, percent, bytes, "Working...\n");
   });
   return dialogue.transcript();
 }
@@ -102,6 +106,27 @@ TEST(ProgressBar, RedrawsAtMostOncePerSecondBetweenOneAndNinetyNine) {
   EXPECT_EQ(text.find(">(5%)"), std::string::npos);
   EXPECT_NE(text.find(">(6%)"), std::string::npos);
   EXPECT_EQ(text.find(">(7%)"), std::string::npos);
+}
+
+// A stream's end is unknown: the bytes so far and the speed, never a bar or an estimate.
+TEST(ProgressBar, StreamsShowTheirBytesAndSpeedAlone) {
+  const std::string head = "{cls}{c10}Working...\n{c7}";
+  EXPECT_EQ(
+      draw(percent_unknown, 30 * 1048576 + 1, 10000),
+      head + "Processed so far : {c15}30.00{c7} MB\nAverage process speed : {c11}3.00{c7} MB per second.\n");
+  EXPECT_EQ(
+      draw(percent_unknown, 2048, 1000, 1),
+      head + "Telah diproses : {c15}2.00{c7} KB\nKecepatan proses rata-rata : {c11}2.00{c7} KB per detik.\n");
+  EXPECT_EQ(
+      draw(percent_unknown, 700, 1000),
+      head +
+          "Processed so far : {c15}700{c7} Bytes\nAverage process speed : {c11}700{c7} Bytes per second.\n");
+  auto twice = run_dialogue("", 0, [] {
+    static_cast<ScriptedConsole&>(console()).clock_ = 50000;
+    timer = 49500;
+    stream_progress(40000, 10, "L\n");  // skipped: half a second after the last redraw
+  });
+  EXPECT_EQ(twice.transcript(), "");
 }
 
 TEST(ProgressBar, RemainingTimeShowsOnlyNonZeroFiguresAndEndsWithAFullStop) {

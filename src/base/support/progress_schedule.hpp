@@ -9,6 +9,9 @@ namespace varnelo {
 // The progress display of a long operation: the percentage shown, and the bytes done so far.
 using ProgressDisplay = std::function<void(std::uint16_t percent, std::int64_t bytes)>;
 
+// The percentage of a stream, whose end is unknown: the display shows the bytes so far alone.
+inline constexpr std::uint16_t percent_unknown = 0xFFFF;
+
 // Where the shown percentage of a long operation rises. The operation runs over units (4096-byte
 // blocks, hash blocks, single bytes); before the unit that starts `offset` bytes in, the
 // percentage is (offset / granule) * 100 / divisor. The shown percentage rises by at most one

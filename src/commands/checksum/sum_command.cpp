@@ -88,7 +88,7 @@ std::optional<std::vector<std::string>> digest_file(const std::string& path,
                                                     const Common& common) {
   std::optional<Input> input = take_input(path);
   if (!input) return std::nullopt;
-  Progress progress(common, checksum_label, input->size_known());
+  Progress progress(common, checksum_label);
   Digests found = hash_file(input->file, input->size, algorithms, progress.display());
   if (!found.fault) return std::move(found.digests);
   complain(found.fault);
@@ -310,7 +310,7 @@ bool check_file(const SumLine& sum, const CheckOptions& options, bool terminal, 
   if (file) {
     Result<std::int64_t, FileFault> size = input_size(*file);
     if (size) {
-      Progress progress(common, checksum_label, *size >= 0);
+      Progress progress(common, checksum_label);
       Digests digests = hash_file(*file, *size, sum.algorithms, progress.display());
       if (!digests.fault)
         found = std::move(digests.digests);
@@ -337,10 +337,6 @@ bool check_file(const SumLine& sum, const CheckOptions& options, bool terminal, 
 // Checks the files of one list; false once standard output failed.
 bool check_list(const std::string& list, const CheckOptions& options, bool terminal, const Common& common,
                 Tally& tally) {
-  if (closed_input(list)) {
-    tally.trouble = true;
-    return true;
-  }
   Result<File, FileFault> file = open_input(list, true);
   if (!file) {
     complain(file.why());

@@ -2,20 +2,10 @@
 
 #include "command/messages.hpp"
 #include "io/input.hpp"
-#include "io/platform.hpp"
 
 namespace varnelo::command {
 
-bool closed_input(const std::string& path) {
-  // The null device stands in for it; read, it would pass for an empty input.
-  if (path != "-" || !platform::closed_at_start(0)) return false;
-  complain("- names standard input, which was closed when varnelo started",
-           "- menunjuk masukan standar, yang tertutup saat varnelo dimulai");
-  return true;
-}
-
 std::optional<Input> take_input(const std::string& path) {
-  if (closed_input(path)) return std::nullopt;
   Result<File, FileFault> file = open_input(path, true);
   if (!file) {
     complain(file.why());

@@ -26,8 +26,6 @@ struct Input {
 };
 // nullopt after the message.
 std::optional<Input> take_input(const std::string& path);
-// Whether `path` is "-" for a standard input closed when the program started: true after the message.
-bool closed_input(const std::string& path);
 // An input whose size must be known before it is read (`what` needs it); a stream is refused
 // with a message.
 std::optional<Input> take_measured_input(const std::string& path, const char* what);

@@ -91,6 +91,9 @@ void complain(const FileFault& fault) {
     case FileFault::write:
       if (fault.path == "-" && fault.reason.closed_pipe()) return note_output_closed();
       return complain("write error on %s%s", "gagal menulis ke %s%s", path.c_str(), reason.c_str());
+    case FileFault::closed_stream:
+      return complain("- names standard input, which was closed when varnelo started",
+                      "- menunjuk masukan standar, yang tertutup saat varnelo dimulai");
     case FileFault::none:
       return;
   }

@@ -4,6 +4,7 @@
 
 #include "command/results.hpp"
 #include "shell/progress.hpp"
+#include "support/progress_schedule.hpp"
 
 namespace varnelo::command {
 
@@ -42,10 +43,8 @@ CommandConsole::~CommandConsole() {
   progress_possible = false;
 }
 
-Progress::Progress(const Common& common, const Both& label, bool size_known)
-    : drawing_(progress_possible && !common.quiet && size_known),
-      start_time_(now()),
-      label_(in_language(label)) {}
+Progress::Progress(const Common& common, const Both& label)
+    : drawing_(progress_possible && !common.quiet), start_time_(now()), label_(in_language(label)) {}
 
 Progress::~Progress() {
   if (!drawn_) return;
@@ -58,10 +57,13 @@ std::function<void(std::uint16_t, std::int64_t)> Progress::display() {
   return [this](std::uint16_t percent, std::int64_t bytes) {
     // Its first and last calls are left out, and so is the first second: a display that came
     // and went at once would only flicker.
-    if (percent == 0 || percent >= 100 || now() - start_time_ < 1000) return;
+    if (percent == 0 || (percent >= 100 && percent != percent_unknown) || now() - start_time_ < 1000) return;
     if (!drawn_) flush_results();
     drawn_ = true;
-    progress_bar(start_time_, percent, bytes, label_);
+    if (percent == percent_unknown)
+      stream_progress(start_time_, bytes, label_);
+    else
+      progress_bar(start_time_, percent, bytes, label_);
   };
 }
 

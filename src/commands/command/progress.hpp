@@ -27,11 +27,11 @@ class CommandConsole {
 };
 
 // The progress display of one long operation: the menus' bar, speed and time left on standard
-// error when it is a terminal and --quiet was not given. It shows only once the operation has
-// run for a second, and is wiped again when it ends.
+// error when it is a terminal and --quiet was not given (of a stream: the bytes so far and the
+// speed). It shows only once the operation has run for a second, and is wiped again when it ends.
 class Progress {
  public:
-  Progress(const Common& common, const Both& label, bool size_known = true);
+  Progress(const Common& common, const Both& label);
   ~Progress();
   Progress(const Progress&) = delete;
   Progress& operator=(const Progress&) = delete;

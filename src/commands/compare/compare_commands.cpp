@@ -12,6 +12,7 @@
 #include "command/progress.hpp"
 #include "command/results.hpp"
 #include "compare/jobs.hpp"
+#include "io/input.hpp"
 #include "shell/display.hpp"
 #include "shell/labels.hpp"
 
@@ -29,28 +30,27 @@ struct MeasuredPair {
   Input first, second;
 };
 
-// Two files named; for the search neither of them standard input, since both are measured
-// before they are read.
+// Two files named; the part of a search is not standard input, since it is measured before it
+// is read.
 bool usable_pair(const PairOptions& options, const char* command) {
   if (options.files.size() != 2) {
     complain("%s needs two files", "%s memerlukan dua berkas", command);
     return false;
   }
-  if (std::string_view(command) == "find" && (options.files[0] == "-" || options.files[1] == "-")) {
-    complain("%s needs files it can measure, not standard input",
-             "%s memerlukan berkas yang dapat diukur, bukan masukan standar", command);
+  if (std::string_view(command) == "find" && options.files[0] == "-") {
+    complain("find needs a PART it can measure, not standard input",
+             "find memerlukan BAGIAN yang dapat diukur, bukan masukan standar");
     return false;
   }
   return true;
 }
 
 std::optional<MeasuredPair> open_pair(const PairOptions& options, const char* command) {
-  auto take = [&](const std::string& path) {
-    return std::string_view(command) == "find" ? take_measured_input(path, command) : take_input(path);
-  };
-  std::optional<Input> first = take(options.files[0]);
+  std::optional<Input> first = std::string_view(command) == "find"
+                                   ? take_measured_input(options.files[0], command)
+                                   : take_input(options.files[0]);
   if (!first) return std::nullopt;
-  std::optional<Input> second = take(options.files[1]);
+  std::optional<Input> second = take_input(options.files[1]);
   if (!second) return std::nullopt;
   return MeasuredPair{std::move(*first), std::move(*second)};
 }
@@ -65,16 +65,18 @@ int run_compare(const PairOptions& options, const Common& common) {
   // ends; streams are read on until one of them tells.
   EqualityResult result;
   const std::int64_t first_size = pair->first.size, second_size = pair->second.size;
-  if (pair->first.size_known() && pair->second.size_known()) {
-    const std::int64_t common_size = std::min(first_size, second_size);
+  {
     Progress progress(common, compare_label);
-    result = compare_equal(pair->first.file, pair->second.file, common_size, progress.display());
-    if (result.difference < 0 && first_size != second_size) {
-      result.shorter = first_size < second_size ? 1 : 2;
-      result.length = common_size;
+    if (pair->first.size_known() && pair->second.size_known()) {
+      const std::int64_t common_size = std::min(first_size, second_size);
+      result = compare_equal(pair->first.file, pair->second.file, common_size, progress.display());
+      if (result.difference < 0 && first_size != second_size) {
+        result.shorter = first_size < second_size ? 1 : 2;
+        result.length = common_size;
+      }
+    } else {
+      result = compare_streams(pair->first.file, pair->second.file, progress.display());
     }
-  } else {
-    result = compare_streams(pair->first.file, pair->second.file);
   }
   if (result.fault) {
     complain(result.fault);
@@ -99,9 +101,20 @@ int run_find(const PairOptions& options, const Common& common) {
   if (!pair) return trouble;
   Input& part = pair->first;
   Input& host = pair->second;
+  if (!host.size_known()) {
+    // The search reads the host at any offset, so a stream is first copied whole where it can.
+    Progress progress(common, compare_label);
+    Result<File, FileFault> copy = spooled(host.file, progress.display());
+    const std::int64_t size = copy ? copy->measure_size() : -1;
+    if (!copy || size < 0) {
+      complain(copy ? FileFault::read_of(*copy) : copy.why());
+      return trouble;
+    }
+    host = {std::move(*copy), size};
+  }
   if (part.size == 0 || host.size == 0) {
     complain("could not process empty file %s", "tidak dapat memproses berkas kosong %s",
-             quote(part.size == 0 ? part.file.path() : host.file.path()).c_str());
+             quote(part.size == 0 ? options.files[0] : options.files[1]).c_str());
     return trouble;
   }
   if (part.size > host.size) return negative;
@@ -160,12 +173,16 @@ Command find_command(Parser& program, Common& common) {
           {"      Prints, one per line, each offset (from 0) where the whole of PART occurs in HOST,\n"
            "      occurrences never overlapping, as the menu's search finds them: at most 4096, with a\n"
            "      notice on standard error when the list filled before the end. Empty files are\n"
-           "      refused. Exit status 0 found, 1 not found.\n"
+           "      refused. HOST may be - or another stream: it is first copied whole into the\n"
+           "      system's temporary folder (TMPDIR), and the copy is gone when find ends. Exit status\n"
+           "      0 found, 1 not found.\n"
            "      Example: varnelo find piece.bin disk.img\n",
            "      Mencetak, satu per baris, setiap posisi (dari 0) tempat seluruh BAGIAN terdapat di\n"
            "      INDUK, tanpa tumpang tindih, seperti pencarian di menu: paling banyak 4096, dengan\n"
            "      pemberitahuan pada galat standar bila daftarnya penuh sebelum akhir. Berkas kosong\n"
-           "      ditolak. Status keluar 0 ditemukan, 1 tidak ditemukan.\n"
+           "      ditolak. INDUK boleh - atau aliran lain: aliran lebih dulu disalin utuh ke folder\n"
+           "      sementara sistem (TMPDIR), dan salinannya hilang saat find selesai. Status keluar\n"
+           "      0 ditemukan, 1 tidak ditemukan.\n"
            "      Contoh: varnelo find piece.bin disk.img\n"},
           [options, &common] { return run_find(*options, common); }};
 }

@@ -72,7 +72,7 @@ int run_cipher(const CipherOptions& options, const Common& common, bool decrypt)
   else
     key = {.text =
                std::span(reinterpret_cast<const std::uint8_t*>(options.key->data()), options.key->size())};
-  Progress progress(common, cipher_label, input->size_known());
+  Progress progress(common, cipher_label);
   if (FileFault fault = apply_cipher(input->file, input->size, *output, operation, key, progress.display())) {
     complain(fault);
     return trouble;

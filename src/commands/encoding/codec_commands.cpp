@@ -55,7 +55,7 @@ int run_codec(const CodecOptions& options, const Common& common, bool encode) {
   std::optional<Output> output = take_output(options.files[1], identities({&input->file}), common);
   if (!output) return trouble;
 
-  Progress progress(common, encode ? encode_label(notation) : decode_label(notation), input->size_known());
+  Progress progress(common, encode ? encode_label(notation) : decode_label(notation));
   const Reading reading = options.ignore_garbage ? Reading::tolerant : Reading::strict;
   const Conversion conversion =
       encode ? encode_file(input->file, input->size, *output, notation, per_line, progress.display())

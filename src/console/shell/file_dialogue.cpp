@@ -107,6 +107,7 @@ void report_path_too_long() {
 void report(const FileFault& fault) {
   switch (fault.kind) {
     case FileFault::open:
+    case FileFault::closed_stream:
       return report_open_failure(fault.path);
     case FileFault::read:
       return report_read_error(fault.path);

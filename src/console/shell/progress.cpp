@@ -30,6 +30,34 @@ void print_duration(unsigned long long whole_seconds, unsigned long long hours, 
   }
 }
 
+// A number of bytes in the largest unit that keeps it above one, highlighted; `rate` says it is
+// bytes per second.
+void print_bytes(double bytes, bool rate) {
+  if (bytes / 1024 / 1024 > 1) {
+    putf("%.2lf", bytes / 1024 / 1024);
+    x(7);
+    rate ? say(" MB per second.\n", " MB per detik.\n") : put(" MB\n");
+  } else if (bytes / 1024 > 1) {
+    putf("%.2lf", bytes / 1024);
+    x(7);
+    rate ? say(" KB per second.\n", " KB per detik.\n") : put(" KB\n");
+  } else {
+    putf("%.0lf", bytes);
+    x(7);
+    rate ? say(" Bytes per second.\n", " Byte per detik.\n") : say(" Bytes\n", " Byte\n");
+  }
+}
+
+// The average speed line; returns the elapsed milliseconds it was worked out over.
+double average_speed(double now_ticks, double start_time, std::int64_t bytes_done) {
+  // Before the first tick has passed the elapsed time counts as one tick, so the speed stays finite.
+  double elapsed = std::max(now_ticks - start_time, 1.0);
+  say("Average process speed : ", "Kecepatan proses rata-rata : ");
+  x(11);
+  print_bytes(static_cast<double>(bytes_done) * 1000 / elapsed, true);
+  return elapsed;
+}
+
 }  // namespace
 
 void progress_bar(double start_time, std::uint16_t percent, std::int64_t bytes_done,
@@ -56,24 +84,7 @@ void progress_bar(double start_time, std::uint16_t percent, std::int64_t bytes_d
     return;
   }
 
-  // Before the first tick has passed the elapsed time counts as one tick, so the speed stays finite.
-  double elapsed = std::max(now_ticks - start_time, 1.0);
-  double rate = static_cast<double>(bytes_done * 1000) / elapsed;
-  say("Average process speed : ", "Kecepatan proses rata-rata : ");
-  x(11);
-  if (rate / 1024 / 1024 > 1) {
-    putf("%.2lf", rate / 1024 / 1024);
-    x(7);
-    say(" MB per second.\n", " MB per detik.\n");
-  } else if (rate / 1024 > 1) {
-    putf("%.2lf", rate / 1024);
-    x(7);
-    say(" KB per second.\n", " KB per detik.\n");
-  } else {
-    putf("%.0lf", rate);
-    x(7);
-    say(" Bytes per second.\n", " Byte per detik.\n");
-  }
+  double elapsed = average_speed(now_ticks, start_time, bytes_done);
 
   if (percent == 100) {
     x(10);
@@ -91,6 +102,21 @@ void progress_bar(double start_time, std::uint16_t percent, std::int64_t bytes_d
   print_duration(whole_seconds, static_cast<unsigned long long>(remaining / 3600), true);
   x(7);
   if (whole_seconds % 60 == 0) put("\b.");
+  console().flush();
+  timer = now();
+}
+
+void stream_progress(double start_time, std::int64_t bytes_done, const std::string& label) {
+  const double now_ticks = now();
+  if (now_ticks - timer < 1000) return;
+  cls();
+  x(10);
+  put(label);
+  x(7);
+  say("Processed so far : ", "Telah diproses : ");
+  x(15);
+  print_bytes(static_cast<double>(bytes_done), false);
+  average_speed(now_ticks, start_time, bytes_done);
   console().flush();
   timer = now();
 }

@@ -17,6 +17,10 @@ double now();
 void progress_bar(double start_time, std::uint16_t percent, std::int64_t bytes_done,
                   const std::string& label);
 
+// The display of a stream, whose end is unknown: label, bytes so far and average speed, redrawn
+// at most once per second.
+void stream_progress(double start_time, std::int64_t bytes_done, const std::string& label);
+
 // Prints the elapsed time since start_time on one line.
 void running_time(double start_time);
 

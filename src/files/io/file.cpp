@@ -155,6 +155,16 @@ std::optional<File> File::create_temporary(const platform::Place& target, bool u
   return File(handle, target.folder_path + name, installed_calls);
 }
 
+std::optional<File> File::create_scratch(SystemError* why) {
+  const std::string folder = platform::scratch_folder();
+  const platform::Handle handle = platform::create_scratch(folder);
+  if (handle == platform::invalid_handle) {
+    if (why) *why = SystemError::last();
+    return std::nullopt;
+  }
+  return File(handle, folder, installed_calls);
+}
+
 std::int64_t File::measure_size() {
   std::int64_t size = calls_->seek(handle_, 0, true);
   if (size < 0) return failing(std::int64_t{-1});

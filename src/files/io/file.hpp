@@ -84,6 +84,10 @@ class File {
   static std::optional<File> create_temporary(const platform::Place& target, bool unnamed, std::string& name,
                                               SystemError* why = nullptr);
 
+  // A scratch file in the system's temporary folder (see platform::create_scratch), for data that
+  // must be read again at any offset; its path is the folder's.
+  static std::optional<File> create_scratch(SystemError* why = nullptr);
+
   bool is_open() const { return handle_ != platform::invalid_handle; }
   platform::Handle handle() const { return handle_; }
   // One of the process's standard streams, which outlive the File.

@@ -127,6 +127,12 @@ class InterruptsHeld {
 // `name` is left empty; otherwise it has a name of its own beside the target, given in `name`
 // and noted as a temporary file in the same step. invalid_handle on failure.
 Handle create_temporary(const Place& target, bool unnamed, std::string& name);
+// The system's folder for temporary files: TMPDIR or /tmp, or on Windows the user's temporary
+// folder (ending in a separator there).
+std::string scratch_folder();
+// A new file in `folder`, readable and writable by its owner only, that leaves nothing behind: it
+// is unnamed, or named only until it is closed. invalid_handle on failure.
+Handle create_scratch(const std::string& folder);
 // Gives an unnamed temporary file the name `temporary.name` in its folder, noted as a temporary.
 bool name_temporary(Handle handle, const Place& temporary);
 // Whether a failure to create a temporary file means that the folder takes no new files (so an

@@ -403,6 +403,35 @@ bool name_temporary(Handle handle, const Place& temporary) {
   return true;
 }
 
+std::string scratch_folder() {
+  const char* folder = std::getenv("TMPDIR");
+  return folder != nullptr && folder[0] != '\0' ? folder : "/tmp";
+}
+
+Handle create_scratch(const std::string& folder) {
+  int fd;
+#if defined(O_TMPFILE)
+  do {
+    fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  } while (fd < 0 && errno == EINTR);
+  if (fd >= 0 || (errno != EISDIR && errno != EOPNOTSUPP && errno != EINVAL)) return fd;
+#endif
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string path = folder + "/" + temporary_name("varnelo-scratch");
+    // Named only between these two calls, which no interrupt divides.
+    InterruptsHeld held;
+    do {
+      fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    } while (fd < 0 && errno == EINTR);
+    if (fd >= 0) {
+      ::unlink(path.c_str());
+      return fd;
+    }
+    if (errno != EEXIST) return invalid_handle;
+  }
+  return invalid_handle;
+}
+
 bool folder_takes_no_files(int error) {
   return error == EACCES || error == EPERM || error == EROFS;
 }

@@ -455,6 +455,29 @@ bool name_temporary(Handle, const Place&) {
   return failed(false, ERROR_NOT_SUPPORTED);
 }
 
+std::string scratch_folder() {
+  wchar_t folder[MAX_PATH + 2];
+  const DWORD length = GetTempPathW(MAX_PATH + 2, folder);
+  return length == 0 || length > MAX_PATH + 1 ? std::string(".\\")
+                                              : utf8_of(std::wstring_view(folder, length));
+}
+
+Handle create_scratch(const std::string& folder) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::wstring wide = system_path(folder + temporary_name("varnelo-scratch"));
+    // Deleted by the system with its handle, however the program ends.
+    HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+      const DWORD code = GetLastError();
+      if (code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS) continue;
+      return failed(invalid_handle, code);
+    }
+    return descriptor_of(file, _O_RDWR);
+  }
+  return failed(invalid_handle, ERROR_FILE_EXISTS);
+}
+
 bool folder_takes_no_files(int error) {
   return error == ERROR_ACCESS_DENIED || error == ERROR_WRITE_PROTECT;
 }

@@ -12,7 +12,8 @@ namespace varnelo {
 
 // A file that could not be opened, read or written, and what the system said of it.
 struct FileFault {
-  enum Kind { none, open, read, write };
+  // closed_stream: "-", and standard input was closed when the program started.
+  enum Kind { none, open, read, write, closed_stream };
   Kind kind = none;
   std::string path;
   SystemError reason;

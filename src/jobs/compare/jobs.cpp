@@ -58,11 +58,13 @@ EqualityResult compare_equal(File& first, File& second, std::int64_t size, const
   return result;
 }
 
-EqualityResult compare_streams(File& first, File& second, std::size_t buffer_size) {
+EqualityResult compare_streams(File& first, File& second, const ProgressDisplay& show,
+                               std::size_t buffer_size) {
   BlockPump pump({.unit = 4096, .progress = {}, .buffer_size = buffer_size, .buffers = 2});
   auto other = std::make_unique_for_overwrite<std::uint8_t[]>(buffer_size);
   EqualityResult result;
   bool second_ended = false;
+  pump.show = show;
   pump.take = [&](std::span<std::uint8_t> bytes) {
     const std::size_t got = second.read(other.get(), bytes.size());
     if (second.failed()) return Flow::failed();

@@ -35,9 +35,10 @@ EqualityResult compare_equal(File& first, File& second, std::int64_t size, const
                              std::size_t buffer_size = std::size_t{1} << 20);
 
 // Compares two inputs of which at least one is a stream, each read to its end from its current
-// position: where they first differ, or which one ended first. No display is due, the end being
-// unknown.
-EqualityResult compare_streams(File& first, File& second, std::size_t buffer_size = std::size_t{1} << 20);
+// position: where they first differ, or which one ended first. The end being unknown, the
+// display shows the bytes compared so far.
+EqualityResult compare_streams(File& first, File& second, const ProgressDisplay& show,
+                               std::size_t buffer_size = std::size_t{1} << 20);
 
 struct Occurrences {
   // A file that could not be read.
