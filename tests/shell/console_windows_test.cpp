@@ -501,7 +501,9 @@ TEST(WindowsCommandLine, SplitsAsTheSystemDoes) {
     ASSERT_TRUE(system);
     EXPECT_EQ(texts, std::vector<std::wstring>(system + 1, system + count));
     LocalFree(system);
-    if (!c.quoted.empty()) EXPECT_EQ(quoted, c.quoted);
+    if (!c.quoted.empty()) {
+      EXPECT_EQ(quoted, c.quoted);
+    }
   }
 }
 
