@@ -52,6 +52,7 @@ std::string in_dir(std::string text, const TempDir& dir) {
 
 void run_cases(const std::vector<SumCase>& cases, const TempDir& dir) {
   for (const auto& c : cases) {
+    SCOPED_TRACE("row " + std::to_string(&c - cases.data() + 1));  // rows may share their arguments
     std::vector<std::string> arguments;
     std::string shown;
     for (const auto& argument : c.arguments) {
@@ -133,85 +134,64 @@ TEST(SumCommand, ChecksReadBothFormsAndCountWhatFailed) {
   TempDir dir;
   dir.write("abc", "abc");
   dir.write("other", "abd");
-  const std::string bad_md5 = "00000000000000000000000000000000";
+  // Lines naming abc, with its MD5 or a wrong one, or a missing file, and what a check shows for abc.
+  const std::string md5_line = md5_abc + "  {dir}/abc\n", bad_line = std::string(32, '0') + "  {dir}/abc\n";
+  const std::string missing_line = md5_abc + "  {dir}/missing\n";
+  const std::string ok = "{dir}/abc: OK\n", failed = "{dir}/abc: FAILED\n";
   run_cases(
       {
-          {{"sum", "-c"}, sha256_abc + "  {dir}/abc\n", 0, "{dir}/abc: OK\n", ""},
-          {{"sum", "--check"}, md5_abc + " *{dir}/abc\r\n", 0, "{dir}/abc: OK\n", ""},
+          {{"sum", "-c"}, sha256_abc + "  {dir}/abc\n", 0, ok, ""},
+          {{"sum", "--check"}, md5_abc + " *{dir}/abc\r\n", 0, ok, ""},
           {{"sum", "--check"},
            "SHA1 ({dir}/abc) = " + sha1_abc + "\nMD5 ({dir}/abc) = " + md5_abc + "\n",
            0,
-           "{dir}/abc: OK\n{dir}/abc: OK\n",
+           ok + ok,
            ""},
-          {{"sum", "--check"}, "CHECKSUM64 ({dir}/abc) = " + checksum64_abc + "\n", 0, "{dir}/abc: OK\n", ""},
+          {{"sum", "--check"}, "CHECKSUM64 ({dir}/abc) = " + checksum64_abc + "\n", 0, ok, ""},
           // Upper-case digits match too; comments and blank lines are passed over.
+          {{"sum", "--check"}, "# list\n\nMD5 ({dir}/abc) = 900150983CD24FB0D6963F7D28E17F72\n", 0, ok, ""},
           {{"sum", "--check"},
-           "# list\n\nMD5 ({dir}/abc) = 900150983CD24FB0D6963F7D28E17F72\n",
-           0,
-           "{dir}/abc: OK\n",
-           ""},
-          {{"sum", "--check"},
-           bad_md5 + "  {dir}/abc\n" + md5_abc + "  {dir}/abc\n",
+           bad_line + md5_line,
            1,
-           "{dir}/abc: FAILED\n{dir}/abc: OK\n",
+           failed + ok,
            "WARNING: 1 computed checksum did NOT match"},
           {{"sum", "--check", "--quiet"},
-           bad_md5 + "  {dir}/abc\n" + md5_abc + "  {dir}/abc\n",
+           bad_line + md5_line,
            1,
-           "{dir}/abc: FAILED\n",
+           failed,
            "1 computed checksum did NOT match"},
-          {{"sum", "--check", "-q"}, md5_abc + "  {dir}/abc\n", 0, "", ""},
+          {{"sum", "--check", "-q"}, md5_line, 0, "", ""},
           {{"sum", "--check"},
-           md5_abc + "  {dir}/missing\n" + md5_abc + "  {dir}/other\n",
+           missing_line + md5_abc + "  {dir}/other\n",
            1,
            "{dir}/missing: FAILED open or read\n{dir}/other: FAILED\n",
            "WARNING: 1 listed file could not be read"},
           // A listed file that is missing fails the check even when nothing else does.
           {{"sum", "--check"},
-           md5_abc + "  {dir}/missing\n",
+           missing_line,
            1,
            "{dir}/missing: FAILED open or read\n",
            "WARNING: 1 listed file could not be read"},
           // A line that is no sum line is counted, but fails the check only with --strict.
-          {{"sum", "--check"},
-           "nonsense\n" + md5_abc + "  {dir}/abc\n",
-           0,
-           "{dir}/abc: OK\n",
-           "WARNING: 1 line is improperly formatted"},
+          {{"sum", "--check"}, "nonsense\n" + md5_line, 0, ok, "WARNING: 1 line is improperly formatted"},
           {{"sum", "--check", "--strict"},
-           "nonsense\n" + md5_abc + "  {dir}/abc\n",
+           "nonsense\n" + md5_line,
            1,
-           "{dir}/abc: OK\n",
+           ok,
            "WARNING: 1 line is improperly formatted"},
           {{"sum", "--check", "-w"},
-           md5_abc + "  {dir}/abc\nnonsense\n\n# note\nMD5 ({dir}/abc) = 12\n",
+           md5_line + "nonsense\n\n# note\nMD5 ({dir}/abc) = 12\n",
            0,
-           "{dir}/abc: OK\n",
+           ok,
            "varnelo: -: 2: improperly formatted checksum line\nvarnelo: -: 5: improperly formatted checksum "
            "line\nvarnelo: WARNING: 2 lines are improperly formatted\n"},
           // The last of --warn, --status and --quiet counts.
-          {{"sum", "--check", "-w", "--status"}, "nonsense\n" + md5_abc + "  {dir}/abc\n", 0, "", ""},
-          {{"sum", "--check", "--status", "-q"},
-           bad_md5 + "  {dir}/abc\n" + md5_abc + "  {dir}/abc\n",
-           1,
-           "{dir}/abc: FAILED\n",
-           ""},
-          {{"sum", "--check", "--status"},
-           bad_md5 + "  {dir}/abc\n" + md5_abc + "  {dir}/missing\n",
-           1,
-           "",
-           "cannot open '{dir}/missing'"},
+          {{"sum", "--check", "-w", "--status"}, "nonsense\n" + md5_line, 0, "", ""},
+          {{"sum", "--check", "--status", "-q"}, bad_line + md5_line, 1, failed, ""},
+          {{"sum", "--check", "--status"}, bad_line + missing_line, 1, "", "cannot open '{dir}/missing'"},
           // Missing files are passed over with --ignore-missing, but something must be checked.
-          {{"sum", "--check", "--ignore-missing"},
-           md5_abc + "  {dir}/missing\n" + md5_abc + "  {dir}/abc\n",
-           0,
-           "{dir}/abc: OK\n",
-           ""},
-          {{"sum", "--check", "--ignore-missing"},
-           md5_abc + "  {dir}/missing\n",
-           1,
-           "",
-           "-: no file was verified"},
+          {{"sum", "--check", "--ignore-missing"}, missing_line + md5_line, 0, ok, ""},
+          {{"sum", "--check", "--ignore-missing"}, missing_line, 1, "", "-: no file was verified"},
           {{"sum", "--check", "--ignore-missing"},
            md5_abc + "  {dir}\n",
            1,
@@ -220,14 +200,14 @@ TEST(SumCommand, ChecksReadBothFormsAndCountWhatFailed) {
           // Separators: two spaces, space and star, one space, a tab; a list whose first line has one
           // blank and no mark keeps to that, and its names may start with a space.
           {{"sum", "--check"},
-           md5_abc + " {dir}/abc\n" + md5_abc + "\t{dir}/abc\n" + md5_abc + "  {dir}/abc\n",
+           md5_abc + " {dir}/abc\n" + md5_abc + "\t{dir}/abc\n" + md5_line,
            1,
-           "{dir}/abc: OK\n{dir}/abc: OK\n {dir}/abc: FAILED open or read\n",
+           ok + ok + " {dir}/abc: FAILED open or read\n",
            "cannot open ' {dir}/abc'"},
           {{"sum", "--check"},
-           md5_abc + "\t*{dir}/abc\n" + md5_abc + " {dir}/abc\n" + md5_abc + "  {dir}/abc\n",
+           md5_abc + "\t*{dir}/abc\n" + md5_abc + " {dir}/abc\n" + md5_line,
            0,
-           "{dir}/abc: OK\n{dir}/abc: OK\n{dir}/abc: OK\n",
+           ok + ok + ok,
            ""},
           // A NUL cannot stand in a file name: the line is no sum line.
           {{"sum", "--check"},
@@ -237,9 +217,9 @@ TEST(SumCommand, ChecksReadBothFormsAndCountWhatFailed) {
            "no properly formatted checksum lines found"},
           // A line longer than any sum line ends the list, which is then trouble.
           {{"sum", "--check"},
-           md5_abc + "  {dir}/abc\n" + std::string(9000, 'a') + "\n" + md5_abc + "  {dir}/abc\n",
+           md5_line + std::string(9000, 'a') + "\n" + md5_line,
            2,
-           "{dir}/abc: OK\n",
+           ok,
            "-: 2: line too long for a checksum line"},
           {{"sum", "--status", "{dir}/abc"}, "", 2, "", "go with --check"},
           {{"sum", "--check"}, "", 1, "", "no properly formatted checksum lines found"},
@@ -247,27 +227,22 @@ TEST(SumCommand, ChecksReadBothFormsAndCountWhatFailed) {
           {{"sum", "--check"},
            ripemd160_abc + "  {dir}/abc\n" + sha1_abc + "  {dir}/abc\n" + sha1_abc + "  {dir}/other\n",
            1,
-           "{dir}/abc: OK\n{dir}/abc: OK\n{dir}/other: FAILED\n",
+           ok + ok + "{dir}/other: FAILED\n",
            "did NOT match"},
-          {{"sum", "--check", "--ripemd160"}, ripemd160_abc + "  {dir}/abc\n", 0, "{dir}/abc: OK\n", ""},
-          {{"sum", "--check", "--sha1"},
-           ripemd160_abc + "  {dir}/abc\n",
-           1,
-           "{dir}/abc: FAILED\n",
-           "did NOT match"},
-          {{"sum", "--check"}, checksum64_abc + "  {dir}/abc\n", 0, "{dir}/abc: OK\n", ""},
-          {{"sum", "--check", "--checksum64"}, checksum64_abc + "  {dir}/abc\n", 0, "{dir}/abc: OK\n", ""},
+          {{"sum", "--check", "--ripemd160"}, ripemd160_abc + "  {dir}/abc\n", 0, ok, ""},
+          {{"sum", "--check", "--sha1"}, ripemd160_abc + "  {dir}/abc\n", 1, failed, "did NOT match"},
+          {{"sum", "--check"}, checksum64_abc + "  {dir}/abc\n", 0, ok, ""},
+          {{"sum", "--check", "--checksum64"}, checksum64_abc + "  {dir}/abc\n", 0, ok, ""},
           {{"sum", "--check", "--sha256"},
            "MD5 ({dir}/abc) = " + md5_abc + "\n" + md5_abc +
                "  {dir}/abc\nSHA256 ({dir}/abc) = " + sha256_abc + "\n",
            0,
-           "{dir}/abc: OK\n",
+           ok,
            "WARNING: 2 lines are improperly formatted"},
           {{"sum", "--check", "--md5", "--sha1"},
-           "SHA256 ({dir}/abc) = " + sha256_abc + "\n" + md5_abc + "  {dir}/abc\n" + ripemd160_abc +
-               "  {dir}/abc\n",
+           "SHA256 ({dir}/abc) = " + sha256_abc + "\n" + md5_line + ripemd160_abc + "  {dir}/abc\n",
            1,
-           "{dir}/abc: OK\n{dir}/abc: FAILED\n",
+           ok + failed,
            "WARNING: 1 line is improperly formatted"},
           // A digest of the wrong length for its tag is no sum line.
           {{"sum", "--check"}, "MD5 ({dir}/abc) = " + sha1_abc + "\n", 1, "", "no properly formatted"},
@@ -408,13 +383,10 @@ TEST(SumCommand, ChecksPrintWhatTheStandardToolsPrint) {
     for (const std::string& restriction : {option, std::string()}) {
       // Lists with other algorithms' lines are the same only for a check restricted as the tool's.
       if (restriction.empty() && (row.options == "--tag" || row.tool == "md5sum")) continue;
-      const int our_status =
-          status(ours + "-c " + restriction + " " + options + " ../list > ../ours 2>/dev/null");
-      EXPECT_EQ(our_status, theirs) << row.tool << " " << row.options << " " << restriction << "\n"
-                                    << row.list;
-      EXPECT_EQ(dir.read("ours"), dir.read("theirs"))
-          << row.tool << " " << row.options << " " << restriction << "\n"
-          << row.list;
+      SCOPED_TRACE(row.tool + " " + row.options + " " + restriction + "\n" + row.list);
+      EXPECT_EQ(status(ours + "-c " + restriction + " " + options + " ../list > ../ours 2>/dev/null"),
+                theirs);
+      EXPECT_EQ(dir.read("ours"), dir.read("theirs"));
     }
   }
   // A list that never ends in a line feed ends the check, in bounded memory (a sanitized program

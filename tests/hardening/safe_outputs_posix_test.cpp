@@ -39,10 +39,10 @@ struct Live {
 };
 
 struct Options {
-  std::string trigger;                      // once the program has shown this text...
+  std::string trigger = {};                 // once the program has shown this text...
   int signal = 0;                           // ...it gets this signal
   bool terminal = false;                    // standard streams on a pseudo-terminal instead of pipes
-  std::vector<int> closed;                  // standard descriptors the program starts without
+  std::vector<int> closed = {};             // standard descriptors the program starts without
   std::vector<std::string> arguments = {};  // a command instead of the menus; {dir} expands
   int exit_code = 0;
   int after_ms = 0;            // without a trigger, the signal comes this long after the start
@@ -168,6 +168,19 @@ std::string expand(std::string text, const std::string& dir) {
   return text;
 }
 
+// A folder on a file system of its own, held in memory, with these mount options.
+std::function<std::string()> tmpfs(std::string options) {
+  return [options] {
+    std::string root = std::filesystem::temp_directory_path() / "varnelo-tmpfs-XXXXXX";
+    if (!mkdtemp(root.data())) return std::string();
+    if (mount("tmpfs", root.c_str(), "tmpfs", 0, options.c_str()) != 0) {
+      rmdir(root.c_str());
+      return std::string();
+    }
+    return root;
+  };
+}
+
 // A folder for a row that only root can set up: files of other users.
 std::string as_root() {
   std::string root = std::filesystem::temp_directory_path() / "varnelo-root-XXXXXX";
@@ -221,6 +234,20 @@ std::string attribute(const std::string& path, const char* name) {
   return size < 0 ? std::string() : std::string(value, static_cast<std::size_t>(size));
 }
 
+// The names in a folder, sorted.
+std::vector<std::string> names_in(const std::string& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Arguments that write the xor of {dir}/in over {dir}/`name`.
+std::vector<std::string> xor_onto(const std::string& name) {
+  return {"encrypt", "--xor", "--key", "k", "{dir}/in", "{dir}/" + name, "-f"};
+}
+
 std::string put(const std::string& dir, const std::string& name, const std::string& bytes) {
   testing::write_file(dir + "/" + name, bytes);
   return dir + "/" + name;
@@ -233,12 +260,12 @@ void sparse(const std::string& dir, const std::string& name, std::uintmax_t size
 
 struct Row {
   std::string name;
-  std::function<void(const std::string& dir)> setup;
-  std::string input;
-  Options options;
-  std::map<std::string, std::string> old;  // files there before, which must keep their bytes
-  std::vector<std::string> left;           // everything in the folder afterwards
-  std::string shows;
+  std::function<void(const std::string& dir)> setup = nullptr;
+  std::string input = {};
+  Options options = {};
+  std::map<std::string, std::string> old = {};  // files there before, which must keep their bytes
+  std::vector<std::string> left = {};           // everything in the folder afterwards
+  std::string shows = {};
   // Root of a folder the row needs instead of a fresh one in the temporary folder; a row whose
   // folder cannot be had is skipped.
   std::function<std::string()> place = nullptr;
@@ -253,7 +280,7 @@ TEST(SafeOutputs, OldFilesSurviveAndNoTemporaryFileIsLeft) {
   const std::string enter_menu = "1\n";
   std::vector<std::string> split_left = piece_names_of("in");
   split_left.insert(split_left.begin(), "in");
-  const std::vector<Row> rows = {
+  std::vector<Row> rows = {
       {"interrupt during a cipher",
        [](const std::string& dir) { sparse(dir, "big", 2 * gib); },
        enter_menu + "0\n1\n1\n1\n{dir}/big\nkey\n{dir}/out\ny\n",
@@ -298,15 +325,7 @@ TEST(SafeOutputs, OldFilesSurviveAndNoTemporaryFileIsLeft) {
        {{"out.txt", "old text"}},
        {"in", "out.txt"},
        "Write error on file : ",
-       [] {
-         std::string root = std::filesystem::temp_directory_path() / "varnelo-full-XXXXXX";
-         if (!mkdtemp(root.data())) return std::string();
-         if (mount("tmpfs", root.c_str(), "tmpfs", 0, "size=8m") != 0) {
-           rmdir(root.c_str());
-           return std::string();
-         }
-         return root;
-       }},
+       tmpfs("size=8m")},
       {"a second name for the first piece through a linked folder",
        [](const std::string& dir) {
          put(dir, "in", testing::pattern_bytes(6000));
@@ -395,250 +414,206 @@ TEST(SafeOutputs, OldFilesSurviveAndNoTemporaryFileIsLeft) {
        {{"old", "old bytes"}},
        {"in", "old"},
        "Output file is the same as an input file!"},
-      {"a kill during a cipher",
-       [](const std::string& dir) { sparse(dir, "big", 2 * gib); },
-       enter_menu + "0\n1\n1\n1\n{dir}/big\nkey\n{dir}/out\ny\n",
-       {"Progress", SIGKILL},
-       {{"out", "old output"}},
-       {"big", "out"}},
-      {"SIGQUIT during a cipher",
-       [](const std::string& dir) { sparse(dir, "big", 2 * gib); },
-       enter_menu + "0\n1\n1\n1\n{dir}/big\nkey\n{dir}/out\ny\n",
-       {"Progress", SIGQUIT},
-       {{"out", "old output"}},
-       {"big", "out"}},
-      {"SIGUSR1 during an encode",
-       [](const std::string& dir) { sparse(dir, "big", gib); },
-       enter_menu + "0\n3\n1\n{dir}/big\n{dir}/out\ny\n16\n",
-       {"Progress", SIGUSR1},
-       {{"out.txt", "old text"}},
-       {"big", "out.txt"}},
-      {"an interrupt where the temporary file's path would pass the system's limit",
-       [](const std::string& dir) {
-         std::filesystem::create_directories(deep_folder(dir));
-         put(deep_folder(dir), std::string(40, 'o'), "old bytes");
-       },
+      {.name = "an interrupt where the temporary file's path would pass the system's limit",
+       .setup =
+           [](const std::string& dir) {
+             std::filesystem::create_directories(deep_folder(dir));
+             put(deep_folder(dir), std::string(40, 'o'), "old bytes");
+           },
        // Standard input stays open: the run waits for more until the signal comes.
-       "some bytes",
-       {.signal = SIGINT,
-        .arguments = {"encrypt", "--xor", "--key", "k", "-", "{deep}/" + std::string(40, 'o'), "-f"},
-        .after_ms = 300},
-       {},
-       {std::string(200, 'd')},
-       "",
-       nullptr,
-       {},
-       [](const std::string& dir) {
-         std::vector<std::string> left;
-         for (const auto& entry : std::filesystem::directory_iterator(deep_folder(dir)))
-           left.push_back(entry.path().filename().string());
-         EXPECT_EQ(left, std::vector<std::string>{std::string(40, 'o')});
-         EXPECT_EQ(testing::read_file(deep_folder(dir) + "/" + std::string(40, 'o')), "old bytes");
-       }},
-      {"a new file of secrets, never readable by others while written",
-       [](const std::string& dir) {
-         sparse(dir, "big", 64 << 20);
-         chmod(put(dir, "secret", "old").c_str(), 0600);
-       },
-       enter_menu + "0\n1\n1\n1\n{dir}/big\nkey\n{dir}/secret\ny\n\n6\n",
-       {"Progress"},
-       {},
-       {"big", "secret"},
-       "Running time",
-       nullptr,
-       {},
-       [](const std::string& dir) { expect_owner(dir + "/secret", geteuid(), getegid(), 0600); },
-       [](const std::string& dir) {
-         for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-           if (entry.path().filename().string().find(".varnelo-partial-") != std::string::npos) {
-             EXPECT_EQ(static_cast<unsigned>(entry.status().permissions()) & 077u, 0u) << entry.path();
-           }
-         }
-       }},
-      {"the output's folder moved during the run",
-       [](const std::string& dir) {
-         sparse(dir, "big", 64 << 20);
-         std::filesystem::create_directory(dir + "/sub");
-         put(dir, "sub/out", "old output");
-       },
-       enter_menu + "0\n1\n1\n1\n{dir}/big\nkey\n{dir}/sub/out\ny\n\n6\n",
-       {"Progress"},
-       {},
-       {"big", "moved"},
-       "Running time",
-       nullptr,
-       {},
-       [](const std::string& dir) {
-         // The output took its name in the folder it was made in, wherever that went.
-         EXPECT_EQ(std::filesystem::file_size(dir + "/moved/out"), 64u << 20);
-         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir + "/moved"),
-                                 std::filesystem::directory_iterator()),
-                   1);
-       },
-       [](const std::string& dir) { std::filesystem::rename(dir + "/sub", dir + "/moved"); }},
-      {"a disk with no inode left",
-       [](const std::string& dir) {
-         put(dir, "in", "abc");
-         put(dir, "precious", "old bytes");
-         for (int k = 0; k < 1000; ++k) {
-           const int fd = open((dir + "/../filler" + std::to_string(k)).c_str(), O_CREAT | O_WRONLY, 0600);
-           if (fd < 0) break;
-           close(fd);
-         }
-       },
-       "",
-       {.arguments = {"encrypt", "--xor", "--key", "k", "{dir}/in", "{dir}/precious", "-f"}, .exit_code = 2},
-       {{"precious", "old bytes"}},
-       {"in", "precious"},
-       "cannot write '{dir}/precious': No space left on device",
-       [] {
-         std::string root = std::filesystem::temp_directory_path() / "varnelo-inodes-XXXXXX";
-         if (!mkdtemp(root.data())) return std::string();
-         if (mount("tmpfs", root.c_str(), "tmpfs", 0, "size=8m,nr_inodes=64") != 0) {
-           rmdir(root.c_str());
-           return std::string();
-         }
-         return root;
-       }},
-      {"a set-user-ID file of another user, replaced by root",
-       [](const std::string& dir) {
-         put(dir, "prog.hex", "41\n");
-         chown(put(dir, "prog", "old").c_str(), 65534, 65534);
-         chmod((dir + "/prog").c_str(), 04755);
-       },
-       "",
-       {.arguments = {"decode", "--hex", "{dir}/prog.hex", "{dir}/prog", "-f"}},
-       {},
-       {"prog", "prog.hex"},
-       "",
-       as_root,
-       {{"prog", "A"}},
-       [](const std::string& dir) { expect_owner(dir + "/prog", 65534, 65534, 04755); }},
-      {"a 0640 root:staff file keeps its group",
-       [](const std::string& dir) {
-         put(dir, "in", "abc");
-         chown(put(dir, "shared", "old").c_str(), 0, 50);
-         chmod((dir + "/shared").c_str(), 0640);
-       },
-       "",
-       {.arguments = {"encrypt", "--xor", "--key", "k", "{dir}/in", "{dir}/shared", "-f"}},
-       {},
-       {"in", "shared"},
-       "",
-       as_root,
-       {{"shared", "\x0a\x09\x08"}},
-       [](const std::string& dir) { expect_owner(dir + "/shared", 0, 50, 0640); }},
-      {"extended attributes and an access control list are kept",
-       [](const std::string& dir) {
-         put(dir, "in", "abc");
-         const std::string acl = reader_acl(), path = put(dir, "listed", "old");
-         chmod(path.c_str(), 0640);
-         EXPECT_EQ(setxattr(path.c_str(), "user.varnelo", "kept", 4, 0), 0);
-         EXPECT_EQ(setxattr(path.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0), 0);
-       },
-       "",
-       {.arguments = {"encrypt", "--xor", "--key", "k", "{dir}/in", "{dir}/listed", "-f"}},
-       {},
-       {"in", "listed"},
-       "",
-       nullptr,
-       {{"listed", "\x0a\x09\x08"}},
-       [](const std::string& dir) {
-         EXPECT_EQ(attribute(dir + "/listed", "user.varnelo"), "kept");
-         EXPECT_EQ(attribute(dir + "/listed", "system.posix_acl_access"), reader_acl());
-       }},
-      {"a file with a second link keeps it",
-       [](const std::string& dir) {
-         put(dir, "in", "abc");
-         std::filesystem::create_hard_link(put(dir, "a", "old"), dir + "/b");
-       },
-       "",
-       {.arguments = {"encrypt", "--xor", "--key", "k", "{dir}/in", "{dir}/a", "-f"}},
-       {},
-       {"a", "b", "in"},
-       "",
-       nullptr,
-       {{"a", "\x0a\x09\x08"}, {"b", "\x0a\x09\x08"}},
-       [](const std::string& dir) { EXPECT_EQ(std::filesystem::hard_link_count(dir + "/a"), 2u); }},
-      {"another user's file in a sticky folder, written by one who may",
-       [](const std::string& dir) {
-         chmod((dir + "/..").c_str(), 0755);
-         chmod(dir.c_str(), 01777);
-         put(dir, "in", "abc");
-         chmod(put(dir, "theirs", "old").c_str(), 0666);
-       },
-       "",
-       {.arguments = {"encrypt", "--xor", "--key", "k", "{dir}/in", "{dir}/theirs", "-f"}, .user = 65534},
-       {},
-       {"in", "theirs"},
-       "",
-       as_root,
-       {{"theirs", "\x0a\x09\x08"}},
-       [](const std::string& dir) { expect_owner(dir + "/theirs", 0, 0, 0666); }},
-      {"a split of 999 pieces interrupted at any moment",
-       [](const std::string& dir) {
-         put(dir, "in", testing::pattern_bytes(999 * 4096));
-         for (const std::string& name : piece_names_of(dir + "/in"))
-           testing::write_file(name, "old");
-       },
-       "",
-       {.signal = SIGINT, .arguments = {"split", "{dir}/in", "--pieces", "999", "-f"}, .after_ms = 40},
-       {},
-       split_left,
-       "",
-       nullptr,
-       {},
-       [](const std::string& dir) {
-         // All old, or all new: never some of each.
-         std::size_t old = 0;
-         for (const std::string& name : piece_names_of(dir + "/in"))
-           old += testing::read_file(name) == "old";
-         EXPECT_TRUE(old == 0 || old == 999) << old << " old pieces";
-       }},
+       .input = "some bytes",
+       .options = {.signal = SIGINT,
+                   .arguments = {"encrypt", "--xor", "--key", "k", "-", "{deep}/" + std::string(40, 'o'),
+                                 "-f"},
+                   .after_ms = 300},
+       .left = {std::string(200, 'd')},
+       .check =
+           [](const std::string& dir) {
+             EXPECT_EQ(names_in(deep_folder(dir)), std::vector<std::string>{std::string(40, 'o')});
+             EXPECT_EQ(testing::read_file(deep_folder(dir) + "/" + std::string(40, 'o')), "old bytes");
+           }},
+      {.name = "a new file of secrets, never readable by others while written",
+       .setup =
+           [](const std::string& dir) {
+             sparse(dir, "big", 64 << 20);
+             chmod(put(dir, "secret", "old").c_str(), 0600);
+           },
+       .input = enter_menu + "0\n1\n1\n1\n{dir}/big\nkey\n{dir}/secret\ny\n\n6\n",
+       .options = {"Progress"},
+       .left = {"big", "secret"},
+       .shows = "Running time",
+       .check = [](const std::string& dir) { expect_owner(dir + "/secret", geteuid(), getegid(), 0600); },
+       .meddle =
+           [](const std::string& dir) {
+             for (const std::string& name : names_in(dir)) {
+               if (name.find(".varnelo-partial-") == std::string::npos) continue;
+               const auto bits = std::filesystem::status(dir + "/" + name).permissions();
+               EXPECT_EQ(static_cast<unsigned>(bits) & 077u, 0u) << name;
+             }
+           }},
+      {.name = "the output's folder moved during the run",
+       .setup =
+           [](const std::string& dir) {
+             sparse(dir, "big", 64 << 20);
+             std::filesystem::create_directory(dir + "/sub");
+             put(dir, "sub/out", "old output");
+           },
+       .input = enter_menu + "0\n1\n1\n1\n{dir}/big\nkey\n{dir}/sub/out\ny\n\n6\n",
+       .options = {"Progress"},
+       .left = {"big", "moved"},
+       .shows = "Running time",
+       .check =
+           [](const std::string& dir) {
+             // The output took its name in the folder it was made in, wherever that went.
+             EXPECT_EQ(std::filesystem::file_size(dir + "/moved/out"), 64u << 20);
+             EXPECT_EQ(names_in(dir + "/moved"), std::vector<std::string>{"out"});
+           },
+       .meddle = [](const std::string& dir) { std::filesystem::rename(dir + "/sub", dir + "/moved"); }},
+      {.name = "a disk with no inode left",
+       .setup =
+           [](const std::string& dir) {
+             put(dir, "in", "abc");
+             put(dir, "precious", "old bytes");
+             for (int k = 0; k < 1000; ++k) {
+               const int fd =
+                   open((dir + "/../filler" + std::to_string(k)).c_str(), O_CREAT | O_WRONLY, 0600);
+               if (fd < 0) break;
+               close(fd);
+             }
+           },
+       .options = {.arguments = xor_onto("precious"), .exit_code = 2},
+       .old = {{"precious", "old bytes"}},
+       .left = {"in", "precious"},
+       .shows = "cannot write '{dir}/precious': No space left on device",
+       .place = tmpfs("size=8m,nr_inodes=64")},
+      {.name = "a set-user-ID file of another user, replaced by root",
+       .setup =
+           [](const std::string& dir) {
+             put(dir, "prog.hex", "41\n");
+             chown(put(dir, "prog", "old").c_str(), 65534, 65534);
+             chmod((dir + "/prog").c_str(), 04755);
+           },
+       .options = {.arguments = {"decode", "--hex", "{dir}/prog.hex", "{dir}/prog", "-f"}},
+       .left = {"prog", "prog.hex"},
+       .place = as_root,
+       .made = {{"prog", "A"}},
+       .check = [](const std::string& dir) { expect_owner(dir + "/prog", 65534, 65534, 04755); }},
+      {.name = "a 0640 root:staff file keeps its group",
+       .setup =
+           [](const std::string& dir) {
+             put(dir, "in", "abc");
+             chown(put(dir, "shared", "old").c_str(), 0, 50);
+             chmod((dir + "/shared").c_str(), 0640);
+           },
+       .options = {.arguments = xor_onto("shared")},
+       .left = {"in", "shared"},
+       .place = as_root,
+       .made = {{"shared", "\x0a\x09\x08"}},
+       .check = [](const std::string& dir) { expect_owner(dir + "/shared", 0, 50, 0640); }},
+      {.name = "extended attributes and an access control list are kept",
+       .setup =
+           [](const std::string& dir) {
+             put(dir, "in", "abc");
+             const std::string acl = reader_acl(), path = put(dir, "listed", "old");
+             chmod(path.c_str(), 0640);
+             EXPECT_EQ(setxattr(path.c_str(), "user.varnelo", "kept", 4, 0), 0);
+             EXPECT_EQ(setxattr(path.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0), 0);
+           },
+       .options = {.arguments = xor_onto("listed")},
+       .left = {"in", "listed"},
+       .made = {{"listed", "\x0a\x09\x08"}},
+       .check =
+           [](const std::string& dir) {
+             EXPECT_EQ(attribute(dir + "/listed", "user.varnelo"), "kept");
+             EXPECT_EQ(attribute(dir + "/listed", "system.posix_acl_access"), reader_acl());
+           }},
+      {.name = "a file with a second link keeps it",
+       .setup =
+           [](const std::string& dir) {
+             put(dir, "in", "abc");
+             std::filesystem::create_hard_link(put(dir, "a", "old"), dir + "/b");
+           },
+       .options = {.arguments = xor_onto("a")},
+       .left = {"a", "b", "in"},
+       .made = {{"a", "\x0a\x09\x08"}, {"b", "\x0a\x09\x08"}},
+       .check = [](const std::string& dir) { EXPECT_EQ(std::filesystem::hard_link_count(dir + "/a"), 2u); }},
+      {.name = "another user's file in a sticky folder, written by one who may",
+       .setup =
+           [](const std::string& dir) {
+             chmod((dir + "/..").c_str(), 0755);
+             chmod(dir.c_str(), 01777);
+             put(dir, "in", "abc");
+             chmod(put(dir, "theirs", "old").c_str(), 0666);
+           },
+       .options = {.arguments = xor_onto("theirs"), .user = 65534},
+       .left = {"in", "theirs"},
+       .place = as_root,
+       .made = {{"theirs", "\x0a\x09\x08"}},
+       .check = [](const std::string& dir) { expect_owner(dir + "/theirs", 0, 0, 0666); }},
+      {.name = "a split of 999 pieces interrupted at any moment",
+       .setup =
+           [](const std::string& dir) {
+             put(dir, "in", testing::pattern_bytes(999 * 4096));
+             for (const std::string& name : piece_names_of(dir + "/in"))
+               testing::write_file(name, "old");
+           },
+       .options = {.signal = SIGINT,
+                   .arguments = {"split", "{dir}/in", "--pieces", "999", "-f"},
+                   .after_ms = 40},
+       .left = split_left,
+       .check =
+           [](const std::string& dir) {
+             // All old, or all new: never some of each.
+             std::size_t old = 0;
+             for (const std::string& name : piece_names_of(dir + "/in"))
+               old += testing::read_file(name) == "old";
+             EXPECT_TRUE(old == 0 || old == 999) << old << " old pieces";
+           }},
       // Nor does a split hold a descriptor for each piece until the end.
-      {"a split of 999 pieces by a process that may hold 64 files",
-       [](const std::string& dir) { put(dir, "in", testing::pattern_bytes(999 * 4096)); },
-       "",
-       {.arguments = {"split", "{dir}/in", "--pieces", "999"}, .files = 64},
-       {},
-       split_left,
-       "",
-       nullptr,
-       {},
-       [](const std::string& dir) {
-         std::string joined;
-         for (const std::string& name : piece_names_of(dir + "/in"))
-           joined += testing::read_file(name);
-         EXPECT_TRUE(joined == testing::pattern_bytes(999 * 4096));
-       }},
+      {.name = "a split of 999 pieces by a process that may hold 64 files",
+       .setup = [](const std::string& dir) { put(dir, "in", testing::pattern_bytes(999 * 4096)); },
+       .options = {.arguments = {"split", "{dir}/in", "--pieces", "999"}, .files = 64},
+       .left = split_left,
+       .check =
+           [](const std::string& dir) {
+             std::string joined;
+             for (const std::string& name : piece_names_of(dir + "/in"))
+               joined += testing::read_file(name);
+             EXPECT_TRUE(joined == testing::pattern_bytes(999 * 4096));
+           }},
       // "-" for a stream that was closed at the start names nothing: no empty input, no output lost.
-      {"standard input closed at the start, read as -",
-       nullptr,
-       "",
-       {.closed = {0}, .arguments = {"encode", "--hex", "-", "{dir}/out", "-f"}, .exit_code = 2},
-       {{"out", "abc"}},
-       {"out"},
-       "- names standard input, which was closed"},
-      {"standard output closed at the start, written as -",
-       [](const std::string& dir) { put(dir, "in", "abc"); },
-       "",
-       {.closed = {1}, .arguments = {"encode", "--hex", "{dir}/in", "-"}, .exit_code = 2},
-       {},
-       {"in"},
-       "- names standard output, which was closed"},
-      {"standard output a pipe nobody reads",
-       [](const std::string& dir) {
-         std::string text;
-         for (int k = 0; k < 1 << 20; ++k)
-           text += "41 ";
-         put(dir, "big.hex", text);
-       },
-       "",
-       {.arguments = {"decode", "--hex", "{dir}/big.hex", "-"}, .exit_code = 141, .output_closed = true},
-       {},
-       {"big.hex"}},
+      {.name = "standard input closed at the start, read as -",
+       .options = {.closed = {0}, .arguments = {"encode", "--hex", "-", "{dir}/out", "-f"}, .exit_code = 2},
+       .old = {{"out", "abc"}},
+       .left = {"out"},
+       .shows = "- names standard input, which was closed"},
+      {.name = "standard output closed at the start, written as -",
+       .setup = [](const std::string& dir) { put(dir, "in", "abc"); },
+       .options = {.closed = {1}, .arguments = {"encode", "--hex", "{dir}/in", "-"}, .exit_code = 2},
+       .left = {"in"},
+       .shows = "- names standard output, which was closed"},
+      {.name = "standard output a pipe nobody reads",
+       .setup =
+           [](const std::string& dir) {
+             std::string text;
+             for (int k = 0; k < 1 << 20; ++k)
+               text += "41 ";
+             put(dir, "big.hex", text);
+           },
+       .options = {.arguments = {"decode", "--hex", "{dir}/big.hex", "-"},
+                   .exit_code = 141,
+                   .output_closed = true},
+       .left = {"big.hex"}},
   };
+  // The first runs again under the other signals that end a program.
+  for (const auto& [base, signal] : {std::pair{0, SIGKILL}, std::pair{0, SIGQUIT}, std::pair{2, SIGUSR1}}) {
+    Row row = rows[base];
+    row.name += ", under signal " + std::to_string(signal);
+    row.options.signal = signal;
+    rows.push_back(row);
+  }
   for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
     std::string root;
     if (row.place) {
       root = row.place();
@@ -676,11 +651,7 @@ TEST(SafeOutputs, OldFilesSurviveAndNoTemporaryFileIsLeft) {
     for (const auto& [name, bytes] : row.made)
       EXPECT_TRUE(testing::read_file(dir + "/" + name) == bytes) << row.name << ": " << name;
     if (row.check) row.check(dir);
-    std::vector<std::string> left;
-    for (const auto& entry : std::filesystem::directory_iterator(dir))
-      left.push_back(entry.path().filename().string());
-    std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, row.left) << row.name;
+    EXPECT_EQ(names_in(dir), row.left) << row.name;
     if (!row.shows.empty()) {
       EXPECT_NE(live.output.find(expand(row.shows, dir)), std::string::npos)
           << row.name << ": " << live.output;
