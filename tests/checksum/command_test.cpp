@@ -13,6 +13,7 @@
 
 #ifndef _WIN32
 #include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 namespace varnelo {
@@ -388,6 +389,34 @@ TEST(SumCommand, ChecksPrintWhatTheStandardToolsPrint) {
                 theirs);
       EXPECT_EQ(dir.read("ours"), dir.read("theirs"));
     }
+  }
+  // Several jobs keep the order; -r and --files-from name files as the standard tools do, and
+  // what they write checks there and here alike.
+  for (const std::string& line : {ours + "-j 3 * > ../list && sha256sum * | cmp -s - ../list",
+                                  ours +
+                                      "-j 2 -r . > ../list && find . -type f -print0 | LC_ALL=C sort -z | "
+                                      "xargs -0 sha256sum | cmp -s - "
+                                      "../list && sha256sum -c ../list > ../theirs && " +
+                                      ours + "-c -j 3 ../list | cmp -s - ../theirs",
+                                  "printf 'abc\\0c\\\\d\\0e\\rf\\0' | " + ours +
+                                      "-z --files-from - > ../list && sha256sum -z abc 'c\\d' \"$(printf "
+                                      "'e\\rf')\" | cmp -s - ../list && " +
+                                      ours + "-c -z ../list | tr '\\0' '\\n' | grep -c ': OK$' | grep -qx 3"})
+    EXPECT_EQ(status(line), 0) << line;
+  // A folder that cannot be listed is named with its reason and the walk goes on; a link to a
+  // folder is not followed.
+  const std::string as_other = geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+  if (as_other.empty() || status("command -v setpriv >/dev/null") == 0) {
+    std::filesystem::create_directories(dir.path("t/locked"));
+    std::filesystem::create_directories(dir.path("t/sub"));
+    dir.write("t/sub/b", "abc");
+    std::filesystem::create_directory_symlink("sub", dir.path("t/link"));
+    std::filesystem::permissions(dir.root(), std::filesystem::perms::all);
+    std::filesystem::permissions(dir.path("t/locked"), std::filesystem::perms::none);
+    EXPECT_EQ(status("cd .. && " + as_other + ours + "-r t > out 2> err"), 2);
+    EXPECT_EQ(dir.read("out"), sha + "  t/sub/b\n");
+    EXPECT_EQ(dir.read("err"), "varnelo: cannot open 't/locked': Permission denied\n");
+    std::filesystem::permissions(dir.path("t/locked"), std::filesystem::perms::owner_all);
   }
   // A list that never ends in a line feed ends the check, in bounded memory (a sanitized program
   // reserves more address space than the limit).

@@ -76,7 +76,7 @@ TEST(Commands, HelpVersionUsageAndLanguage) {
   const std::vector<CommandCase> cases = {
       {{"--version"}, english, 0, "varnelo 0.1\n", ""},
       {{"-V"}, english, 0, "varnelo 0.1\n", ""},
-      {{"--help"}, english, 0, "varnelo sum [ALGORITHM...] [--tag] FILE...", ""},
+      {{"--help"}, english, 0, "varnelo sum [ALGORITHM...] [--tag] [-j N] [-r] [-z] FILE...", ""},
       {{"-h"}, english, 0, "varnelo encode (--binary | --hex | --base64) [--per-line N] IN OUT", ""},
       {{"--help", "--lang", "id"}, english, 0, "Status keluar", ""},
       {{"split", "--help"}, english, 0, "varnelo split FILE (--pieces N | --size SIZE) [--prefix P]", ""},

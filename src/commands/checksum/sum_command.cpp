@@ -4,9 +4,11 @@
 #include <array>
 #include <cctype>
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "checksum/jobs.hpp"
@@ -16,11 +18,13 @@
 #include "command/progress.hpp"
 #include "command/results.hpp"
 #include "io/file.hpp"
+#include "io/folder_walk.hpp"
 #include "io/input.hpp"
 #include "io/platform.hpp"
 #include "shell/console_port.hpp"
 #include "shell/display.hpp"
 #include "shell/labels.hpp"
+#include "support/ordered_work.hpp"
 
 namespace varnelo::command {
 
@@ -59,8 +63,52 @@ struct SumOptions {
   Telling telling = Telling::all;
   bool strict = false;
   bool ignore_missing = false;
+  std::string jobs;
+  bool recursive = false;
+  std::string files_from;
+  // Lines, listed names and results end with NUL, and names are never escaped.
+  bool zero = false;
   std::vector<std::string> files;
 };
+
+// How many files are hashed at once, and how many threads each one's digests share: never more
+// threads in all than there are cores.
+struct Spread {
+  unsigned workers = 1;
+  unsigned threads_each = 0;
+};
+
+Spread spread_of(unsigned jobs, bool single_file) {
+  const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  // A single file keeps one read shared by its digests on every core.
+  if (single_file || jobs == 1) return {};
+  const unsigned workers = std::min(jobs == 0 ? cores : jobs, cores);
+  return {workers, std::max(1u, cores / workers)};
+}
+
+// What hashing one named input came to.
+struct Hashed {
+  std::optional<std::vector<std::string>> digests;
+  FileFault fault;
+};
+
+// Hashes one input. Run alone, it draws the progress display; beside others, none.
+Hashed hash_named(const std::string& name, const std::vector<Algorithm>& algorithms, const Spread& spread,
+                  const Common& common) {
+  Result<File, FileFault> file = open_input(name, true);
+  if (!file) return {std::nullopt, file.why()};
+  Result<std::int64_t, FileFault> size = input_size(*file);
+  if (!size) return {std::nullopt, size.why()};
+  std::optional<Progress> progress;
+  if (spread.workers == 1) progress.emplace(common, checksum_label);
+  Digests found = hash_file(*file, *size, algorithms, progress ? progress->display() : ProgressDisplay{},
+                            spread.threads_each);
+  if (found.fault) return {std::nullopt, found.fault};
+  return {std::move(found.digests), {}};
+}
+
+// Names handed over in turn; false stops them.
+using TakeName = std::function<bool(const std::string& name)>;
 
 // A name as the standard tools print it: a line whose name holds a backslash, a line feed or a
 // carriage return starts with a backslash, and those characters are written as escapes.
@@ -82,40 +130,137 @@ PrintedName printed_name(const std::string& name) {
   return printed;
 }
 
-// Reads one file through the digests; nullopt after the message when it cannot be read.
-std::optional<std::vector<std::string>> digest_file(const std::string& path,
-                                                    const std::vector<Algorithm>& algorithms,
-                                                    const Common& common) {
-  std::optional<Input> input = take_input(path);
-  if (!input) return std::nullopt;
-  Progress progress(common, checksum_label);
-  Digests found = hash_file(input->file, input->size, algorithms, progress.display());
-  if (!found.fault) return std::move(found.digests);
-  complain(found.fault);
-  return std::nullopt;
+// The longest line a list may hold: a name of the longest path, every character escaped, in
+// the longest tagged form. A longer one is no sum line, and is never held whole.
+constexpr std::size_t longest_line = 2 * 4096 + 256;
+
+// The lines of a list (ended by a line feed, or by NUL), one at a time, in bounded memory, taken
+// as the list delivers them.
+class LineReader {
+ public:
+  explicit LineReader(File& file, char end = '\n')
+      : file_(file), end_of_line_(end), buffer_(std::size_t{1} << 16) {}
+
+  enum class Got { line, too_long, end };
+  // The next line without its end; too_long when it runs past longest_line, which is
+  // then not read to its end. end also after a read error (the file says which).
+  Got next(std::string& line) {
+    line.clear();
+    for (;;) {
+      if (start_ == end_) {
+        // A terminal gives more after its end of input: the list ends at the first one.
+        start_ = 0;
+        end_ = ended_ ? 0 : file_.read_some(buffer_.data(), buffer_.size());
+        ended_ = end_ == 0;
+        if (ended_) return line.empty() ? Got::end : Got::line;
+      }
+      const char* from = buffer_.data() + start_;
+      const char* feed = static_cast<const char*>(std::memchr(from, end_of_line_, end_ - start_));
+      const std::size_t taken = feed ? static_cast<std::size_t>(feed - from) : end_ - start_;
+      if (line.size() + taken > longest_line) return Got::too_long;
+      line.append(from, taken);
+      start_ += taken;
+      if (feed) {
+        ++start_;
+        return Got::line;
+      }
+    }
+  }
+
+ private:
+  File& file_;
+  char end_of_line_;
+  std::vector<char> buffer_;
+  std::size_t start_ = 0;
+  std::size_t end_ = 0;
+  bool ended_ = false;
+};
+
+// Where a run's names go, and how a message among them keeps its place.
+struct NameFeed {
+  TakeName take;
+  // Hands over every result due before a message; false once the run stopped.
+  std::function<bool()> settle;
+};
+
+// Hands over the names a run takes, in order: the FILE arguments (standard input when there are
+// none), or the names listed in --files-from; with -r, the files of every folder among them.
+// False when the run stopped.
+bool each_name(const SumOptions& options, const NameFeed& feed, int& status) {
+  auto one = [&](const std::string& name) {
+    if (!options.recursive || name == "-" || !platform::is_folder(name)) return feed.take(name);
+    return walk_folder(name, [&](const std::string& path, const FileFault& fault) {
+      if (!fault) return feed.take(path);
+      if (!feed.settle()) return false;
+      complain(fault);
+      status = trouble;
+      return true;
+    });
+  };
+  if (options.files_from.empty()) {
+    for (const std::string& name : options.files.empty() ? std::vector<std::string>{"-"} : options.files)
+      if (!one(name)) return false;
+    return true;
+  }
+  Result<File, FileFault> list = open_input(options.files_from, true);
+  if (!list) {
+    complain(list.why());
+    status = trouble;
+    return true;
+  }
+  LineReader reader(*list, options.zero ? '\0' : '\n');
+  std::string name;
+  for (unsigned long long number = 1;; ++number) {
+    const LineReader::Got got = reader.next(name);
+    if (got == LineReader::Got::end) break;
+    if (got == LineReader::Got::too_long) {
+      if (!feed.settle()) return false;
+      complain("%s: %llu: name too long for a file; the rest of the list is not read",
+               "%s: %llu: nama terlalu panjang untuk berkas; sisa daftar tidak dibaca",
+               shown(options.files_from).c_str(), number);
+      status = trouble;
+      return true;
+    }
+    if (!name.empty() && !one(name)) return false;
+  }
+  if (list->failed()) {
+    if (!feed.settle()) return false;
+    complain(FileFault::read_of(*list));
+    status = trouble;
+  }
+  return true;
 }
 
-int compute(const SumOptions& options, const std::vector<Algorithm>& algorithms, const Common& common) {
+int compute(const SumOptions& options, const std::vector<Algorithm>& algorithms, unsigned jobs,
+            const Common& common) {
+  const Spread spread =
+      spread_of(jobs, options.files.size() <= 1 && !options.recursive && options.files_from.empty());
   const bool tagged = options.tag || algorithms.size() > 1;
+  const char end = options.zero ? '\0' : '\n';
   int status = success;
-  for (const std::string& path : options.files.empty() ? std::vector<std::string>{"-"} : options.files) {
-    std::optional<std::vector<std::string>> found = digest_file(path, algorithms, common);
-    if (!found) {
-      status = trouble;
-      continue;
-    }
-    const PrintedName name = printed_name(path);
-    std::string lines;
-    for (std::size_t k = 0; k < algorithms.size(); ++k) {
-      if (name.escaped) lines += '\\';
-      if (tagged)
-        lines.append(tag_of(algorithms[k])).append(" (").append(name.text).append(") = ").append((*found)[k]);
-      else
-        lines.append((*found)[k]).append("  ").append(name.text);
-      lines += '\n';
-    }
-    if (!print(lines)) return trouble;
-  }
+  OrderedWork<std::string, Hashed> work(
+      spread.workers, 4 * spread.workers,
+      [&](const std::string& name) { return hash_named(name, algorithms, spread, common); },
+      [&](const std::string& path, Hashed& hashed) {
+        if (!hashed.digests) {
+          complain(hashed.fault);
+          status = trouble;
+          return true;
+        }
+        // With -z names are taken as they are, as the standard tools take them.
+        const PrintedName name = options.zero ? PrintedName{false, path} : printed_name(path);
+        std::string lines;
+        for (std::size_t k = 0; k < algorithms.size(); ++k) {
+          if (name.escaped) lines += '\\';
+          if (tagged) lines.append(tag_of(algorithms[k])).append(" (").append(name.text).append(") = ");
+          lines.append((*hashed.digests)[k]);
+          if (!tagged) lines.append("  ").append(name.text);
+          lines += end;
+        }
+        return print(lines);
+      });
+  const NameFeed feed{[&](const std::string& name) { return work.add(name); }, [&] { return work.drain(); }};
+  if (!each_name(options, feed, status) || !work.drain()) return trouble;
   return status;
 }
 
@@ -231,49 +376,6 @@ bool same_digest(const std::string& listed, const std::string& computed) {
                     [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
 }
 
-// The longest line a list may hold: a name of the longest path, every character escaped, in
-// the longest tagged form. A longer one is no sum line, and is never held whole.
-constexpr std::size_t longest_line = 2 * 4096 + 256;
-
-// The lines of a list, one at a time, in bounded memory, taken as the list delivers them.
-class LineReader {
- public:
-  explicit LineReader(File& file) : file_(file), buffer_(std::size_t{1} << 16) {}
-
-  enum class Got { line, too_long, end };
-  // The next line without its line feed; too_long when it runs past longest_line, which is
-  // then not read to its end. end also after a read error (the file says which).
-  Got next(std::string& line) {
-    line.clear();
-    for (;;) {
-      if (start_ == end_) {
-        // A terminal gives more after its end of input: the list ends at the first one.
-        start_ = 0;
-        end_ = ended_ ? 0 : file_.read_some(buffer_.data(), buffer_.size());
-        ended_ = end_ == 0;
-        if (ended_) return line.empty() ? Got::end : Got::line;
-      }
-      const char* from = buffer_.data() + start_;
-      const char* feed = static_cast<const char*>(std::memchr(from, '\n', end_ - start_));
-      const std::size_t taken = feed ? static_cast<std::size_t>(feed - from) : end_ - start_;
-      if (line.size() + taken > longest_line) return Got::too_long;
-      line.append(from, taken);
-      start_ += taken;
-      if (feed) {
-        ++start_;
-        return Got::line;
-      }
-    }
-  }
-
- private:
-  File& file_;
-  std::vector<char> buffer_;
-  std::size_t start_ = 0;
-  std::size_t end_ = 0;
-  bool ended_ = false;
-};
-
 void warn_count(std::size_t count, const char* english_one, const char* english_many,
                 const char* indonesian) {
   if (count == 0) return;
@@ -281,10 +383,11 @@ void warn_count(std::size_t count, const char* english_one, const char* english_
 }
 
 // How a listed name stands in a result: as the standard tools print it, with a backslash first
-// and escapes when it holds a line feed; on a terminal with control characters as "?".
-std::string result_name(const std::string& name, bool terminal) {
+// and escapes when it holds a line feed (never with -z); on a terminal with control characters
+// as "?".
+std::string result_name(const std::string& name, bool terminal, bool zero) {
   if (terminal) return shown(name, true);
-  if (name.find('\n') == std::string::npos) return name;
+  if (zero || name.find('\n') == std::string::npos) return name;
   return "\\" + printed_name(name).text;
 }
 
@@ -293,6 +396,7 @@ struct CheckOptions {
   Telling telling;
   bool strict;
   bool ignore_missing;
+  bool zero;
 };
 
 // What one list came to.
@@ -301,28 +405,13 @@ struct Tally {
   bool trouble = false;
 };
 
-// Checks one listed file and prints its result; false once standard output failed.
-bool check_file(const SumLine& sum, const CheckOptions& options, bool terminal, const Common& common,
-                Tally& tally) {
+// Tells one listed file's result; false once standard output failed.
+bool tell_result(const SumLine& sum, Hashed& hashed, const CheckOptions& options, bool terminal,
+                 Tally& tally) {
   ++tally.formatted;
-  std::optional<std::vector<std::string>> found;
-  Result<File, FileFault> file = open_input(sum.name, true);
-  if (file) {
-    Result<std::int64_t, FileFault> size = input_size(*file);
-    if (size) {
-      Progress progress(common, checksum_label);
-      Digests digests = hash_file(*file, *size, sum.algorithms, progress.display());
-      if (!digests.fault)
-        found = std::move(digests.digests);
-      else
-        complain(digests.fault);
-    } else {
-      complain(size.why());
-    }
-  } else {
-    if (options.ignore_missing && platform::not_found(file.why().reason.code)) return true;
-    complain(file.why());
-  }
+  if (!hashed.digests && options.ignore_missing && platform::not_found(hashed.fault.reason.code)) return true;
+  if (!hashed.digests) complain(hashed.fault);
+  const std::vector<std::string>* found = hashed.digests ? &*hashed.digests : nullptr;
   const bool matched = found && std::any_of(found->begin(), found->end(), [&](const std::string& computed) {
                          return same_digest(sum.digest, computed);
                        });
@@ -330,21 +419,26 @@ bool check_file(const SumLine& sum, const CheckOptions& options, bool terminal, 
   tally.mismatched += found && !matched;
   tally.matched += matched;
   if (options.telling == Telling::nothing || (matched && options.telling == Telling::failures)) return true;
-  const char* verdict = !found ? ": FAILED open or read\n" : matched ? ": OK\n" : ": FAILED\n";
-  return print(result_name(sum.name, terminal) + verdict);
+  const char* verdict = !found ? ": FAILED open or read" : matched ? ": OK" : ": FAILED";
+  return print(result_name(sum.name, terminal, options.zero) + verdict + (options.zero ? '\0' : '\n'));
 }
 
-// Checks the files of one list; false once standard output failed.
-bool check_list(const std::string& list, const CheckOptions& options, bool terminal, const Common& common,
-                Tally& tally) {
+// Checks the files of one list, several at once as the spread allows; false once standard output
+// failed.
+bool check_list(const std::string& list, const CheckOptions& options, const Spread& spread, bool terminal,
+                const Common& common, Tally& tally) {
   Result<File, FileFault> file = open_input(list, true);
   if (!file) {
     complain(file.why());
     tally.trouble = true;
     return true;
   }
+  OrderedWork<SumLine, Hashed> work(
+      spread.workers, 4 * spread.workers,
+      [&](const SumLine& sum) { return hash_named(sum.name, sum.algorithms, spread, common); },
+      [&](const SumLine& sum, Hashed& hashed) { return tell_result(sum, hashed, options, terminal, tally); });
   const std::string list_name = shown(list);
-  LineReader reader(*file);
+  LineReader reader(*file, options.zero ? '\0' : '\n');
   std::string line;
   Separation separation = Separation::unknown;
   for (unsigned long long number = 1;; ++number) {
@@ -352,6 +446,7 @@ bool check_list(const std::string& list, const CheckOptions& options, bool termi
     if (got == LineReader::Got::end) break;
     if (got == LineReader::Got::too_long) {
       // Its end may never come (a device that gives bytes for ever), so the list stops here.
+      if (!work.drain()) return false;
       ++tally.improper;
       tally.trouble = true;
       complain("%s: %llu: line too long for a checksum line; the rest of the list is not read",
@@ -362,16 +457,18 @@ bool check_list(const std::string& list, const CheckOptions& options, bool termi
     // Lists written on Windows end their lines with a carriage return as well.
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty() || line[0] == '#') continue;
-    const std::optional<SumLine> sum = parse_line(line, options.chosen, separation);
+    std::optional<SumLine> sum = parse_line(line, options.chosen, separation);
     if (sum) {
-      if (!check_file(*sum, options, terminal, common, tally)) return false;
+      if (!work.add(std::move(*sum))) return false;
       continue;
     }
     ++tally.improper;
-    if (options.telling == Telling::warnings)
-      complain("%s: %llu: improperly formatted checksum line", "%s: %llu: baris ceksum tidak berformat benar",
-               list_name.c_str(), number);
+    if (options.telling != Telling::warnings) continue;
+    if (!work.drain()) return false;
+    complain("%s: %llu: improperly formatted checksum line", "%s: %llu: baris ceksum tidak berformat benar",
+             list_name.c_str(), number);
   }
+  if (!work.drain()) return false;
   if (file->failed()) {
     complain(FileFault::read_of(*file));
     tally.trouble = true;
@@ -379,18 +476,20 @@ bool check_list(const std::string& list, const CheckOptions& options, bool termi
   return true;
 }
 
-int check(const SumOptions& options, const Common& common) {
+int check(const SumOptions& options, unsigned jobs, const Common& common) {
   CheckOptions check_options{.chosen = options.chosen,
                              .telling = options.telling,
                              .strict = options.strict,
-                             .ignore_missing = options.ignore_missing};
+                             .ignore_missing = options.ignore_missing,
+                             .zero = options.zero};
+  const Spread spread = spread_of(jobs, false);
   if (std::none_of(options.chosen.begin(), options.chosen.end(), [](bool chosen) { return chosen; }))
     check_options.chosen.fill(true);
   const bool terminal = standard_output_is_terminal();
   int status = success;
   for (const std::string& list : options.files.empty() ? std::vector<std::string>{"-"} : options.files) {
     Tally tally;
-    if (!check_list(list, check_options, terminal, common, tally)) return trouble;
+    if (!check_list(list, check_options, spread, terminal, common, tally)) return trouble;
     const std::string list_name = shown(list);
     if (tally.formatted == 0 && !tally.trouble) {
       complain("%s: no properly formatted checksum lines found",
@@ -420,12 +519,27 @@ int check(const SumOptions& options, const Common& common) {
 }
 
 int run_sum(const SumOptions& options, const Common& common) {
+  unsigned jobs = 0;
+  if (!options.jobs.empty()) {
+    std::optional<std::uint64_t> count = whole_number("--jobs", options.jobs, 1, 1024);
+    if (!count) return bad_usage;
+    jobs = static_cast<unsigned>(*count);
+  }
+  if (!options.files_from.empty() && !options.files.empty()) {
+    complain("--files-from takes the names from its list, not as FILE too",
+             "--files-from mengambil nama dari daftarnya, bukan juga sebagai BERKAS");
+    return bad_usage;
+  }
   if (options.check) {
-    if (options.tag || options.all) {
-      complain("--check takes no %s", "--check tidak menerima %s", options.tag ? "--tag" : "--all");
+    if (options.tag || options.all || options.recursive || !options.files_from.empty()) {
+      complain("--check takes no %s", "--check tidak menerima %s",
+               options.tag         ? "--tag"
+               : options.all       ? "--all"
+               : options.recursive ? "-r"
+                                   : "--files-from");
       return bad_usage;
     }
-    return check(options, common);
+    return check(options, jobs, common);
   }
   if (options.telling == Telling::nothing || options.telling == Telling::warnings || options.strict ||
       options.ignore_missing) {
@@ -438,7 +552,7 @@ int run_sum(const SumOptions& options, const Common& common) {
     if (options.all || options.chosen[static_cast<std::size_t>(known.algorithm)])
       algorithms.push_back(known.algorithm);
   if (algorithms.empty()) algorithms.push_back(Algorithm::sha256);
-  return compute(options, algorithms, common);
+  return compute(options, algorithms, jobs, common);
 }
 
 }  // namespace
@@ -455,14 +569,20 @@ Command sum_command(Parser& program, Common& common) {
   CLI::Option* status = parser->add_flag("--status");
   parser->add_flag("--strict", options->strict);
   parser->add_flag("--ignore-missing", options->ignore_missing);
+  parser->add_option("-j,--jobs", options->jobs);
+  parser->add_flag("-r,--recursive", options->recursive);
+  parser->add_option("--files-from", options->files_from);
+  parser->add_flag("-z,--zero", options->zero);
   parser->add_option("FILE", options->files);
   add_common_options(*parser, common, false);
   CLI::Option* quiet = parser->get_option("--quiet");
   return {parser,
-          {"varnelo sum [ALGORITHM...] [--tag] FILE...\n"
-           "varnelo sum --check [ALGORITHM...] [CHECKOPTION...] [SUMSFILE...]\n",
-           "varnelo sum [ALGORITMA...] [--tag] BERKAS...\n"
-           "varnelo sum --check [ALGORITMA...] [OPSICEK...] [BERKASCEKSUM...]\n"},
+          {"varnelo sum [ALGORITHM...] [--tag] [-j N] [-r] [-z] FILE...\n"
+           "varnelo sum [ALGORITHM...] [--tag] [-j N] [-r] [-z] --files-from LIST\n"
+           "varnelo sum --check [ALGORITHM...] [CHECKOPTION...] [-j N] [-z] [SUMSFILE...]\n",
+           "varnelo sum [ALGORITMA...] [--tag] [-j N] [-r] [-z] BERKAS...\n"
+           "varnelo sum [ALGORITMA...] [--tag] [-j N] [-r] [-z] --files-from DAFTAR\n"
+           "varnelo sum --check [ALGORITMA...] [OPSICEK...] [-j N] [-z] [BERKASCEKSUM...]\n"},
           {"      Checksums of files, one line per file as sha256sum prints them (\"HEX  NAME\"), or\n"
            "      \"ALGO (NAME) = HEX\" per file and algorithm with several algorithms or --tag.\n"
            "      ALGORITHM: --sha512 --sha384 --sha256 (the default) --sha224 --sha1 --ripemd160\n"
@@ -480,7 +600,15 @@ Command sum_command(Parser& program, Common& common) {
            "      --strict          such a line fails the check\n"
            "      --ignore-missing  a listed file that does not exist is passed over (something must\n"
            "                        still be checked)\n"
-           "      Example: varnelo sum --sha256 *.iso > SHA256SUMS && varnelo sum --check SHA256SUMS\n",
+           "      -j, --jobs N      files hashed at once (default: one per core), results still in\n"
+           "                        order; -j 1 suits a spinning disk, which seeks between files\n"
+           "      -r, --recursive   the files under each folder, names sorted, \"/\" between parts;\n"
+           "                        links to folders are not followed\n"
+           "      --files-from LIST the names to hash, one per line (- for standard input)\n"
+           "      -z, --zero        lines, names in LIST and results end with NUL; no escapes\n"
+           "      Example: varnelo sum --sha256 *.iso > SHA256SUMS && varnelo sum --check SHA256SUMS\n"
+           "      Example: varnelo sum -r photos > photos.sha256\n"
+           "      Example: find . -name '*.iso' -print0 | varnelo sum -z --files-from - > SUMS\n",
            "      Ceksum berkas, satu baris per berkas seperti cetakan sha256sum (\"HEX  NAMA\"), atau\n"
            "      \"ALGO (NAMA) = HEX\" per berkas dan algoritma bila beberapa algoritma atau --tag.\n"
            "      ALGORITMA: --sha512 --sha384 --sha256 (bawaan) --sha224 --sha1 --ripemd160\n"
@@ -499,7 +627,15 @@ Command sum_command(Parser& program, Common& common) {
            "      --strict          baris seperti itu menggagalkan cek\n"
            "      --ignore-missing  berkas yang didaftar tetapi tidak ada dilewati (tetap harus ada\n"
            "                        yang diperiksa)\n"
-           "      Contoh: varnelo sum --sha256 *.iso > SHA256SUMS && varnelo sum --check SHA256SUMS\n"},
+           "      -j, --jobs N      berkas yang di-hash bersamaan (bawaan: satu per inti), hasil tetap\n"
+           "                        urut; -j 1 cocok untuk cakram berputar, yang berpindah antarberkas\n"
+           "      -r, --recursive   berkas di bawah tiap folder, nama terurut, \"/\" di antara bagian;\n"
+           "                        tautan ke folder tidak diikuti\n"
+           "      --files-from DAFTAR nama yang di-hash, satu per baris (- untuk masukan standar)\n"
+           "      -z, --zero        baris, nama dalam DAFTAR dan hasil diakhiri NUL; tanpa escape\n"
+           "      Contoh: varnelo sum --sha256 *.iso > SHA256SUMS && varnelo sum --check SHA256SUMS\n"
+           "      Contoh: varnelo sum -r photos > photos.sha256\n"
+           "      Contoh: find . -name '*.iso' -print0 | varnelo sum -z --files-from - > SUMS\n"},
           [options, &common, parser, warn, status, quiet] {
             // As with the standard tools, the last of --quiet, --status and --warn is the one that counts.
             for (const CLI::Option* given : parser->parse_order())

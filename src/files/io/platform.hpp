@@ -127,6 +127,20 @@ class InterruptsHeld {
 // `name` is left empty; otherwise it has a name of its own beside the target, given in `name`
 // and noted as a temporary file in the same step. invalid_handle on failure.
 Handle create_temporary(const Place& target, bool unnamed, std::string& name);
+// One entry of a folder, as a walk over the folder's tree needs it.
+struct FolderEntry {
+  enum Kind { file, folder, link_to_folder };
+  std::string name;
+  Kind kind = file;
+};
+// The path with "/" between its parts: as it is on POSIX, where "\\" may be part of a name.
+std::string forward_slashes(std::string path);
+// Whether the path names a folder (following links).
+bool is_folder(const std::string& path);
+// The entries of a folder, "." and ".." left out, in no particular order; false (the reason in
+// last_error()) when it cannot be listed.
+bool list_folder(const std::string& path, std::vector<FolderEntry>& entries);
+
 // The system's folder for temporary files: TMPDIR or /tmp, or on Windows the user's temporary
 // folder (ending in a separator there).
 std::string scratch_folder();

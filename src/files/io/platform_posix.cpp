@@ -1,5 +1,6 @@
 // POSIX file calls (Linux, macOS): descriptors with 64-bit positions.
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
 #include <pthread.h>
@@ -401,6 +402,45 @@ bool name_temporary(Handle handle, const Place& temporary) {
     return false;
   note_temporary(temporary);
   return true;
+}
+
+std::string forward_slashes(std::string path) {
+  return path;
+}
+
+bool is_folder(const std::string& path) {
+  struct stat info;
+  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool list_folder(const std::string& path, std::vector<FolderEntry>& entries) {
+  DIR* folder = ::opendir(path.c_str());
+  if (folder == nullptr) return false;
+  const int fd = ::dirfd(folder);
+  errno = 0;
+  while (const dirent* entry = ::readdir(folder)) {
+    const std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    FolderEntry found{name, FolderEntry::file};
+    struct stat info;
+    const bool link = entry->d_type == DT_LNK ||
+                      (entry->d_type == DT_UNKNOWN &&
+                       fstatat(fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode));
+    if (link) {
+      if (fstatat(fd, name.c_str(), &info, 0) == 0 && S_ISDIR(info.st_mode))
+        found.kind = FolderEntry::link_to_folder;
+    } else if (entry->d_type == DT_DIR ||
+               (entry->d_type == DT_UNKNOWN && fstatat(fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+                S_ISDIR(info.st_mode))) {
+      found.kind = FolderEntry::folder;
+    }
+    entries.push_back(std::move(found));
+    errno = 0;
+  }
+  const int error = errno;
+  ::closedir(folder);
+  errno = error;
+  return error == 0;
 }
 
 std::string scratch_folder() {

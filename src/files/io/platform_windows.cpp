@@ -455,6 +455,36 @@ bool name_temporary(Handle, const Place&) {
   return failed(false, ERROR_NOT_SUPPORTED);
 }
 
+std::string forward_slashes(std::string path) {
+  std::replace(path.begin(), path.end(), '\\', '/');
+  return path;
+}
+
+bool is_folder(const std::string& path) {
+  const DWORD attributes = GetFileAttributesW(system_path(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool list_folder(const std::string& path, std::vector<FolderEntry>& entries) {
+  std::string pattern = path;
+  if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/') pattern += '\\';
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(system_path(pattern + "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return failed(false);
+  do {
+    const std::string name = utf8_of(found.cFileName);
+    if (name == "." || name == "..") continue;
+    FolderEntry entry{name, FolderEntry::file};
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+      entry.kind = found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT ? FolderEntry::link_to_folder
+                                                                         : FolderEntry::folder;
+    entries.push_back(std::move(entry));
+  } while (FindNextFileW(search, &found));
+  const DWORD code = GetLastError();
+  FindClose(search);
+  return code == ERROR_NO_MORE_FILES || failed(false, code);
+}
+
 std::string scratch_folder() {
   wchar_t folder[MAX_PATH + 2];
   const DWORD length = GetTempPathW(MAX_PATH + 2, folder);

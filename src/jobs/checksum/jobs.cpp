@@ -44,9 +44,9 @@ Reading reading_for(std::int64_t size, const std::vector<Algorithm>& algorithms,
 }  // namespace
 
 Digests hash_file(File& file, std::int64_t size, const std::vector<Algorithm>& algorithms,
-                  const ProgressDisplay& show) {
+                  const ProgressDisplay& show, unsigned threads) {
   Reading reading = reading_for(size, algorithms, static_cast<bool>(show));
-  DigestSet digests(algorithms);
+  DigestSet digests(algorithms, threads);
   BlockPump pump(std::move(reading.setup));
   pump.show = show;
   pump.take = [&](std::span<std::uint8_t> bytes) {

@@ -27,7 +27,8 @@ struct Digests {
 // Hashes `size` bytes of the file (BlockPump::to_the_end: all there is) with every algorithm
 // given. The display counts the blocks of a single block hash, its padding included; single
 // bytes of Checksum64 alone, from the first byte on; 4096-byte blocks of several algorithms.
+// Several algorithms share `threads` threads (0: one per core).
 Digests hash_file(File& file, std::int64_t size, const std::vector<Algorithm>& algorithms,
-                  const ProgressDisplay& show);
+                  const ProgressDisplay& show, unsigned threads = 0);
 
 }  // namespace varnelo

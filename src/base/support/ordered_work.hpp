@@ -1,0 +1,135 @@
+#pragma once
+
+#include <algorithm>
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <system_error>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace varnelo {
+
+// Items worked on by several threads, their outcomes handed over on the caller's thread in the
+// order the items came, each as soon as every one before it was handed over. At most `window`
+// items are in hand at once, so memory stays bounded however many come. With one thread (or
+// none that could be started) each item is worked on and handed over as it is added.
+template <typename Item, typename Outcome>
+class OrderedWork {
+ public:
+  using Work = std::function<Outcome(const Item&)>;
+  // False stops the run: nothing more is handed over.
+  using Deliver = std::function<bool(const Item&, Outcome&)>;
+
+  OrderedWork(unsigned threads, std::size_t window, Work work, Deliver deliver)
+      : work_(std::move(work)), deliver_(std::move(deliver)), window_(std::max<std::size_t>(window, 1)) {
+    for (unsigned k = 0; threads > 1 && k < threads; ++k) {
+      try {
+        workers_.emplace_back([this] { serve(); });
+      } catch (const std::system_error&) {
+        break;
+      }
+    }
+  }
+
+  ~OrderedWork() {
+    {
+      std::lock_guard lock(mutex_);
+      stopping_ = true;
+    }
+    more_.notify_all();
+    for (std::thread& worker : workers_)
+      worker.join();
+  }
+
+  OrderedWork(const OrderedWork&) = delete;
+  OrderedWork& operator=(const OrderedWork&) = delete;
+
+  // Adds an item, first handing over what the window needs room for; false once the run stopped.
+  bool add(Item item) {
+    if (stopped_) return false;
+    if (workers_.empty()) {
+      Outcome outcome = work_(item);
+      stopped_ = !deliver_(item, outcome);
+      return !stopped_;
+    }
+    while (queued() >= window_)
+      if (!hand_over_first()) return false;
+    {
+      std::lock_guard lock(mutex_);
+      slots_.push_back({std::move(item), std::nullopt, false});
+    }
+    more_.notify_one();
+    return true;
+  }
+
+  // Hands over every outcome still due; false when the run stopped.
+  bool drain() {
+    while (!stopped_ && queued() > 0)
+      hand_over_first();
+    return !stopped_;
+  }
+
+ private:
+  struct Slot {
+    Item item;
+    std::optional<Outcome> outcome;
+    bool taken;
+  };
+
+  std::size_t queued() {
+    std::lock_guard lock(mutex_);
+    return slots_.size();
+  }
+
+  bool hand_over_first() {
+    std::unique_lock lock(mutex_);
+    done_.wait(lock, [&] { return slots_.front().outcome.has_value(); });
+    Slot slot = std::move(slots_.front());
+    slots_.pop_front();
+    lock.unlock();
+    stopped_ = !deliver_(slot.item, *slot.outcome);
+    return !stopped_;
+  }
+
+  void serve() {
+    for (;;) {
+      std::unique_lock lock(mutex_);
+      Slot* next = nullptr;
+      more_.wait(lock, [&] {
+        for (Slot& slot : slots_)
+          if (!slot.taken) {
+            next = &slot;
+            break;
+          }
+        return stopping_ || next != nullptr;
+      });
+      if (stopping_) return;
+      next->taken = true;
+      // Slots are only taken from the front once done, so this one stays where it is.
+      const Item& item = next->item;
+      lock.unlock();
+      Outcome outcome = work_(item);
+      lock.lock();
+      next->outcome = std::move(outcome);
+      lock.unlock();
+      done_.notify_all();
+    }
+  }
+
+  Work work_;
+  Deliver deliver_;
+  std::size_t window_;
+  bool stopped_ = false;
+  std::mutex mutex_;
+  std::condition_variable more_, done_;
+  std::deque<Slot> slots_;
+  bool stopping_ = false;
+  std::vector<std::thread> workers_;
+};
+
+}  // namespace varnelo
