@@ -23,7 +23,7 @@ _varnelo() {
 
   case $prev in
     --lang)
-      COMPREPLY=($(compgen -W 'en id' -- "$cur"))
+      mapfile -t COMPREPLY < <(compgen -W 'en id' -- "$cur")
       return
       ;;
     # A number or a text key: nothing to offer.
@@ -37,9 +37,9 @@ _varnelo() {
 
   if [[ -z $command ]]; then
     if [[ $cur == -* ]]; then
-      COMPREPLY=($(compgen -W "$common $writes" -- "$cur"))
+      mapfile -t COMPREPLY < <(compgen -W "$common $writes" -- "$cur")
     else
-      COMPREPLY=($(compgen -W 'sum split join compare find encrypt decrypt encode decode' -- "$cur"))
+      mapfile -t COMPREPLY < <(compgen -W 'sum split join compare find encrypt decrypt encode decode' -- "$cur")
     fi
     return
   fi
@@ -63,7 +63,7 @@ _varnelo() {
     [[ $word == -- ]] && options=''
   done
   if [[ $cur == -* && -n $options ]]; then
-    COMPREPLY=($(compgen -W "$options" -- "$cur"))
+    mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
   else
     _filedir
   fi
