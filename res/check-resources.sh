@@ -39,7 +39,7 @@ for line in \
   'VALUE "ProductName", "Varnelo"' \
   'VALUE "InternalName", "Varnelo"' \
   'VALUE "OriginalFilename", "varnelo.exe"' \
-  'VALUE "LegalCopyright", "Copyright (C) 2012 The Varnelo developers"' \
+  'VALUE "LegalCopyright", "Copyright (c) 2012-2026 The Varnelo developers"' \
   'BLOCK "VarFileInfo"' \
   'VALUE "Translation", 0x421, 1252'; do
   expect "$line" "$work/version.rc"

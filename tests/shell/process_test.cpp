@@ -1,5 +1,6 @@
 #include <sys/stat.h>
 
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -153,6 +154,50 @@ TEST(Commands, MessagesCarryTheSystemsReason) {
     auto result = testing::run_command(arguments, {}, {{"LC_ALL", "C"}});
     EXPECT_EQ(result.exit_code, 2) << message;
     EXPECT_EQ(result.err, "varnelo: " + message + "\n");
+  }
+}
+
+// The manual page keeps up with the help: it has an entry for every command the help lists,
+// with each option of that command's help, and names every option of the program's help.
+TEST(Commands, ManualPageNamesEveryCommandAndOption) {
+  const std::vector<std::pair<std::string, std::string>> english = {{"LC_ALL", "C"}};
+  // The page as it reads: "\-" is a hyphen, "\fB" and the like change the font.
+  const std::string page = std::regex_replace(
+      std::regex_replace(testing::read_file(VARNELO_MANUAL_PAGE), std::regex(R"(\\f[BIRP])"), ""),
+      std::regex(R"(\\-)"), "-");
+  // Options of the help, but not of other programs in its examples ("tar -c docs | ...").
+  auto options_in = [](const std::string& help_text) {
+    const std::string text = std::regex_replace(help_text, std::regex("Example:[^\n]*"), "");
+    const std::regex option(R"((^|[^A-Za-z0-9_-])(--?[A-Za-z][A-Za-z0-9-]*))");
+    std::vector<std::string> found;
+    for (std::sregex_iterator it(text.begin(), text.end(), option), end; it != end; ++it)
+      found.push_back((*it)[2]);
+    return found;
+  };
+  auto names = [](const std::string& text, const std::string& option) {
+    return std::regex_search(text, std::regex("(^|[^A-Za-z0-9-])" + option + "($|[^A-Za-z0-9-])"));
+  };
+  const std::string help = run_command({"--help"}, {}, english).out;
+  for (const std::string& option : options_in(help))
+    EXPECT_TRUE(names(page, option)) << option;
+
+  const std::regex command_line(R"(\n  varnelo ([a-z]+) )");
+  std::vector<std::string> commands;
+  for (std::sregex_iterator it(help.begin(), help.end(), command_line), end; it != end; ++it)
+    if (commands.empty() || commands.back() != (*it)[1]) commands.push_back((*it)[1]);
+  ASSERT_GE(commands.size(), 9u);
+  for (const std::string& command : commands) {
+    // A command's entry runs from its first line to the next command's or the next section.
+    const std::size_t start = page.find("\n.B varnelo " + command + " ");
+    ASSERT_NE(start, std::string::npos) << command;
+    std::size_t stop = page.find("\n.S", start);
+    for (const std::string& other : commands)
+      if (other != command) stop = std::min(stop, page.find("\n.B varnelo " + other + " ", start));
+    const std::string entry = page.substr(start, stop - start);
+    std::string own = run_command({command, "--help"}, {}, english).out;
+    own = own.substr(0, own.find("Options of every command:"));
+    for (const std::string& option : options_in(own))
+      EXPECT_TRUE(names(entry, option)) << command << " " << option;
   }
 }
 

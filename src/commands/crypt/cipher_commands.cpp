@@ -96,9 +96,12 @@ Command cipher_command(Parser& program, Common& common, bool decrypt) {
                      "varnelo decrypt (--xor | --add) (--key TEKS | --key-file BERKAS) MASUKAN KELUARAN\n"};
     command.help = {
         "      Undoes encrypt with the same cipher and key: --add subtracts what encrypt added.\n"
+        "      Nothing checks the key: with a wrong one decrypt succeeds and writes wrong bytes.\n"
         "      Example: varnelo decrypt --add --key-file pad.bin letter.enc letter.txt\n",
         "      Membatalkan encrypt dengan sandi dan kunci yang sama: --add mengurangkan yang\n"
         "      ditambahkan encrypt.\n"
+        "      Tidak ada yang memeriksa kunci: dengan kunci yang salah decrypt berhasil dan\n"
+        "      menulis byte yang salah.\n"
         "      Contoh: varnelo decrypt --add --key-file pad.bin letter.enc letter.txt\n"};
   } else {
     command.usage = {"varnelo encrypt (--xor | --add) (--key TEXT | --key-file FILE) IN OUT\n",
@@ -107,11 +110,14 @@ Command cipher_command(Parser& program, Common& common, bool decrypt) {
         "      XOR, or add (the menus' one-time-pad), each byte with the key's bytes in turn, the\n"
         "      key repeating from its start as often as needed; the same bytes as the menus.\n"
         "      These ciphers keep casual eyes out; they are no cryptographic protection.\n"
+        "      Nothing checks the key: with a wrong one decrypt succeeds and writes wrong bytes.\n"
         "      A key that starts with \"-\" is given as --key=TEXT.\n"
         "      Example: varnelo encrypt --add --key-file pad.bin letter.txt letter.enc\n",
         "      XOR, atau tambahkan (one-time-pad di menu), setiap byte dengan byte kunci secara\n"
         "      bergiliran, kunci berulang dari awal sesering perlu; byte yang sama dengan menu.\n"
         "      Sandi ini menjauhkan mata iseng; bukan perlindungan kriptografis.\n"
+        "      Tidak ada yang memeriksa kunci: dengan kunci yang salah decrypt berhasil dan\n"
+        "      menulis byte yang salah.\n"
         "      Kunci yang diawali \"-\" diberikan sebagai --key=TEKS.\n"
         "      Contoh: varnelo encrypt --add --key-file pad.bin letter.txt letter.enc\n"};
   }
