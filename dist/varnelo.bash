@@ -27,8 +27,8 @@ _varnelo() {
       return
       ;;
     # A number or a text key: nothing to offer.
-    --pieces | --size | --per-line | --key) return ;;
-    --prefix | --key-file | -o | --output)
+    --pieces | --size | --per-line | --key | -j | --jobs) return ;;
+    --prefix | --key-file | -o | --output | --files-from)
       _filedir
       return
       ;;
@@ -47,7 +47,8 @@ _varnelo() {
   local options
   case $command in
     sum) options="--sha512 --sha384 --sha256 --sha224 --sha1 --ripemd160 --md5 --checksum64 --all
-                  --tag -c --check -w --warn --status --strict --ignore-missing $common" ;;
+                  --tag -c --check -w --warn --status --strict --ignore-missing
+                  -j --jobs -r --recursive --files-from -z --zero $common" ;;
     split) options="--pieces --size --prefix $writes $common" ;;
     join) options="-o --output $writes $common" ;;
     compare) options="-s --silent $common" ;;
