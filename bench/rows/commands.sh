@@ -18,7 +18,7 @@ bench_commands() {
   mkdir -p "$many"
   for ((k = 0; k < 1000; k++)); do head -c 4096 "$INPUT" | tail -c +$((k + 1)) >"$many/f$k"; done
   bench_command_row "sum --sha256, 1000 files of about 4 KiB" "sha256sum" \
-    "sum --sha256 '$many'/*" "sha256sum '$many'/*" $((1000 * 4096)) 1.0
+    "sum --sha256 '$many'/*" "sha256sum '$many'/*" $((1000 * 4096)) 0.6
   "$VARNELO" sum --sha256 "$many"/* | sha256sum --check --status || echo "sum: sha256sum disagrees" >&2
   rm -rf "$many"
 

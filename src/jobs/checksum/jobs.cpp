@@ -46,6 +46,8 @@ Reading reading_for(std::int64_t size, const std::vector<Algorithm>& algorithms,
 Digests hash_file(File& file, std::int64_t size, const std::vector<Algorithm>& algorithms,
                   const ProgressDisplay& show, unsigned threads) {
   Reading reading = reading_for(size, algorithms, static_cast<bool>(show));
+  // A file given a single thread, beside others on the other cores, reads in its own turn too.
+  if (threads == 1) reading.setup.buffers = 1;
   DigestSet digests(algorithms, threads);
   BlockPump pump(std::move(reading.setup));
   pump.show = show;

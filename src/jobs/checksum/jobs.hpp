@@ -27,7 +27,8 @@ struct Digests {
 // Hashes `size` bytes of the file (BlockPump::to_the_end: all there is) with every algorithm
 // given. The display counts the blocks of a single block hash, its padding included; single
 // bytes of Checksum64 alone, from the first byte on; 4096-byte blocks of several algorithms.
-// Several algorithms share `threads` threads (0: one per core).
+// Several algorithms share `threads` threads (0: one per core); with one, the file is read in
+// the same thread too, with no reading ahead.
 Digests hash_file(File& file, std::int64_t size, const std::vector<Algorithm>& algorithms,
                   const ProgressDisplay& show, unsigned threads = 0);
 
