@@ -1,6 +1,7 @@
 // The sum command through the real program: its two line forms, the checks it reads, the digits
 // the checksum screen shows for the same file, and lists the standard tools write and read.
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -45,9 +46,16 @@ struct SumCase {
   std::string err_contains;
 };
 
+// "{dir}" is the folder as given, "{/dir}" as a walk names it: "/" between all its parts.
 std::string in_dir(std::string text, const TempDir& dir) {
+  std::string forward = dir.root();
+#ifdef _WIN32
+  std::replace(forward.begin(), forward.end(), '\\', '/');
+#endif
   for (std::size_t at; (at = text.find("{dir}")) != std::string::npos;)
     text.replace(at, 5, dir.root());
+  for (std::size_t at; (at = text.find("{/dir}")) != std::string::npos;)
+    text.replace(at, 6, forward);
   return text;
 }
 
@@ -71,6 +79,11 @@ TEST(SumCommand, LinesOfOneAlgorithmAndTaggedLinesOfSeveral) {
   TempDir dir;
   dir.write("abc", "abc");
   dir.write("empty", "");
+  std::filesystem::create_directories(dir.path("t/a"));
+  dir.write("t/b", "abc");
+  dir.write("t/a/c", "abc");
+  dir.write("t/a/d", "");
+  const std::string empty = "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855";
   const std::string all = "SHA512 ({dir}/abc) = " + sha512_abc + "\nSHA384 ({dir}/abc) = " + sha384_abc +
                           "\nSHA256 ({dir}/abc) = " + sha256_abc + "\nSHA224 ({dir}/abc) = " + sha224_abc +
                           "\nSHA1 ({dir}/abc) = " + sha1_abc + "\nRMD160 ({dir}/abc) = " + ripemd160_abc +
@@ -109,6 +122,35 @@ TEST(SumCommand, LinesOfOneAlgorithmAndTaggedLinesOfSeveral) {
            "cannot open '{dir}/missing'"},
           {{"sum", "{dir}"}, "", 2, "", "cannot open '{dir}'"},
           {{"sum", "--check", "--tag", "x"}, "", 2, "", "--check takes no --tag"},
+          // Many files at once, in the order given; folders walked in name order; lists of names.
+          {{"sum", "-j", "2", "{dir}/abc", "{dir}/empty", "{dir}/missing", "{dir}/abc", "{dir}/empty"},
+           "",
+           2,
+           sha256_abc + "  {dir}/abc\n" + empty + "  {dir}/empty\n" + sha256_abc + "  {dir}/abc\n" + empty +
+               "  {dir}/empty\n",
+           "cannot open '{dir}/missing'"},
+          {{"sum", "-r", "{dir}/t", "{dir}/abc"},
+           "",
+           0,
+           sha256_abc + "  {/dir}/t/a/c\n" + empty + "  {/dir}/t/a/d\n" + sha256_abc + "  {/dir}/t/b\n" +
+               sha256_abc + "  {dir}/abc\n",
+           ""},
+          {{"sum", "--files-from", "-"},
+           "{dir}/empty\n{dir}/abc\n",
+           0,
+           empty + "  {dir}/empty\n" + sha256_abc + "  {dir}/abc\n",
+           ""},
+          {{"sum", "-z", "--files-from", "-"},
+           std::string("{dir}/abc\0{dir}/empty\0", 22),
+           0,
+           sha256_abc + "  {dir}/abc" + '\0' + empty + "  {dir}/empty" + '\0',
+           ""},
+          {{"sum", "--files-from", "-", "{dir}/abc"},
+           "",
+           2,
+           "",
+           "--files-from takes the names from its list"},
+          {{"sum", "-j", "0", "{dir}/abc"}, "", 2, "", "--jobs takes a whole number from 1"},
       },
       dir);
 }
