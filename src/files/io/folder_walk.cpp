@@ -14,9 +14,8 @@ bool walk(const std::string& folder, const std::function<bool(const std::string&
   if (!platform::list_folder(folder, entries))
     return visit(folder, FileFault{FileFault::open, folder, SystemError::last()});
   std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
-  const std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
   for (const platform::FolderEntry& entry : entries) {
-    const std::string path = prefix + entry.name;
+    const std::string path = platform::child_path(folder, entry.name);
     if (entry.kind == platform::FolderEntry::link_to_folder) continue;
     if (!(entry.kind == platform::FolderEntry::folder ? walk(path, visit) : visit(path, {}))) return false;
   }

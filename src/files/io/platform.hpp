@@ -133,8 +133,11 @@ struct FolderEntry {
   std::string name;
   Kind kind = file;
 };
-// The path with "/" between its parts: as it is on POSIX, where "\\" may be part of a name.
+// The path with "/" between its parts: as it is on POSIX, where "\\" may be part of a name, and
+// for a Windows path of the "\\?\" form, which the system takes literally.
 std::string forward_slashes(std::string path);
+// The path of `name` in `folder`, joined by "/" (by "\\" in a Windows path of the "\\?\" form).
+std::string child_path(const std::string& folder, const std::string& name);
 // Whether the path names a folder (following links).
 bool is_folder(const std::string& path);
 // The entries of a folder, "." and ".." left out, in no particular order; false (the reason in

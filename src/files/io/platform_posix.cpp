@@ -408,6 +408,10 @@ std::string forward_slashes(std::string path) {
   return path;
 }
 
+std::string child_path(const std::string& folder, const std::string& name) {
+  return folder.empty() || folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
 bool is_folder(const std::string& path) {
   struct stat info;
   return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);

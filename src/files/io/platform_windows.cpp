@@ -456,8 +456,14 @@ bool name_temporary(Handle, const Place&) {
 }
 
 std::string forward_slashes(std::string path) {
-  std::replace(path.begin(), path.end(), '\\', '/');
+  // A path of the "\\?\" form is taken literally by the system, which would not read "/" in it.
+  if (path.rfind("\\\\?\\", 0) != 0) std::replace(path.begin(), path.end(), '\\', '/');
   return path;
+}
+
+std::string child_path(const std::string& folder, const std::string& name) {
+  if (folder.empty() || folder.back() == '/' || folder.back() == '\\') return folder + name;
+  return folder + (folder.rfind("\\\\?\\", 0) == 0 ? "\\" : "/") + name;
 }
 
 bool is_folder(const std::string& path) {
