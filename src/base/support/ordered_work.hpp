@@ -57,20 +57,22 @@ class OrderedWork {
       stopped_ = !deliver_(item, outcome);
       return !stopped_;
     }
-    while (queued() >= window_)
-      if (!hand_over_first()) return false;
+    if (queued() >= window_ && !hand_over_ready()) return false;
+    bool wake;
     {
       std::lock_guard lock(mutex_);
       slots_.push_back({std::move(item), std::nullopt, false});
+      ++untaken_;
+      wake = idle_ > 0;
     }
-    more_.notify_one();
+    if (wake) more_.notify_one();
     return true;
   }
 
   // Hands over every outcome still due; false when the run stopped.
   bool drain() {
     while (!stopped_ && queued() > 0)
-      hand_over_first();
+      hand_over_ready();
     return !stopped_;
   }
 
@@ -86,20 +88,38 @@ class OrderedWork {
     return slots_.size();
   }
 
-  bool hand_over_first() {
-    std::unique_lock lock(mutex_);
-    done_.wait(lock, [&] { return slots_.front().outcome.has_value(); });
-    Slot slot = std::move(slots_.front());
-    slots_.pop_front();
-    lock.unlock();
-    stopped_ = !deliver_(slot.item, *slot.outcome);
-    return !stopped_;
+  // The first outcome is done, and either half of those in hand are or none is left to take:
+  // the caller wakes once for many quick outcomes, not once for each.
+  bool ready() const {
+    return !slots_.empty() && slots_.front().outcome && (2 * finished_ >= slots_.size() || untaken_ == 0);
+  }
+
+  // Waits until ready, then hands over every outcome done in a row from the first.
+  bool hand_over_ready() {
+    std::vector<Slot> done;
+    {
+      std::unique_lock lock(mutex_);
+      waiting_ = true;
+      done_.wait(lock, [&] { return ready(); });
+      waiting_ = false;
+      while (!slots_.empty() && slots_.front().outcome) {
+        done.push_back(std::move(slots_.front()));
+        slots_.pop_front();
+        --finished_;
+      }
+    }
+    for (Slot& slot : done) {
+      stopped_ = !deliver_(slot.item, *slot.outcome);
+      if (stopped_) return false;
+    }
+    return true;
   }
 
   void serve() {
     for (;;) {
       std::unique_lock lock(mutex_);
       Slot* next = nullptr;
+      ++idle_;
       more_.wait(lock, [&] {
         for (Slot& slot : slots_)
           if (!slot.taken) {
@@ -108,16 +128,22 @@ class OrderedWork {
           }
         return stopping_ || next != nullptr;
       });
+      --idle_;
       if (stopping_) return;
       next->taken = true;
+      --untaken_;
+      bool wake = waiting_ && ready();
       // Slots are only taken from the front once done, so this one stays where it is.
       const Item& item = next->item;
       lock.unlock();
+      if (wake) done_.notify_one();
       Outcome outcome = work_(item);
       lock.lock();
       next->outcome = std::move(outcome);
+      ++finished_;
+      wake = waiting_ && ready();
       lock.unlock();
-      done_.notify_all();
+      if (wake) done_.notify_one();
     }
   }
 
@@ -128,6 +154,11 @@ class OrderedWork {
   std::mutex mutex_;
   std::condition_variable more_, done_;
   std::deque<Slot> slots_;
+  // Counts kept with the slots: not yet taken, done and not yet handed over, workers waiting.
+  std::size_t untaken_ = 0, finished_ = 0;
+  unsigned idle_ = 0;
+  // The caller waits for ready().
+  bool waiting_ = false;
   bool stopping_ = false;
   std::vector<std::thread> workers_;
 };

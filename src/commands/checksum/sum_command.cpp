@@ -78,6 +78,10 @@ struct Spread {
   unsigned threads_each = 0;
 };
 
+// Files in hand per job, waiting to be hashed or to have their results printed in turn: enough
+// that the jobs rarely wait on each other over small files, and only names and digests are held.
+constexpr unsigned names_in_hand = 32;
+
 Spread spread_of(unsigned jobs, bool single_file) {
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
   // A single file keeps one read shared by its digests on every core.
@@ -239,7 +243,7 @@ int compute(const SumOptions& options, const std::vector<Algorithm>& algorithms,
   const char end = options.zero ? '\0' : '\n';
   int status = success;
   OrderedWork<std::string, Hashed> work(
-      spread.workers, 4 * spread.workers,
+      spread.workers, names_in_hand * spread.workers,
       [&](const std::string& name) { return hash_named(name, algorithms, spread, common); },
       [&](const std::string& path, Hashed& hashed) {
         if (!hashed.digests) {
@@ -434,7 +438,7 @@ bool check_list(const std::string& list, const CheckOptions& options, const Spre
     return true;
   }
   OrderedWork<SumLine, Hashed> work(
-      spread.workers, 4 * spread.workers,
+      spread.workers, names_in_hand * spread.workers,
       [&](const SumLine& sum) { return hash_named(sum.name, sum.algorithms, spread, common); },
       [&](const SumLine& sum, Hashed& hashed) { return tell_result(sum, hashed, options, terminal, tally); });
   const std::string list_name = shown(list);
