@@ -1,8 +1,11 @@
+#include <chrono>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "io/read_ahead.hpp"
+#include "support/ordered_work.hpp"
 #include "support/test_support.hpp"
 
 namespace varnelo {
@@ -121,6 +124,46 @@ TEST(ReadAhead, LeavingEarlyStopsTheReaderEvenWhenAnExceptionUnwinds) {
     EXPECT_EQ(file->position() % 1000, 0) << taken_runs;
     EXPECT_TRUE(file->close());
   }
+}
+
+}  // namespace
+}  // namespace varnelo
+
+namespace varnelo {
+namespace {
+
+// Outcomes come back in the order of the items whatever order the threads finish them in, each
+// item worked on once, and a stop hands over nothing more.
+TEST(OrderedWork, HandsOverInOrderOnAnyNumberOfThreads) {
+  for (unsigned threads : {0u, 1u, 2u, 5u})
+    for (std::size_t window : {1u, 3u, 64u})
+      for (int stop_at : {-1, 0, 17}) {
+        const std::string where = std::to_string(threads) + " threads, window " + std::to_string(window) +
+                                  ", stop at " + std::to_string(stop_at);
+        std::vector<int> handed;
+        {
+          OrderedWork<int, int> work(
+              threads, window,
+              [](const int& item) {
+                // Later items often finish first.
+                std::this_thread::sleep_for(std::chrono::microseconds((item * 7919) % 13 * 50));
+                return item * item;
+              },
+              [&](const int& item, int& outcome) {
+                EXPECT_EQ(outcome, item * item) << where;
+                handed.push_back(item);
+                return item != stop_at;
+              });
+          bool going = true;
+          for (int item = 0; item < 100 && going; ++item)
+            going = work.add(item);
+          EXPECT_EQ(work.drain(), stop_at < 0) << where;
+        }
+        std::vector<int> expected;
+        for (int item = 0; item < (stop_at < 0 ? 100 : stop_at + 1); ++item)
+          expected.push_back(item);
+        EXPECT_EQ(handed, expected) << where;
+      }
 }
 
 }  // namespace
