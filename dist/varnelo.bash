@@ -49,7 +49,7 @@ _varnelo() {
     sum) options="--sha512 --sha384 --sha256 --sha224 --sha1 --ripemd160 --md5 --checksum64 --all
                   --tag -c --check -w --warn --status --strict --ignore-missing
                   -j --jobs -r --recursive --files-from -z --zero $common" ;;
-    split) options="--pieces --size --prefix $writes $common" ;;
+    split) options="--pieces --size --prefix --sums $writes $common" ;;
     join) options="-o --output $writes $common" ;;
     compare) options="-s --silent $common" ;;
     find) options=$common ;;

@@ -159,6 +159,83 @@ TEST(SplitCommand, ExistingPiecesAreRefusedWithoutForce) {
   EXPECT_EQ(dir.read("r.001"), "old");
 }
 
+// Members of an earlier set that the new split does not replace are refused, or with --force
+// removed with its commit; a vendor's list of the whole file alone is no member.
+TEST(SplitCommand, LeftoversOfAnEarlierSet) {
+  struct Case {
+    int old_pieces;
+    std::string old_list;  // "piece": a list naming data.001; "vendor": one naming data alone
+    std::vector<std::string> options;
+    int exit_code;
+    std::vector<std::string> present, absent;
+    std::string err_contains;
+  };
+  const std::vector<Case> cases = {
+      {7, "", {"--pieces", "5"}, 2, {"data.007"}, {}, "'{dir}/data.006' is left from an earlier split"},
+      {7, "", {"--pieces", "5", "-f"}, 0, {"data.005"}, {"data.006", "data.007"}, "removed '{dir}/data.007'"},
+      {0, "piece", {"--pieces", "2"}, 2, {"data.sha256"}, {"data.001"}, "'{dir}/data.sha256' is left"},
+      {3, "piece", {"--pieces", "3", "-f"}, 0, {"data.003"}, {"data.sha256"}, "removed '{dir}/data.sha256'"},
+      {3, "piece", {"--pieces", "2", "-f", "--sums=md5"}, 0, {"data.md5"}, {"data.sha256", "data.003"}, ""},
+      {0, "vendor", {"--pieces", "2"}, 0, {"data.sha256", "data.002"}, {}, ""},
+      {0, "", {"--pieces", "2", "--sums=crc32"}, 2, {}, {"data.001"}, "--sums takes one of"},
+      {2, "", {"--pieces", "2", "--sums"}, 2, {"data.002"}, {"data.sha256"}, "data.001' exists"},
+  };
+  for (const auto& c : cases) {
+    TempDir dir;
+    const std::string path = dir.write("data", testing::pattern_bytes(5000, 7));
+    for (int k = 1; k <= c.old_pieces; ++k)
+      dir.write("data.00" + std::to_string(k), "old");
+    if (c.old_list == "piece") dir.write("data.sha256", std::string(64, 'a') + "  data.001\n");
+    if (c.old_list == "vendor") dir.write("data.sha256", std::string(64, 'a') + "  data\n");
+    std::vector<std::string> arguments = {"split", path};
+    arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+    auto result = run_command(arguments, {}, {{"LC_ALL", "C"}});
+    std::string err = c.err_contains;
+    if (err.find("{dir}") != std::string::npos) err.replace(err.find("{dir}"), 5, dir.root());
+    EXPECT_EQ(result.exit_code, c.exit_code) << c.options.back() << result.err;
+    EXPECT_NE(result.err.find(err), std::string::npos) << result.err;
+    for (const std::string& name : c.present)
+      EXPECT_TRUE(dir.exists(name)) << name << " " << c.options.back();
+    for (const std::string& name : c.absent)
+      EXPECT_FALSE(dir.exists(name)) << name << " " << c.options.back();
+    if (c.exit_code == 0) {
+      EXPECT_EQ(joined(dir, "data"), dir.read("data"));
+    } else if (c.old_pieces > 0) {
+      EXPECT_EQ(dir.read("data.001"), "old");
+    }
+  }
+}
+
+#ifndef _WIN32
+// The list a split writes is read by the real sha256sum and md5sum: the pieces before the join,
+// the whole file after it.
+TEST(SplitCommand, ItsListChecksWithTheStandardTools) {
+  TempDir dir;
+  auto status = [&](const std::string& line) {
+    int raw = std::system(("cd '" + dir.root() + "' && " + line).c_str());
+    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  };
+  for (const auto& [tool, algorithm] :
+       {std::pair<std::string, std::string>{"sha256sum", "sha256"}, {"md5sum", "md5"}}) {
+    if (status("command -v " + tool + " >/dev/null") != 0) continue;
+    const std::string bytes = testing::pattern_bytes(70001, 5);
+    dir.write("w", bytes);
+    ASSERT_EQ(status("\"$VARNELO_BINARY\" split -f w --pieces 4 --sums=" + algorithm + " --prefix p"), 0);
+    ASSERT_EQ(status(tool + " w > whole"), 0);
+    // The last line is the whole file's, by the name the join gives it.
+    const std::string list = dir.read("p." + algorithm), theirs = dir.read("whole");
+    EXPECT_TRUE(list.ends_with(theirs.substr(0, theirs.size() - 2) + "p\n")) << list;
+    EXPECT_EQ(status(tool + " -c --status --ignore-missing p." + algorithm), 0) << tool;
+    EXPECT_EQ(status("\"$VARNELO_BINARY\" sum -c --quiet --ignore-missing p." + algorithm), 0) << tool;
+    ASSERT_EQ(status("\"$VARNELO_BINARY\" join -f p.001"), 0);
+    EXPECT_EQ(status(tool + " -c --status p." + algorithm), 0) << tool;
+    // A damaged middle piece fails there too.
+    dir.write("p.002", dir.read("p.002").replace(10, 1, "#"));
+    EXPECT_EQ(status(tool + " -c --status --ignore-missing p." + algorithm), 1) << tool;
+  }
+}
+#endif
+
 TEST(JoinCommand, FoundFromTheFirstPieceOrListed) {
   struct Case {
     std::vector<std::string> arguments;  // {dir} for the folder
@@ -168,13 +245,16 @@ TEST(JoinCommand, FoundFromTheFirstPieceOrListed) {
     std::string err_contains;
   };
   const std::vector<Case> cases = {
-      {{"join", "{dir}/f"}, 0, "f", "aaabbbc", ""},
-      {{"join", "{dir}/f.001"}, 0, "f", "aaabbbc", ""},
-      {{"join", "{dir}/f.001", "-o", "{dir}/out"}, 0, "out", "aaabbbc", ""},
-      {{"join", "-o", "-", "{dir}/f"}, 0, "-", "aaabbbc", ""},
+      {{"join", "{dir}/f"}, 0, "f", "aaabbbcd", ""},
+      {{"join", "{dir}/f.001"}, 0, "f", "aaabbbcd", ""},
+      {{"join", "{dir}/f.001", "-o", "{dir}/out"}, 0, "out", "aaabbbcd", ""},
+      {{"join", "-o", "-", "{dir}/f"}, 0, "-", "aaabbbcd", ""},
       {{"join", "-o", "{dir}/out", "{dir}/f.003", "{dir}/f.001"}, 0, "out", "caaa", ""},
       {{"join", "-o", "-", "{dir}/g.001", "-"}, 2, "", "", "a piece must be a file"},
       {{"join", "{dir}/g"}, 0, "g", "g", ""},
+      // A gap: refused, and listing the pieces joins them anyway.
+      {{"join", "{dir}/h"}, 2, "", "", "'{dir}/h.002' is missing, but '{dir}/h.003' is there past it; list"},
+      {{"join", "-o", "{dir}/out", "{dir}/h.001", "{dir}/h.003"}, 0, "out", "h1past a gap", ""},
       {{"join", "{dir}/missing"}, 2, "", "", "cannot open '{dir}/missing.001'"},
       {{"join", "{dir}/f.001", "{dir}/f.002"}, 2, "", "", "needs -o OUT"},
       {{"join"}, 2, "", "", "usage: varnelo join FIRST [-o OUT]"},
@@ -195,7 +275,9 @@ TEST(JoinCommand, FoundFromTheFirstPieceOrListed) {
     dir.write("f.001", "aaa");
     dir.write("f.002", "bbb");
     dir.write("f.003", "c");
-    dir.write("f.005", "after a gap");
+    dir.write("f.004", "d");
+    dir.write("h.001", "h1");
+    dir.write("h.003", "past a gap");
     dir.write("g.001", "g");
     dir.write("exists", "old");
     std::vector<std::string> arguments;
@@ -206,7 +288,8 @@ TEST(JoinCommand, FoundFromTheFirstPieceOrListed) {
     }
     auto result = run_command(arguments, "stdin", {{"LC_ALL", "C"}});
     std::string err = c.err_contains;
-    if (err.find("{dir}") != std::string::npos) err.replace(err.find("{dir}"), 5, dir.root());
+    for (std::size_t at; (at = err.find("{dir}")) != std::string::npos;)
+      err.replace(at, 5, dir.root());
     EXPECT_EQ(result.exit_code, c.exit_code) << c.arguments.size() << result.err;
     EXPECT_NE(result.err.find(err), std::string::npos) << result.err;
     if (c.output == "-") {

@@ -143,11 +143,23 @@ TEST(JoinScreen, TheSetEndsAtTheFirstMissingNumber) {
   auto gap = run_join("1\n" + whole + "\n\n");
   EXPECT_TRUE(gap.shows("Info : detected 2 files\nTotal filesize : 6 Bytes.\n"));
   EXPECT_EQ(testing::read_file(whole), "onetwo");
+  // The pieces left out past the gap are named after the result, in both languages.
+  EXPECT_TRUE(gap.shows("{c12}Note : file \"" + piece_name(whole, 3) + "\" is missing; \"" +
+                        piece_name(whole, 4) + "\" and the pieces past it were not joined.\n{c7}" + eoo_en))
+      << gap.screen;
+  auto gap_id = run_join("1\n" + whole + "\nY\n\n", 1);
+  EXPECT_TRUE(gap_id.shows("{c12}Catatan : berkas \"" + piece_name(whole, 3) + "\" tidak ada; \"" +
+                           piece_name(whole, 4) + "\" dan potongan sesudahnya tidak ikut digabung.\n{c7}" +
+                           eoo_id))
+      << gap_id.screen;
+  EXPECT_EQ(testing::read_file(whole), "onetwo");
 
   std::filesystem::remove(piece_name(whole, 2));
   std::filesystem::remove(whole);
   auto single = run_join("1\n" + whole + "\n\n");
   EXPECT_TRUE(single.shows("Info : detected 1 files\nTotal filesize : 3 Bytes.\n"));
+  EXPECT_TRUE(single.shows("{c12}Note : file \"" + piece_name(whole, 2) + "\" is missing; \"" +
+                           piece_name(whole, 4) + "\""));
   EXPECT_EQ(testing::read_file(whole), "one");
 
   std::string empty = dir.path("empty");

@@ -2,7 +2,9 @@
 
 #include <limits>
 
+#include "checksum/sum_lines.hpp"
 #include "io/block_pump.hpp"
+#include "io/platform.hpp"
 #include "splitjoin/pieces.hpp"
 
 namespace varnelo::splitjoin {
@@ -29,6 +31,7 @@ struct PieceSet {
   std::int64_t total = 0;
   FileFault fault;
   bool too_large = false;
+  std::string missing;  // the number the count stopped at, when it stopped at one
 };
 
 PieceSet count_pieces(std::string name) {
@@ -37,7 +40,10 @@ PieceSet count_pieces(std::string name) {
     SystemError why;
     std::optional<File> counted = File::open_read(name, &why);
     if (!counted) {
-      if (path_exists(name)) set.fault = {FileFault::open, name, why};
+      if (path_exists(name))
+        set.fault = {FileFault::open, name, why};
+      else
+        set.missing = name;
       break;
     }
     const std::int64_t size = counted->measure_size();
@@ -71,12 +77,23 @@ std::vector<FileIdentity> piece_identities(std::string name) {
 }  // namespace
 
 SplitOutcome split_file(File& input, std::int64_t size, const std::vector<std::int64_t>& sizes,
-                        const std::vector<std::string>& names, OutputDoor& door,
-                        const ProgressDisplay& show) {
+                        const std::vector<std::string>& names, OutputDoor& door, const ProgressDisplay& show,
+                        const SetExtras& extras) {
   BlockPump pump = copy_pump(size, sizes);
   std::vector<Output> pieces;
   SplitOutcome outcome;
+  const bool listed = !extras.list.empty();
+  std::optional<DigestSet> piece_sum, whole_sum;
+  if (listed) {
+    piece_sum.emplace(std::vector<Algorithm>{extras.algorithm}, 1);
+    whole_sum.emplace(std::vector<Algorithm>{extras.algorithm}, 1);
+  }
+  std::string list;
+  auto end_piece = [&] {
+    if (listed) list += sum_line(piece_sum->finish()[0], bare_name(names[pieces.size() - 1]));
+  };
   pump.begin_segment = [&](std::size_t k) {
+    if (!pieces.empty()) end_piece();
     if (!pieces.empty() && !pieces.back().close()) return Flow::write_error();
     Result<Output, Refusal> piece = door.open(names[k]);
     if (!piece) {
@@ -88,6 +105,10 @@ SplitOutcome split_file(File& input, std::int64_t size, const std::vector<std::i
     return Flow::go_on();
   };
   pump.take = [&](std::span<std::uint8_t> bytes) {
+    if (listed) {
+      piece_sum->update(bytes.data(), bytes.size());
+      whole_sum->update(bytes.data(), bytes.size());
+    }
     return pieces.back().file().write(bytes.data(), bytes.size()) ? Flow::go_on() : Flow::write_error();
   };
   pump.show = show;
@@ -96,17 +117,72 @@ SplitOutcome split_file(File& input, std::int64_t size, const std::vector<std::i
   if (copied.fault == PumpFault::write) outcome.fault = write_fault(pieces.back());
   outcome.past_names = copied.overran;
   if (!copied.complete() || copied.overran) return outcome;
-  const std::size_t named = commit_together(pieces);
-  if (named != pieces.size())
+  const std::size_t written = pieces.size();
+  if (listed) {
+    end_piece();
+    list += sum_line(whole_sum->finish()[0], bare_name(extras.whole));
+    Result<Output, Refusal> list_output = door.open(extras.list);
+    if (!list_output) {
+      outcome.refusal = list_output.why();
+      return outcome;
+    }
+    if (!list_output->file().write(reinterpret_cast<const std::uint8_t*>(list.data()), list.size())) {
+      outcome.fault = write_fault(*list_output);
+      return outcome;
+    }
+    pieces.push_back(std::move(*list_output));
+  }
+  FileFault stale_fault;
+  const std::size_t named = commit_together(pieces, extras.stale, &stale_fault);
+  if (stale_fault)
+    outcome.fault = stale_fault;
+  else if (named != pieces.size())
     outcome.fault = write_fault(pieces[named]);
   else
-    outcome.pieces = pieces.size();
+    outcome.pieces = written;
+  if (!outcome.fault)
+    for (const std::string& path : extras.stale)
+      if (!path_exists(path)) outcome.removed.push_back(path);
   return outcome;
 }
 
 std::optional<std::string> piece_left_past(std::string last) {
   if (advance_suffix(last) && path_exists(last)) return last;
   return std::nullopt;
+}
+
+std::string bare_name(const std::string& path) {
+  return platform::place_of(path).name;
+}
+
+std::vector<std::string> pieces_left_past(std::string last) {
+  std::vector<std::string> found;
+  while (advance_suffix(last))
+    if (path_exists(last)) found.push_back(last);
+  return found;
+}
+
+std::vector<std::string> piece_lists(const std::string& first) {
+  std::vector<std::string> found;
+  const std::string piece = bare_name(first);
+  for (const AlgorithmName& known : algorithm_names) {
+    const std::string path = whole_file_of(first) + "." + known.extension;
+    std::optional<File> file = File::open_read(path);
+    if (!file) continue;
+    Allowed every;
+    every.fill(true);
+    Separation separation = Separation::unknown;
+    LineReader reader(*file);
+    std::string line;
+    bool names_first = false;
+    while (!names_first && reader.next(line) == LineReader::Got::line) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      const std::optional<SumLine> sum = parse_line(line, every, separation);
+      names_first = sum && sum->name == piece;
+    }
+    if (names_first) found.push_back(path);
+  }
+  return found;
 }
 
 JoinOutcome join_listed_pieces(const std::vector<std::string>& names, std::int64_t total, Output& output,
@@ -142,7 +218,8 @@ JoinOutcome join_listed_pieces(const std::vector<std::string>& names, std::int64
 }
 
 JoinOutcome join_found_pieces(const std::string& first, const std::string& whole, OutputRequest request,
-                              const std::function<ProgressDisplay(std::uint16_t, std::int64_t)>& counted) {
+                              const std::function<ProgressDisplay(std::uint16_t, std::int64_t)>& counted,
+                              Gaps gaps) {
   JoinOutcome outcome;
   SystemError why;
   if (!File::open_read(first, &why)) {
@@ -162,8 +239,18 @@ JoinOutcome join_found_pieces(const std::string& first, const std::string& whole
     outcome.too_large = set.too_large;
     return outcome;
   }
-  return join_listed_pieces(set.names, set.total, *output,
-                            counted(static_cast<std::uint16_t>(set.names.size()), set.total));
+  Gap gap;
+  if (!set.missing.empty())
+    if (std::vector<std::string> past = pieces_left_past(set.missing); !past.empty())
+      gap = {set.missing, past.front()};
+  if (gap && gaps == Gaps::refuse) {
+    outcome.gap = gap;
+    return outcome;
+  }
+  outcome = join_listed_pieces(set.names, set.total, *output,
+                               counted(static_cast<std::uint16_t>(set.names.size()), set.total));
+  outcome.gap = gap;
+  return outcome;
 }
 
 bool add_size(std::int64_t& total, std::int64_t size) {

@@ -59,6 +59,12 @@ void automatic_join() {
                                 label ? format(label, count, static_cast<long long>(total)) : std::string());
       });
   finish_join(outcome, start_time);
+  if (!outcome.gap) return;
+  x(12);
+  sayf("Note : file \"%s\" is missing; \"%s\" and the pieces past it were not joined.\n",
+       "Catatan : berkas \"%s\" tidak ada; \"%s\" dan potongan sesudahnya tidak ikut digabung.\n",
+       shown(outcome.gap.missing).c_str(), shown(outcome.gap.past).c_str());
+  x(7);
 }
 
 void manual_join() {
