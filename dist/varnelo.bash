@@ -28,7 +28,7 @@ _varnelo() {
       ;;
     # A number or a text key: nothing to offer.
     --pieces | --size | --per-line | --key | -j | --jobs) return ;;
-    --prefix | --key-file | -o | --output | --files-from)
+    --prefix | --key-file | -o | --output | --files-from | --sums)
       _filedir
       return
       ;;
@@ -50,7 +50,7 @@ _varnelo() {
                   --tag -c --check -w --warn --status --strict --ignore-missing
                   -j --jobs -r --recursive --files-from -z --zero $common" ;;
     split) options="--pieces --size --prefix --sums $writes $common" ;;
-    join) options="-o --output $writes $common" ;;
+    join) options="-o --output --sums $writes $common" ;;
     compare) options="-s --silent $common" ;;
     find) options=$common ;;
     encrypt | decrypt) options="--xor --add --key --key-file $writes $common" ;;

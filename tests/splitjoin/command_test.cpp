@@ -220,7 +220,7 @@ TEST(SplitCommand, ItsListChecksWithTheStandardTools) {
     if (status("command -v " + tool + " >/dev/null") != 0) continue;
     const std::string bytes = testing::pattern_bytes(70001, 5);
     dir.write("w", bytes);
-    ASSERT_EQ(status("\"$VARNELO_BINARY\" split -f w --pieces 4 --sums=" + algorithm + " --prefix p"), 0);
+    ASSERT_EQ(status("\"$VARNELO_BINARY\" split -f w --pieces 20 --sums=" + algorithm + " --prefix p"), 0);
     ASSERT_EQ(status(tool + " w > whole"), 0);
     // The last line is the whole file's, by the name the join gives it.
     const std::string list = dir.read("p." + algorithm), theirs = dir.read("whole");
@@ -232,6 +232,8 @@ TEST(SplitCommand, ItsListChecksWithTheStandardTools) {
     // A damaged middle piece fails there too.
     dir.write("p.002", dir.read("p.002").replace(10, 1, "#"));
     EXPECT_EQ(status(tool + " -c --status --ignore-missing p." + algorithm), 1) << tool;
+    EXPECT_EQ(status("rm p && \"$VARNELO_BINARY\" join p.001 2>/dev/null"), 1) << tool;
+    EXPECT_FALSE(dir.exists("p"));
   }
 }
 #endif
@@ -252,6 +254,22 @@ TEST(JoinCommand, FoundFromTheFirstPieceOrListed) {
       {{"join", "-o", "{dir}/out", "{dir}/f.003", "{dir}/f.001"}, 0, "out", "caaa", ""},
       {{"join", "-o", "-", "{dir}/g.001", "-"}, 2, "", "", "a piece must be a file"},
       {{"join", "{dir}/g"}, 0, "g", "g", ""},
+      // Lists of sums beside the pieces (published SHA-256 and MD5 of "abc") check every piece.
+      {{"join", "{dir}/s"}, 0, "s", "abcabc", ""},
+      {{"join", "{dir}/t.001"}, 1, "", "", "'{dir}/t.002' does not match its sum in the list"},
+      {{"join", "{dir}/u"}, 2, "", "", "'{dir}/u.002' is in the list of sums but missing"},
+      {{"join", "{dir}/v"}, 0, "v", "abcabc", ""},
+      {{"join", "{dir}/v", "--sums", "{dir}/s.sha256"},
+       1,
+       "",
+       "",
+       "'{dir}/v.001' is not in the list of sums"},
+      {{"join", "{dir}/v", "--sums", "{dir}/given"}, 0, "v", "abcabc", ""},
+      {{"join", "-o", "{dir}/out", "{dir}/s.001", "{dir}/s.002", "--sums", "{dir}/given"},
+       2,
+       "",
+       "",
+       "--sums goes with"},
       // A gap: refused, and listing the pieces joins them anyway.
       {{"join", "{dir}/h"}, 2, "", "", "'{dir}/h.002' is missing, but '{dir}/h.003' is there past it; list"},
       {{"join", "-o", "{dir}/out", "{dir}/h.001", "{dir}/h.003"}, 0, "out", "h1past a gap", ""},
@@ -280,6 +298,19 @@ TEST(JoinCommand, FoundFromTheFirstPieceOrListed) {
     dir.write("h.003", "past a gap");
     dir.write("g.001", "g");
     dir.write("exists", "old");
+    const std::string sha = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
+    const std::string md5 = "900150983cd24fb0d6963f7d28e17f72";
+    for (const std::string set : {"s", "t", "u", "v"})
+      dir.write(set + ".001", "abc");
+    dir.write("s.002", "abc");
+    dir.write("s.sha256", sha + "  s.001\n" + sha + " *s.002\n" + std::string(64, '0') + "  s\n");
+    dir.write("t.002", "abX");
+    dir.write("t.003", "abc");
+    dir.write("t.md5", md5 + "  t.001\n" + md5 + "  t.002\n" + md5 + "  t.003\n");
+    dir.write("u.sha256", sha + "  u.001\n" + sha + "  u.002\n");
+    dir.write("v.002", "abc");
+    dir.write("v.sha256", std::string(64, '0') + "  v\n");  // a vendor's list of the whole file
+    dir.write("given", "MD5 (v.001) = " + md5 + "\n" + sha + "  v.002\n");
     std::vector<std::string> arguments;
     for (std::string argument : c.arguments) {
       if (argument.find("{dir}") != std::string::npos)
@@ -299,6 +330,8 @@ TEST(JoinCommand, FoundFromTheFirstPieceOrListed) {
     }
     if (c.exit_code != 0) {
       EXPECT_EQ(dir.read("exists"), "old");
+      for (const char* whole : {"out", "t", "u", "v"})
+        EXPECT_FALSE(dir.exists(whole)) << whole;
     }
   }
 }

@@ -171,6 +171,65 @@ TEST(JoinScreen, TheSetEndsAtTheFirstMissingNumber) {
   EXPECT_EQ(testing::read_file(empty), "");
 }
 
+// A list of sums beside the pieces that names the first is checked; a vendor's list of the
+// whole file alone is not. Published SHA-256 of "abc" and of nothing.
+TEST(JoinScreen, AListBesideThePiecesChecksThem) {
+  const std::string abc = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
+  const std::string empty = "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855";
+  struct Case {
+    std::uint16_t language;
+    std::vector<std::string> pieces;
+    std::string list;  // {p} for the pieces' bare name
+    std::string note;  // {n} for the path of the piece named
+    int piece_named;
+  };
+  const std::vector<Case> cases = {
+      {0, {"abc", "", "abc"}, abc + "  {p}.001\n" + empty + "  {p}.002\n" + abc + "  {p}.003\n", "", 0},
+      {0,
+       {"abc", "abX", "abc"},
+       abc + "  {p}.001\n" + abc + "  {p}.002\n" + abc + "  {p}.003\n",
+       "{c12}File \"{n}\" does not match its checksum in the list; no file was written.\n{c7}" + eoo_en,
+       2},
+      {1,
+       {"abc", "abX", "abc"},
+       abc + "  {p}.001\n" + abc + "  {p}.002\n" + abc + "  {p}.003\n",
+       "{c12}Berkas \"{n}\" tidak cocok dengan ceksumnya di daftar; tidak ada berkas yang ditulis.\n{c7}" +
+           eoo_id,
+       2},
+      {0,
+       {"abc"},
+       abc + "  {p}.001\n" + abc + "  {p}.002\n",
+       "{c12}File \"{n}\" is in the list of checksums but missing; no file was written.\n{c7}" + eoo_en,
+       2},
+      {1,
+       {"abc"},
+       abc + "  {p}.001\n" + abc + "  {p}.002\n",
+       "{c12}Berkas \"{n}\" ada di daftar ceksum tetapi tidak ada; tidak ada berkas yang ditulis.\n{c7}" +
+           eoo_id,
+       2},
+      {0, {"abc", "abX"}, abc + "  {p}\n", "", 0},
+  };
+  for (const auto& c : cases) {
+    TempDir dir;
+    const std::string whole = dir.path("set");
+    const std::string joined = write_pieces(whole, c.pieces);
+    std::string list = c.list;
+    for (std::size_t at; (at = list.find("{p}")) != std::string::npos;)
+      list.replace(at, 3, "set");
+    dir.write("set.sha256", list);
+    auto run = run_join("1\n" + whole + "\n\n", c.language);
+    if (c.note.empty()) {
+      EXPECT_EQ(testing::read_file(whole), joined) << list;
+      EXPECT_FALSE(run.shows("{c12}")) << run.screen;
+      continue;
+    }
+    std::string note = c.note;
+    note.replace(note.find("{n}"), 3, piece_name(whole, c.piece_named));
+    EXPECT_TRUE(run.shows(note)) << run.screen;
+    EXPECT_FALSE(std::filesystem::exists(whole)) << list;
+  }
+}
+
 TEST(JoinScreen, ManualJoinInTheOrderGiven) {
   TempDir dir;
   std::string a = dir.write("a", testing::pattern_bytes(4097, 1));

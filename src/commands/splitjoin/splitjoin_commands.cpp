@@ -228,6 +228,7 @@ int run_split(const SplitOptions& options, const Common& common) {
 struct JoinOptions {
   std::vector<std::string> pieces;
   std::string output;
+  std::string sums;
 };
 
 void report_too_large() {
@@ -241,10 +242,25 @@ int ended(const splitjoin::JoinOutcome& outcome) {
              "%s tidak ada, tetapi %s ada sesudahnya; daftarkan potongan-potongannya untuk tetap "
              "menggabungnya",
              quote(outcome.gap.missing).c_str(), quote(outcome.gap.past).c_str());
+  if (!outcome.missing.empty())
+    complain("%s is in the list of sums but missing; list the pieces to join them anyway",
+             "%s ada di daftar ceksum tetapi tidak ada; daftarkan potongan-potongannya untuk tetap "
+             "menggabungnya",
+             quote(outcome.missing).c_str());
+  if (!outcome.unlisted.empty())
+    complain("%s is not in the list of sums; nothing was joined",
+             "%s tidak ada di daftar ceksum; tidak ada yang digabung", quote(outcome.unlisted).c_str());
+  if (!outcome.bad.empty())
+    complain("%s does not match its sum in the list; nothing was joined",
+             "%s tidak cocok dengan ceksumnya di daftar; tidak ada yang digabung",
+             quote(outcome.bad).c_str());
   if (outcome.refusal) complain(outcome.refusal);
   if (outcome.too_large) report_too_large();
   if (outcome.fault) complain(outcome.fault);
-  return outcome.gap || outcome.refusal || outcome.too_large || outcome.fault ? trouble : success;
+  if (outcome.bad.size() + outcome.unlisted.size() > 0 && !outcome.fault) return negative;
+  return outcome.gap || !outcome.missing.empty() || outcome.refusal || outcome.too_large || outcome.fault
+             ? trouble
+             : success;
 }
 
 int run_join(const JoinOptions& options, const Common& common) {
@@ -264,7 +280,12 @@ int run_join(const JoinOptions& options, const Common& common) {
           progress.emplace(common, join_label);
           return progress->display();
         },
-        splitjoin::Gaps::refuse));
+        splitjoin::Gaps::refuse, options.sums));
+  }
+  if (!options.sums.empty()) {
+    complain("--sums goes with a join found from its first piece",
+             "--sums hanya untuk penggabungan yang ditemukan dari potongan pertamanya");
+    return bad_usage;
   }
   if (options.output.empty()) {
     complain("a join of pieces listed needs -o OUT",
@@ -343,18 +364,30 @@ Command join_command(Parser& program, Common& common) {
   CLI::App* parser = program.add_subcommand("join");
   parser->add_option("PIECE", options->pieces);
   parser->add_option("-o,--output", options->output);
+  parser->add_option("--sums", options->sums);
   add_common_options(*parser, common, true);
   return {parser,
-          {"varnelo join FIRST [-o OUT]\nvarnelo join -o OUT PIECE...\n",
-           "varnelo join PERTAMA [-o KELUARAN]\nvarnelo join -o KELUARAN POTONGAN...\n"},
+          {"varnelo join FIRST [-o OUT] [--sums LIST]\nvarnelo join -o OUT PIECE...\n",
+           "varnelo join PERTAMA [-o KELUARAN] [--sums DAFTAR]\nvarnelo join -o KELUARAN POTONGAN...\n"},
           {"      With one name, NAME.001 or NAME, joins NAME.001, NAME.002, ... up to the first\n"
            "      number missing, into NAME unless -o is given. With several, joins those pieces in\n"
-           "      the order given into OUT.\n"
-           "      Example: varnelo join /media/usb/backup.tar.001 -o backup.tar\n",
+           "      the order given into OUT. A gap (a number missing, pieces past it) is refused.\n"
+           "      A list of sums beside the pieces that names NAME.001 (NAME.sha256, NAME.md5, ..., as\n"
+           "      split --sums writes it), or the one given with --sums, checks every piece as it is\n"
+           "      copied: a piece that does not match (exit status 1), one the list does not name, or\n"
+           "      one it names that is missing (exit status 2) keeps the output from being written.\n"
+           "      Example: varnelo join /media/usb/backup.tar.001 -o backup.tar\n"
+           "      Example: varnelo join film.mkv.001 --sums SHA256SUMS\n",
            "      Dengan satu nama, NAMA.001 atau NAMA, menggabung NAMA.001, NAMA.002, ... sampai nomor\n"
            "      pertama yang tidak ada, menjadi NAMA kecuali -o diberikan. Dengan beberapa nama,\n"
-           "      menggabung potongan-potongan itu sesuai urutannya menjadi KELUARAN.\n"
-           "      Contoh: varnelo join /media/usb/backup.tar.001 -o backup.tar\n"},
+           "      menggabung potongan-potongan itu sesuai urutannya menjadi KELUARAN. Celah (nomor yang\n"
+           "      hilang, dengan potongan sesudahnya) ditolak. Daftar ceksum di samping potongan yang\n"
+           "      menyebut NAMA.001 (NAMA.sha256, NAMA.md5, ..., seperti tulisan split --sums), atau yang\n"
+           "      diberikan dengan --sums, memeriksa tiap potongan selagi disalin: potongan yang tidak\n"
+           "      cocok (status keluar 1), yang tidak disebut daftar, atau yang disebut tetapi tidak ada\n"
+           "      (status keluar 2) membuat keluaran tidak ditulis.\n"
+           "      Contoh: varnelo join /media/usb/backup.tar.001 -o backup.tar\n"
+           "      Contoh: varnelo join film.mkv.001 --sums SHA256SUMS\n"},
           [options, &common] { return run_join(*options, common); }};
 }
 

@@ -1,11 +1,16 @@
 #include "splitjoin/jobs.hpp"
 
+#include <algorithm>
 #include <limits>
+#include <thread>
+
+#include "checksum/jobs.hpp"
 
 #include "checksum/sum_lines.hpp"
 #include "io/block_pump.hpp"
 #include "io/platform.hpp"
 #include "splitjoin/pieces.hpp"
+#include "support/ordered_work.hpp"
 
 namespace varnelo::splitjoin {
 
@@ -162,6 +167,29 @@ std::vector<std::string> pieces_left_past(std::string last) {
   return found;
 }
 
+SumsList read_sums_list(const std::string& path) {
+  SumsList list{path, {}, {}};
+  SystemError why;
+  std::optional<File> file = File::open_read(path, &why);
+  if (!file) {
+    list.fault = {FileFault::open, path, why};
+    return list;
+  }
+  Allowed every;
+  every.fill(true);
+  Separation separation = Separation::unknown;
+  LineReader reader(*file);
+  std::string line;
+  for (LineReader::Got got; (got = reader.next(line)) != LineReader::Got::end;) {
+    if (got == LineReader::Got::too_long) break;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (std::optional<SumLine> sum = parse_line(line, every, separation))
+      list.lines.push_back(std::move(*sum));
+  }
+  if (file->failed()) list.fault = FileFault::read_of(*file);
+  return list;
+}
+
 std::vector<std::string> piece_lists(const std::string& first) {
   std::vector<std::string> found;
   const std::string piece = bare_name(first);
@@ -186,7 +214,7 @@ std::vector<std::string> piece_lists(const std::string& first) {
 }
 
 JoinOutcome join_listed_pieces(const std::vector<std::string>& names, std::int64_t total, Output& output,
-                               const ProgressDisplay& show) {
+                               const ProgressDisplay& show, const std::vector<SumLine>* sums) {
   BlockPump pump = copy_pump(total);
   pump.show = show;
   pump.take = [&](std::span<std::uint8_t> bytes) {
@@ -194,7 +222,31 @@ JoinOutcome join_listed_pieces(const std::vector<std::string>& names, std::int64
   };
   std::optional<File> piece;
   JoinOutcome outcome;
+  outcome.checked = sums != nullptr;
+  // Each piece is hashed on a core of its own, read a second time while the copy reads it (the
+  // system's cache serves both), so the copy hides behind the hashing.
+  const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  FileFault hash_fault;
+  OrderedWork<std::size_t, Digests> check(
+      sums ? cores : 0, 2 * cores,
+      [&](const std::size_t& k) {
+        SystemError why;
+        std::optional<File> file = File::open_read(names[k], &why);
+        if (!file) return Digests{.fault = {FileFault::open, names[k], why}, .digests = {}, .shown_bytes = 0};
+        return hash_file(*file, file->measure_size(), (*sums)[k].algorithms, {}, 1);
+      },
+      [&](const std::size_t& k, Digests& found) {
+        if (found.fault) {
+          hash_fault = found.fault;
+          return false;
+        }
+        if (std::none_of(found.digests.begin(), found.digests.end(),
+                         [&](const std::string& digest) { return same_digest((*sums)[k].digest, digest); }))
+          outcome.bad = names[k];
+        return outcome.bad.empty();
+      });
   const PumpOutcome copied = pump.run(names.size(), [&](std::size_t k) -> std::optional<PumpSource> {
+    if (sums && !check.add(k)) return std::nullopt;
     SystemError why;
     piece = File::open_read(names[k], &why);
     // A piece removed since it was counted is not skipped: the output would be silently short.
@@ -212,6 +264,9 @@ JoinOutcome join_listed_pieces(const std::vector<std::string>& names, std::int64
   });
   if (copied.fault == PumpFault::read) outcome.fault = FileFault::read_of(*piece);
   if (copied.fault == PumpFault::write) outcome.fault = write_fault(output);
+  if (sums) check.drain();
+  if (!outcome.fault) outcome.fault = hash_fault;
+  if (!outcome.bad.empty() || outcome.fault) return outcome;
   // A failed close can lose written data, so it counts as a failed write.
   if (copied.complete() && !output.commit()) outcome.fault = write_fault(output);
   return outcome;
@@ -219,7 +274,7 @@ JoinOutcome join_listed_pieces(const std::vector<std::string>& names, std::int64
 
 JoinOutcome join_found_pieces(const std::string& first, const std::string& whole, OutputRequest request,
                               const std::function<ProgressDisplay(std::uint16_t, std::int64_t)>& counted,
-                              Gaps gaps) {
+                              Gaps gaps, const std::string& sums) {
   JoinOutcome outcome;
   SystemError why;
   if (!File::open_read(first, &why)) {
@@ -247,8 +302,41 @@ JoinOutcome join_found_pieces(const std::string& first, const std::string& whole
     outcome.gap = gap;
     return outcome;
   }
+  std::string list_path = sums;
+  if (list_path.empty())
+    if (std::vector<std::string> lists = piece_lists(first); !lists.empty()) list_path = lists.front();
+  std::optional<std::vector<SumLine>> expected;
+  if (!list_path.empty()) {
+    SumsList list = read_sums_list(list_path);
+    if (list.fault) {
+      outcome.fault = list.fault;
+      return outcome;
+    }
+    expected.emplace();
+    for (const std::string& piece : set.names) {
+      const std::string name = bare_name(piece);
+      auto listed = std::find_if(list.lines.begin(), list.lines.end(),
+                                 [&](const SumLine& line) { return bare_name(line.name) == name; });
+      if (listed == list.lines.end()) {
+        outcome.unlisted = piece;
+        return outcome;
+      }
+      expected->push_back(*listed);
+    }
+    // A piece the list names past the ones found is missing: the join would be short.
+    std::string past = set.names.back();
+    while (advance_suffix(past)) {
+      const std::string name = bare_name(past);
+      if (std::any_of(list.lines.begin(), list.lines.end(),
+                      [&](const SumLine& line) { return bare_name(line.name) == name; })) {
+        outcome.missing = past;
+        return outcome;
+      }
+    }
+  }
   outcome = join_listed_pieces(set.names, set.total, *output,
-                               counted(static_cast<std::uint16_t>(set.names.size()), set.total));
+                               counted(static_cast<std::uint16_t>(set.names.size()), set.total),
+                               expected ? &*expected : nullptr);
   outcome.gap = gap;
   return outcome;
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "checksum/digest_set.hpp"
+#include "checksum/sum_lines.hpp"
 #include "io/file.hpp"
 #include "io/output.hpp"
 #include "io/output_door.hpp"
@@ -77,7 +78,19 @@ struct JoinOutcome {
   Refusal refusal;         // the output the door turned away
   bool too_large = false;  // the pieces add up past the largest size a file can have
   Gap gap;                 // pieces past a missing number: refused, or left out and named
+  std::string unlisted;    // a piece the list of sums does not name
+  std::string missing;     // a piece the list names that is not there
+  std::string bad;         // the first piece whose sum is not the listed one
+  bool checked = false;    // the pieces were checked against a list
 };
+
+// A list of sums for a set: its lines, and why it could not be read.
+struct SumsList {
+  std::string path;
+  std::vector<SumLine> lines;
+  FileFault fault;
+};
+SumsList read_sums_list(const std::string& path);
 
 // How an automatic join treats a set with a gap: refused before anything is written, or joined
 // up to the gap, which is then named.
@@ -87,17 +100,21 @@ enum class Gaps { refuse, join_up_to };
 // `request`, which never lets it be one of the pieces; the pieces are counted from `first` up to
 // the first number that is missing (.999 at the latest), and `counted` gives the display for
 // their copy; then they are copied in turn and the output takes its name. Pieces past the first
-// missing number are a gap, which `gaps` says what to do with.
+// missing number are a gap, which `gaps` says what to do with. With a list of sums (`sums`, or
+// else one of piece_lists), every piece must be named in it and every piece it names must be
+// there; each piece is then checked as it is copied, and the output is kept only when all match.
 JoinOutcome join_found_pieces(
     const std::string& first, const std::string& whole, OutputRequest request,
     const std::function<ProgressDisplay(std::uint16_t count, std::int64_t total)>& counted,
-    Gaps gaps = Gaps::join_up_to);
+    Gaps gaps = Gaps::join_up_to, const std::string& sums = {});
 
 // Pieces listed by hand, already measured to `total` bytes, copied in turn into the output,
 // which then takes its name. A piece is copied whole as it is when its turn comes; one removed
 // since it was measured is a fault, never skipped.
+// With `sums`, the listed sum of each piece in turn: the pieces are hashed on every core as they
+// are copied, and a mismatch or a failed read keeps the output from taking its name.
 JoinOutcome join_listed_pieces(const std::vector<std::string>& names, std::int64_t total, Output& output,
-                               const ProgressDisplay& show);
+                               const ProgressDisplay& show, const std::vector<SumLine>* sums = nullptr);
 
 // Adds a piece's size to a total; false when the total would pass the largest size a file can have.
 bool add_size(std::int64_t& total, std::int64_t size);
