@@ -138,6 +138,14 @@ TEST(SplitCommand, ExistingPiecesAreRefusedWithoutForce) {
   EXPECT_EQ(same.exit_code, 2);
   EXPECT_EQ(dir.read("p.002"), "input");
   EXPECT_FALSE(dir.exists("p.001"));
+  // Nor may --force remove the input as a piece left from an earlier set.
+  dir.write("in.003", "0123456789");
+  auto stale_input = run_command(
+      {"split", "-f", dir.path("in.003"), "--size", "5", "--prefix", dir.path("in")}, {}, {{"LC_ALL", "C"}});
+  EXPECT_EQ(stale_input.exit_code, 2);
+  EXPECT_NE(stale_input.err.find("is the file being split"), std::string::npos) << stale_input.err;
+  EXPECT_EQ(dir.read("in.003"), "0123456789");
+  EXPECT_FALSE(dir.exists("in.001"));
   EXPECT_EQ(run_command({"split", path, "--pieces", "2", "--prefix", dir.path("q")}).exit_code, 0);
   EXPECT_EQ(joined(dir, "q"), dir.read("data"));
   EXPECT_EQ(run_command({"split", "-", "--pieces", "2"}, "abc").exit_code, 2);

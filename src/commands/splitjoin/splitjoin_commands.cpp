@@ -202,6 +202,15 @@ int run_split(const SplitOptions& options, const Common& common) {
   extras.stale = splitjoin::pieces_left_past(names.back());
   for (const std::string& list : splitjoin::piece_lists(names.front()))
     if (list != extras.list) extras.stale.push_back(list);
+  // Removing the file being split with the old set would lose it.
+  for (const std::string& stale : extras.stale)
+    if (names_one_of(stale, identities({&input->file}))) {
+      complain(
+          "%s is left from an earlier split and is the file being split; it cannot be removed",
+          "%s tersisa dari pemotongan sebelumnya dan merupakan berkas yang dipotong; tidak dapat dihapus",
+          quote(stale).c_str());
+      return trouble;
+    }
   if (!extras.stale.empty() && !common.force) {
     complain("%s is left from an earlier split and would be joined with the new pieces; --force removes it",
              "%s tersisa dari pemotongan sebelumnya dan akan ikut digabung dengan potongan baru; --force "
