@@ -5,7 +5,6 @@
 #include <thread>
 
 #include "checksum/jobs.hpp"
-
 #include "checksum/sum_lines.hpp"
 #include "io/block_pump.hpp"
 #include "io/platform.hpp"
@@ -195,20 +194,11 @@ std::vector<std::string> piece_lists(const std::string& first) {
   const std::string piece = bare_name(first);
   for (const AlgorithmName& known : algorithm_names) {
     const std::string path = whole_file_of(first) + "." + known.extension;
-    std::optional<File> file = File::open_read(path);
-    if (!file) continue;
-    Allowed every;
-    every.fill(true);
-    Separation separation = Separation::unknown;
-    LineReader reader(*file);
-    std::string line;
-    bool names_first = false;
-    while (!names_first && reader.next(line) == LineReader::Got::line) {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      const std::optional<SumLine> sum = parse_line(line, every, separation);
-      names_first = sum && sum->name == piece;
-    }
-    if (names_first) found.push_back(path);
+    if (!path_exists(path)) continue;
+    const SumsList list = read_sums_list(path);
+    if (std::any_of(list.lines.begin(), list.lines.end(),
+                    [&](const SumLine& line) { return line.name == piece; }))
+      found.push_back(path);
   }
   return found;
 }
@@ -222,7 +212,6 @@ JoinOutcome join_listed_pieces(const std::vector<std::string>& names, std::int64
   };
   std::optional<File> piece;
   JoinOutcome outcome;
-  outcome.checked = sums != nullptr;
   // Each piece is hashed on a core of its own, read a second time while the copy reads it (the
   // system's cache serves both), so the copy hides behind the hashing.
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());

@@ -81,7 +81,6 @@ struct JoinOutcome {
   std::string unlisted;    // a piece the list of sums does not name
   std::string missing;     // a piece the list names that is not there
   std::string bad;         // the first piece whose sum is not the listed one
-  bool checked = false;    // the pieces were checked against a list
 };
 
 // A list of sums for a set: its lines, and why it could not be read.
