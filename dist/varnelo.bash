@@ -28,7 +28,7 @@ _varnelo() {
       ;;
     # A number or a text key: nothing to offer.
     --pieces | --size | --per-line | --key | -j | --jobs) return ;;
-    --prefix | --key-file | -o | --output | --files-from)
+    --prefix | --key-file | -o | --output | --files-from | --sums)
       _filedir
       return
       ;;
@@ -49,8 +49,8 @@ _varnelo() {
     sum) options="--sha512 --sha384 --sha256 --sha224 --sha1 --ripemd160 --md5 --checksum64 --all
                   --tag -c --check -w --warn --status --strict --ignore-missing
                   -j --jobs -r --recursive --files-from -z --zero $common" ;;
-    split) options="--pieces --size --prefix $writes $common" ;;
-    join) options="-o --output $writes $common" ;;
+    split) options="--pieces --size --prefix --sums $writes $common" ;;
+    join) options="-o --output --sums $writes $common" ;;
     compare) options="-s --silent $common" ;;
     find) options=$common ;;
     encrypt | decrypt) options="--xor --add --key --key-file $writes $common" ;;

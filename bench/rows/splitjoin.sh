@@ -1,4 +1,5 @@
-# Split and join rows: cutting the input into 4 equal pieces beside it, and joining 4 pieces back.
+# Split and join rows: cutting the input into 4 equal pieces beside it, joining 4 pieces back, and
+# joining a set that is checked against its list of sums.
 
 bench_splitjoin() {
   local bytes=$((BENCH_MIB * 1048576))
@@ -23,4 +24,16 @@ bench_splitjoin() {
   printf '1\n2\n1\n%s.001\n\n6\n' "$WORK/joined.bin" | "$VARNELO" >/dev/null
   cmp -s "$INPUT" "$WORK/joined.bin" || echo "automatic join: the joined file differs from the input" >&2
   rm -f "$WORK"/joined.bin* "$WORK/cat.bin"
+
+  # A set of 16 pieces with its list of sums: the join checks every piece as it copies it, and
+  # should take little longer than hashing the same pieces alone on every core.
+  "$VARNELO" split "$INPUT" --pieces 16 --sums --prefix "$WORK/set" >/dev/null
+  bench_command_row "join with its list (16 pieces)" "varnelo sum -j 2 of the pieces" \
+    "join '$WORK/set.001'" \
+    "'$VARNELO' sum -j 2 '$WORK'/set.0[0-9][0-9]" \
+    "$bytes" 1.1 \
+    "rm -f '$WORK/set'; sync"
+  "$VARNELO" join -f "$WORK/set.001" && cmp -s "$INPUT" "$WORK/set" ||
+    echo "join with its list: the joined file differs from the input" >&2
+  rm -f "$WORK"/set*
 }

@@ -309,10 +309,16 @@ TEST(JoinSessions, AutomaticFromTheFirstPieceOrTheFileName) {
       dir.write("film.avi.003", "ij");
       dir.write("film.avi.005", "not in the set");
       Outcome outcome = run(answer(language) + "2\n1\n" + typed_name + "\n\n6\n", dir);
-      // A join ends without the completion display.
+      // A join ends without the completion display; the piece past the gap is named after the time.
+      const std::string gap = pick(
+          language,
+          "Note : file \"film.avi.004\" is missing; \"film.avi.005\" and the pieces past it were not "
+          "joined.\n",
+          "Catatan : berkas \"film.avi.004\" tidak ada; \"film.avi.005\" dan potongan sesudahnya tidak ikut "
+          "digabung.\n");
       EXPECT_EQ(outcome.output, start(language) + join_head(language) + first_piece_prompt(language) +
                                     progress_start(language, automatic_label(language, 3, 10)) +
-                                    running_time(language) + end_of_screen(language))
+                                    running_time(language) + gap + end_of_screen(language))
           << typed_name;
       EXPECT_EQ(dir.read("film.avi"), "abcdefghij");
     }

@@ -138,6 +138,14 @@ TEST(SplitCommand, ExistingPiecesAreRefusedWithoutForce) {
   EXPECT_EQ(same.exit_code, 2);
   EXPECT_EQ(dir.read("p.002"), "input");
   EXPECT_FALSE(dir.exists("p.001"));
+  // Nor may --force remove the input as a piece left from an earlier set.
+  dir.write("in.003", "0123456789");
+  auto stale_input = run_command(
+      {"split", "-f", dir.path("in.003"), "--size", "5", "--prefix", dir.path("in")}, {}, {{"LC_ALL", "C"}});
+  EXPECT_EQ(stale_input.exit_code, 2);
+  EXPECT_NE(stale_input.err.find("is the file being split"), std::string::npos) << stale_input.err;
+  EXPECT_EQ(dir.read("in.003"), "0123456789");
+  EXPECT_FALSE(dir.exists("in.001"));
   EXPECT_EQ(run_command({"split", path, "--pieces", "2", "--prefix", dir.path("q")}).exit_code, 0);
   EXPECT_EQ(joined(dir, "q"), dir.read("data"));
   EXPECT_EQ(run_command({"split", "-", "--pieces", "2"}, "abc").exit_code, 2);
@@ -159,6 +167,85 @@ TEST(SplitCommand, ExistingPiecesAreRefusedWithoutForce) {
   EXPECT_EQ(dir.read("r.001"), "old");
 }
 
+// Members of an earlier set that the new split does not replace are refused, or with --force
+// removed with its commit; a vendor's list of the whole file alone is no member.
+TEST(SplitCommand, LeftoversOfAnEarlierSet) {
+  struct Case {
+    int old_pieces;
+    std::string old_list;  // "piece": a list naming data.001; "vendor": one naming data alone
+    std::vector<std::string> options;
+    int exit_code;
+    std::vector<std::string> present, absent;
+    std::string err_contains;
+  };
+  const std::vector<Case> cases = {
+      {7, "", {"--pieces", "5"}, 2, {"data.007"}, {}, "'{dir}/data.006' is left from an earlier split"},
+      {7, "", {"--pieces", "5", "-f"}, 0, {"data.005"}, {"data.006", "data.007"}, "removed '{dir}/data.007'"},
+      {0, "piece", {"--pieces", "2"}, 2, {"data.sha256"}, {"data.001"}, "'{dir}/data.sha256' is left"},
+      {3, "piece", {"--pieces", "3", "-f"}, 0, {"data.003"}, {"data.sha256"}, "removed '{dir}/data.sha256'"},
+      {3, "piece", {"--pieces", "2", "-f", "--sums=md5"}, 0, {"data.md5"}, {"data.sha256", "data.003"}, ""},
+      {0, "vendor", {"--pieces", "2"}, 0, {"data.sha256", "data.002"}, {}, ""},
+      {0, "", {"--pieces", "2", "--sums=crc32"}, 2, {}, {"data.001"}, "--sums takes one of"},
+      {2, "", {"--pieces", "2", "--sums"}, 2, {"data.002"}, {"data.sha256"}, "data.001' exists"},
+  };
+  for (const auto& c : cases) {
+    TempDir dir;
+    const std::string path = dir.write("data", testing::pattern_bytes(5000, 7));
+    for (int k = 1; k <= c.old_pieces; ++k)
+      dir.write("data.00" + std::to_string(k), "old");
+    if (c.old_list == "piece") dir.write("data.sha256", std::string(64, 'a') + "  data.001\n");
+    if (c.old_list == "vendor") dir.write("data.sha256", std::string(64, 'a') + "  data\n");
+    std::vector<std::string> arguments = {"split", path};
+    arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+    auto result = run_command(arguments, {}, {{"LC_ALL", "C"}});
+    std::string err = c.err_contains;
+    if (err.find("{dir}") != std::string::npos) err.replace(err.find("{dir}"), 5, dir.root());
+    EXPECT_EQ(result.exit_code, c.exit_code) << c.options.back() << result.err;
+    EXPECT_NE(result.err.find(err), std::string::npos) << result.err;
+    for (const std::string& name : c.present)
+      EXPECT_TRUE(dir.exists(name)) << name << " " << c.options.back();
+    for (const std::string& name : c.absent)
+      EXPECT_FALSE(dir.exists(name)) << name << " " << c.options.back();
+    if (c.exit_code == 0) {
+      EXPECT_EQ(joined(dir, "data"), dir.read("data"));
+    } else if (c.old_pieces > 0) {
+      EXPECT_EQ(dir.read("data.001"), "old");
+    }
+  }
+}
+
+#ifndef _WIN32
+// The list a split writes is read by the real sha256sum and md5sum: the pieces before the join,
+// the whole file after it.
+TEST(SplitCommand, ItsListChecksWithTheStandardTools) {
+  TempDir dir;
+  auto status = [&](const std::string& line) {
+    int raw = std::system(("cd '" + dir.root() + "' && " + line).c_str());
+    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  };
+  for (const auto& [tool, algorithm] :
+       {std::pair<std::string, std::string>{"sha256sum", "sha256"}, {"md5sum", "md5"}}) {
+    if (status("command -v " + tool + " >/dev/null") != 0) continue;
+    const std::string bytes = testing::pattern_bytes(70001, 5);
+    dir.write("w", bytes);
+    ASSERT_EQ(status("\"$VARNELO_BINARY\" split -f w --pieces 20 --sums=" + algorithm + " --prefix p"), 0);
+    ASSERT_EQ(status(tool + " w > whole"), 0);
+    // The last line is the whole file's, by the name the join gives it.
+    const std::string list = dir.read("p." + algorithm), theirs = dir.read("whole");
+    EXPECT_TRUE(list.ends_with(theirs.substr(0, theirs.size() - 2) + "p\n")) << list;
+    EXPECT_EQ(status(tool + " -c --status --ignore-missing p." + algorithm), 0) << tool;
+    EXPECT_EQ(status("\"$VARNELO_BINARY\" sum -c --quiet --ignore-missing p." + algorithm), 0) << tool;
+    ASSERT_EQ(status("\"$VARNELO_BINARY\" join -f p.001"), 0);
+    EXPECT_EQ(status(tool + " -c --status p." + algorithm), 0) << tool;
+    // A damaged middle piece fails there too.
+    dir.write("p.002", dir.read("p.002").replace(10, 1, "#"));
+    EXPECT_EQ(status(tool + " -c --status --ignore-missing p." + algorithm), 1) << tool;
+    EXPECT_EQ(status("rm p && \"$VARNELO_BINARY\" join p.001 2>/dev/null"), 1) << tool;
+    EXPECT_FALSE(dir.exists("p"));
+  }
+}
+#endif
+
 TEST(JoinCommand, FoundFromTheFirstPieceOrListed) {
   struct Case {
     std::vector<std::string> arguments;  // {dir} for the folder
@@ -168,13 +255,32 @@ TEST(JoinCommand, FoundFromTheFirstPieceOrListed) {
     std::string err_contains;
   };
   const std::vector<Case> cases = {
-      {{"join", "{dir}/f"}, 0, "f", "aaabbbc", ""},
-      {{"join", "{dir}/f.001"}, 0, "f", "aaabbbc", ""},
-      {{"join", "{dir}/f.001", "-o", "{dir}/out"}, 0, "out", "aaabbbc", ""},
-      {{"join", "-o", "-", "{dir}/f"}, 0, "-", "aaabbbc", ""},
+      {{"join", "{dir}/f"}, 0, "f", "aaabbbcd", ""},
+      {{"join", "{dir}/f.001"}, 0, "f", "aaabbbcd", ""},
+      {{"join", "{dir}/f.001", "-o", "{dir}/out"}, 0, "out", "aaabbbcd", ""},
+      {{"join", "-o", "-", "{dir}/f"}, 0, "-", "aaabbbcd", ""},
       {{"join", "-o", "{dir}/out", "{dir}/f.003", "{dir}/f.001"}, 0, "out", "caaa", ""},
       {{"join", "-o", "-", "{dir}/g.001", "-"}, 2, "", "", "a piece must be a file"},
       {{"join", "{dir}/g"}, 0, "g", "g", ""},
+      // Lists of sums beside the pieces (published SHA-256 and MD5 of "abc") check every piece.
+      {{"join", "{dir}/s"}, 0, "s", "abcabc", ""},
+      {{"join", "{dir}/t.001"}, 1, "", "", "'{dir}/t.002' does not match its sum in the list"},
+      {{"join", "{dir}/u"}, 2, "", "", "'{dir}/u.002' is in the list of sums but missing"},
+      {{"join", "{dir}/v"}, 0, "v", "abcabc", ""},
+      {{"join", "{dir}/v", "--sums", "{dir}/s.sha256"},
+       1,
+       "",
+       "",
+       "'{dir}/v.001' is not in the list of sums"},
+      {{"join", "{dir}/v", "--sums", "{dir}/given"}, 0, "v", "abcabc", ""},
+      {{"join", "-o", "{dir}/out", "{dir}/s.001", "{dir}/s.002", "--sums", "{dir}/given"},
+       2,
+       "",
+       "",
+       "--sums goes with"},
+      // A gap: refused, and listing the pieces joins them anyway.
+      {{"join", "{dir}/h"}, 2, "", "", "'{dir}/h.002' is missing, but '{dir}/h.003' is there past it; list"},
+      {{"join", "-o", "{dir}/out", "{dir}/h.001", "{dir}/h.003"}, 0, "out", "h1past a gap", ""},
       {{"join", "{dir}/missing"}, 2, "", "", "cannot open '{dir}/missing.001'"},
       {{"join", "{dir}/f.001", "{dir}/f.002"}, 2, "", "", "needs -o OUT"},
       {{"join"}, 2, "", "", "usage: varnelo join FIRST [-o OUT]"},
@@ -195,9 +301,24 @@ TEST(JoinCommand, FoundFromTheFirstPieceOrListed) {
     dir.write("f.001", "aaa");
     dir.write("f.002", "bbb");
     dir.write("f.003", "c");
-    dir.write("f.005", "after a gap");
+    dir.write("f.004", "d");
+    dir.write("h.001", "h1");
+    dir.write("h.003", "past a gap");
     dir.write("g.001", "g");
     dir.write("exists", "old");
+    const std::string sha = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
+    const std::string md5 = "900150983cd24fb0d6963f7d28e17f72";
+    for (const std::string set : {"s", "t", "u", "v"})
+      dir.write(set + ".001", "abc");
+    dir.write("s.002", "abc");
+    dir.write("s.sha256", sha + "  s.001\n" + sha + " *s.002\n" + std::string(64, '0') + "  s\n");
+    dir.write("t.002", "abX");
+    dir.write("t.003", "abc");
+    dir.write("t.md5", md5 + "  t.001\n" + md5 + "  t.002\n" + md5 + "  t.003\n");
+    dir.write("u.sha256", sha + "  u.001\n" + sha + "  u.002\n");
+    dir.write("v.002", "abc");
+    dir.write("v.sha256", std::string(64, '0') + "  v\n");  // a vendor's list of the whole file
+    dir.write("given", "MD5 (v.001) = " + md5 + "\n" + sha + "  v.002\n");
     std::vector<std::string> arguments;
     for (std::string argument : c.arguments) {
       if (argument.find("{dir}") != std::string::npos)
@@ -206,7 +327,8 @@ TEST(JoinCommand, FoundFromTheFirstPieceOrListed) {
     }
     auto result = run_command(arguments, "stdin", {{"LC_ALL", "C"}});
     std::string err = c.err_contains;
-    if (err.find("{dir}") != std::string::npos) err.replace(err.find("{dir}"), 5, dir.root());
+    for (std::size_t at; (at = err.find("{dir}")) != std::string::npos;)
+      err.replace(at, 5, dir.root());
     EXPECT_EQ(result.exit_code, c.exit_code) << c.arguments.size() << result.err;
     EXPECT_NE(result.err.find(err), std::string::npos) << result.err;
     if (c.output == "-") {
@@ -216,6 +338,8 @@ TEST(JoinCommand, FoundFromTheFirstPieceOrListed) {
     }
     if (c.exit_code != 0) {
       EXPECT_EQ(dir.read("exists"), "old");
+      for (const char* whole : {"out", "t", "u", "v"})
+        EXPECT_FALSE(dir.exists(whole)) << whole;
     }
   }
 }

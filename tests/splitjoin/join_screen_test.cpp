@@ -143,11 +143,23 @@ TEST(JoinScreen, TheSetEndsAtTheFirstMissingNumber) {
   auto gap = run_join("1\n" + whole + "\n\n");
   EXPECT_TRUE(gap.shows("Info : detected 2 files\nTotal filesize : 6 Bytes.\n"));
   EXPECT_EQ(testing::read_file(whole), "onetwo");
+  // The pieces left out past the gap are named after the result, in both languages.
+  EXPECT_TRUE(gap.shows("{c12}Note : file \"" + piece_name(whole, 3) + "\" is missing; \"" +
+                        piece_name(whole, 4) + "\" and the pieces past it were not joined.\n{c7}" + eoo_en))
+      << gap.screen;
+  auto gap_id = run_join("1\n" + whole + "\nY\n\n", 1);
+  EXPECT_TRUE(gap_id.shows("{c12}Catatan : berkas \"" + piece_name(whole, 3) + "\" tidak ada; \"" +
+                           piece_name(whole, 4) + "\" dan potongan sesudahnya tidak ikut digabung.\n{c7}" +
+                           eoo_id))
+      << gap_id.screen;
+  EXPECT_EQ(testing::read_file(whole), "onetwo");
 
   std::filesystem::remove(piece_name(whole, 2));
   std::filesystem::remove(whole);
   auto single = run_join("1\n" + whole + "\n\n");
   EXPECT_TRUE(single.shows("Info : detected 1 files\nTotal filesize : 3 Bytes.\n"));
+  EXPECT_TRUE(single.shows("{c12}Note : file \"" + piece_name(whole, 2) + "\" is missing; \"" +
+                           piece_name(whole, 4) + "\""));
   EXPECT_EQ(testing::read_file(whole), "one");
 
   std::string empty = dir.path("empty");
@@ -157,6 +169,65 @@ TEST(JoinScreen, TheSetEndsAtTheFirstMissingNumber) {
   EXPECT_TRUE(nothing.shows("Running time : "));
   EXPECT_TRUE(std::filesystem::exists(empty));
   EXPECT_EQ(testing::read_file(empty), "");
+}
+
+// A list of sums beside the pieces that names the first is checked; a vendor's list of the
+// whole file alone is not. Published SHA-256 of "abc" and of nothing.
+TEST(JoinScreen, AListBesideThePiecesChecksThem) {
+  const std::string abc = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
+  const std::string empty = "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855";
+  struct Case {
+    std::uint16_t language;
+    std::vector<std::string> pieces;
+    std::string list;  // {p} for the pieces' bare name
+    std::string note;  // {n} for the path of the piece named
+    int piece_named;
+  };
+  const std::vector<Case> cases = {
+      {0, {"abc", "", "abc"}, abc + "  {p}.001\n" + empty + "  {p}.002\n" + abc + "  {p}.003\n", "", 0},
+      {0,
+       {"abc", "abX", "abc"},
+       abc + "  {p}.001\n" + abc + "  {p}.002\n" + abc + "  {p}.003\n",
+       "{c12}File \"{n}\" does not match its checksum in the list; no file was written.\n{c7}" + eoo_en,
+       2},
+      {1,
+       {"abc", "abX", "abc"},
+       abc + "  {p}.001\n" + abc + "  {p}.002\n" + abc + "  {p}.003\n",
+       "{c12}Berkas \"{n}\" tidak cocok dengan ceksumnya di daftar; tidak ada berkas yang ditulis.\n{c7}" +
+           eoo_id,
+       2},
+      {0,
+       {"abc"},
+       abc + "  {p}.001\n" + abc + "  {p}.002\n",
+       "{c12}File \"{n}\" is in the list of checksums but missing; no file was written.\n{c7}" + eoo_en,
+       2},
+      {1,
+       {"abc"},
+       abc + "  {p}.001\n" + abc + "  {p}.002\n",
+       "{c12}Berkas \"{n}\" ada di daftar ceksum tetapi tidak ada; tidak ada berkas yang ditulis.\n{c7}" +
+           eoo_id,
+       2},
+      {0, {"abc", "abX"}, abc + "  {p}\n", "", 0},
+  };
+  for (const auto& c : cases) {
+    TempDir dir;
+    const std::string whole = dir.path("set");
+    const std::string joined = write_pieces(whole, c.pieces);
+    std::string list = c.list;
+    for (std::size_t at; (at = list.find("{p}")) != std::string::npos;)
+      list.replace(at, 3, "set");
+    dir.write("set.sha256", list);
+    auto run = run_join("1\n" + whole + "\n\n", c.language);
+    if (c.note.empty()) {
+      EXPECT_EQ(testing::read_file(whole), joined) << list;
+      EXPECT_FALSE(run.shows("{c12}")) << run.screen;
+      continue;
+    }
+    std::string note = c.note;
+    note.replace(note.find("{n}"), 3, piece_name(whole, c.piece_named));
+    EXPECT_TRUE(run.shows(note)) << run.screen;
+    EXPECT_FALSE(std::filesystem::exists(whole)) << list;
+  }
 }
 
 TEST(JoinScreen, ManualJoinInTheOrderGiven) {

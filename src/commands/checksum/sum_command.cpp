@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "checksum/jobs.hpp"
+#include "checksum/sum_lines.hpp"
 #include "command/command.hpp"
 #include "command/files.hpp"
 #include "command/messages.hpp"
@@ -29,28 +30,6 @@
 namespace varnelo::command {
 
 namespace {
-
-struct AlgorithmName {
-  Algorithm algorithm;
-  const char* option;
-  const char* tag;
-};
-
-// In the order several digests of one file are printed.
-constexpr std::array<AlgorithmName, algorithm_count> names = {{
-    {Algorithm::sha512, "--sha512", "SHA512"},
-    {Algorithm::sha384, "--sha384", "SHA384"},
-    {Algorithm::sha256, "--sha256", "SHA256"},
-    {Algorithm::sha224, "--sha224", "SHA224"},
-    {Algorithm::sha1, "--sha1", "SHA1"},
-    {Algorithm::ripemd160, "--ripemd160", "RMD160"},
-    {Algorithm::md5, "--md5", "MD5"},
-    {Algorithm::checksum64, "--checksum64", "CHECKSUM64"},
-}};
-
-const char* tag_of(Algorithm algorithm) {
-  return names[static_cast<std::size_t>(algorithm)].tag;
-}
 
 // How much a check tells, as the last of --quiet, --status and --warn given says.
 enum class Telling { all, failures, nothing, warnings };
@@ -113,72 +92,6 @@ Hashed hash_named(const std::string& name, const std::vector<Algorithm>& algorit
 
 // Names handed over in turn; false stops them.
 using TakeName = std::function<bool(const std::string& name)>;
-
-// A name as the standard tools print it: a line whose name holds a backslash, a line feed or a
-// carriage return starts with a backslash, and those characters are written as escapes.
-struct PrintedName {
-  bool escaped = false;
-  std::string text;
-};
-
-PrintedName printed_name(const std::string& name) {
-  PrintedName printed;
-  for (char c : name) {
-    if (c == '\\' || c == '\n' || c == '\r') {
-      printed.escaped = true;
-      printed.text += c == '\\' ? "\\\\" : c == '\n' ? "\\n" : "\\r";
-    } else {
-      printed.text += c;
-    }
-  }
-  return printed;
-}
-
-// The longest line a list may hold: a name of the longest path, every character escaped, in
-// the longest tagged form. A longer one is no sum line, and is never held whole.
-constexpr std::size_t longest_line = 2 * 4096 + 256;
-
-// The lines of a list (ended by a line feed, or by NUL), one at a time, in bounded memory, taken
-// as the list delivers them.
-class LineReader {
- public:
-  explicit LineReader(File& file, char end = '\n')
-      : file_(file), end_of_line_(end), buffer_(std::size_t{1} << 16) {}
-
-  enum class Got { line, too_long, end };
-  // The next line without its end; too_long when it runs past longest_line, which is
-  // then not read to its end. end also after a read error (the file says which).
-  Got next(std::string& line) {
-    line.clear();
-    for (;;) {
-      if (start_ == end_) {
-        // A terminal gives more after its end of input: the list ends at the first one.
-        start_ = 0;
-        end_ = ended_ ? 0 : file_.read_some(buffer_.data(), buffer_.size());
-        ended_ = end_ == 0;
-        if (ended_) return line.empty() ? Got::end : Got::line;
-      }
-      const char* from = buffer_.data() + start_;
-      const char* feed = static_cast<const char*>(std::memchr(from, end_of_line_, end_ - start_));
-      const std::size_t taken = feed ? static_cast<std::size_t>(feed - from) : end_ - start_;
-      if (line.size() + taken > longest_line) return Got::too_long;
-      line.append(from, taken);
-      start_ += taken;
-      if (feed) {
-        ++start_;
-        return Got::line;
-      }
-    }
-  }
-
- private:
-  File& file_;
-  char end_of_line_;
-  std::vector<char> buffer_;
-  std::size_t start_ = 0;
-  std::size_t end_ = 0;
-  bool ended_ = false;
-};
 
 // Where a run's names go, and how a message among them keeps its place.
 struct NameFeed {
@@ -266,118 +179,6 @@ int compute(const SumOptions& options, const std::vector<Algorithm>& algorithms,
   const NameFeed feed{[&](const std::string& name) { return work.add(name); }, [&] { return work.drain(); }};
   if (!each_name(options, feed, status) || !work.drain()) return trouble;
   return status;
-}
-
-// One line of a sums file, understood: its digest may be that of any of the algorithms given.
-struct SumLine {
-  std::vector<Algorithm> algorithms;
-  std::string digest;
-  std::string name;
-};
-
-bool is_hex(std::string_view text) {
-  return !text.empty() && std::all_of(text.begin(), text.end(),
-                                      [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); });
-}
-
-bool is_blank(char c) {
-  return c == ' ' || c == '\t';
-}
-
-// Undoes printed_name's escapes; nullopt for any other backslash sequence.
-std::optional<std::string> unescaped(std::string_view text) {
-  std::string name;
-  for (std::size_t k = 0; k < text.size(); ++k) {
-    if (text[k] != '\\') {
-      name += text[k];
-      continue;
-    }
-    if (++k == text.size()) return std::nullopt;
-    switch (text[k]) {
-      case '\\':
-        name += '\\';
-        break;
-      case 'n':
-        name += '\n';
-        break;
-      case 'r':
-        name += '\r';
-        break;
-      default:
-        return std::nullopt;
-    }
-  }
-  return name;
-}
-
-// The algorithms a check takes: those chosen, or every one.
-using Allowed = std::array<bool, algorithm_count>;
-
-bool allowed(const Allowed& chosen, Algorithm algorithm) {
-  return chosen[static_cast<std::size_t>(algorithm)];
-}
-
-// How the untagged lines of a list part digest and name, as its first one did.
-enum class Separation { unknown, one_blank, marked };
-
-// "TAG (NAME) = HEX" (blanks around "=" and before "(" optional), or "HEX  NAME", "HEX *NAME",
-// "HEX NAME" and "HEX<tab>NAME", with the algorithm told by the length of HEX (40 digits are
-// SHA-1 or RIPEMD-160). nullopt for a line in no such form, of an algorithm not allowed, or
-// whose name holds a NUL, which no file name can.
-std::optional<SumLine> parse_line(std::string_view line, const Allowed& chosen, Separation& separation) {
-  while (!line.empty() && is_blank(line[0]))
-    line.remove_prefix(1);
-  const bool escaped = !line.empty() && line[0] == '\\';
-  if (escaped) line.remove_prefix(1);
-  std::optional<SumLine> parsed;
-  for (const AlgorithmName& known : names) {
-    const std::string_view tag = known.tag;
-    if (line.substr(0, tag.size()) != tag || line.size() == tag.size()) continue;
-    std::string_view rest = line.substr(tag.size());
-    if (rest[0] == ' ') rest.remove_prefix(1);
-    if (rest.empty() || rest[0] != '(') continue;
-    const std::size_t close = rest.rfind(')');
-    if (close == std::string_view::npos || close < 2 || !allowed(chosen, known.algorithm))
-      return std::nullopt;
-    std::string_view digest = rest.substr(close + 1);
-    while (!digest.empty() && is_blank(digest[0]))
-      digest.remove_prefix(1);
-    if (digest.empty() || digest[0] != '=') return std::nullopt;
-    digest.remove_prefix(1);
-    while (!digest.empty() && is_blank(digest[0]))
-      digest.remove_prefix(1);
-    parsed = SumLine{{known.algorithm}, std::string(digest), std::string(rest.substr(1, close - 1))};
-    break;
-  }
-  if (!parsed) {
-    const std::size_t end = std::min(line.find_first_not_of("0123456789abcdefABCDEF"), line.size());
-    if (end == line.size() || !is_blank(line[end])) return std::nullopt;
-    std::string_view name = line.substr(end + 1);
-    // One blank, then a space or a star that marks the mode, unless that is all the name there
-    // is. A list whose first such line has no mark has none: its names may start with either.
-    const bool marked = name.size() > 1 && (name[0] == ' ' || name[0] == '*');
-    if (separation == Separation::unknown) separation = marked ? Separation::marked : Separation::one_blank;
-    if (marked && separation == Separation::marked) name.remove_prefix(1);
-    parsed = SumLine{{}, std::string(line.substr(0, end)), std::string(name)};
-    for (const AlgorithmName& known : names)
-      if (allowed(chosen, known.algorithm) && hex_length(known.algorithm) == end)
-        parsed->algorithms.push_back(known.algorithm);
-    if (parsed->algorithms.empty()) return std::nullopt;
-  }
-  if (!is_hex(parsed->digest) || parsed->digest.size() != hex_length(parsed->algorithms[0]) ||
-      parsed->name.empty() || parsed->name.find('\0') != std::string::npos)
-    return std::nullopt;
-  if (escaped) {
-    std::optional<std::string> name = unescaped(parsed->name);
-    if (!name) return std::nullopt;
-    parsed->name = *name;
-  }
-  return parsed;
-}
-
-bool same_digest(const std::string& listed, const std::string& computed) {
-  return std::equal(listed.begin(), listed.end(), computed.begin(), computed.end(),
-                    [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
 }
 
 void warn_count(std::size_t count, const char* english_one, const char* english_many,
@@ -552,7 +353,7 @@ int run_sum(const SumOptions& options, const Common& common) {
     return bad_usage;
   }
   std::vector<Algorithm> algorithms;
-  for (const AlgorithmName& known : names)
+  for (const AlgorithmName& known : algorithm_names)
     if (options.all || options.chosen[static_cast<std::size_t>(known.algorithm)])
       algorithms.push_back(known.algorithm);
   if (algorithms.empty()) algorithms.push_back(Algorithm::sha256);
@@ -564,7 +365,7 @@ int run_sum(const SumOptions& options, const Common& common) {
 Command sum_command(Parser& program, Common& common) {
   auto options = std::make_shared<SumOptions>();
   CLI::App* parser = program.add_subcommand("sum");
-  for (const AlgorithmName& known : names)
+  for (const AlgorithmName& known : algorithm_names)
     parser->add_flag(known.option, options->chosen[static_cast<std::size_t>(known.algorithm)]);
   parser->add_flag("--all", options->all);
   parser->add_flag("--tag", options->tag);

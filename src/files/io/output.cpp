@@ -202,6 +202,11 @@ void put_back(std::vector<Kept>& kept) {
 }  // namespace
 
 std::size_t commit_together(std::vector<Output>& outputs) {
+  return commit_together(outputs, {}, nullptr);
+}
+
+std::size_t commit_together(std::vector<Output>& outputs, const std::vector<std::string>& stale,
+                            FileFault* stale_fault) {
   for (std::size_t k = 0; k < outputs.size(); ++k)
     if (!outputs[k].close()) return k;
   // No rename or copy starts before every piece is known to have a place to go.
@@ -219,6 +224,18 @@ std::size_t commit_together(std::vector<Output>& outputs) {
     put_back(kept);
     return k;
   };
+  // Files of the old set move aside first, so that a failure later can put them back.
+  for (const std::string& path : stale) {
+    Kept old{platform::place_of(path), platform::place_of(path)};
+    old.copy.name = temporary_name(old.target.name);
+    if (file_calls().rename(old.target, old.copy)) {
+      kept.push_back(std::move(old));
+    } else if (!platform::not_found(SystemError::last().code)) {
+      if (stale_fault) *stale_fault = {FileFault::write, path, SystemError::last()};
+      put_back(kept);
+      return 0;
+    }
+  }
   // The renames first, each old piece kept aside until all are done; the copies in place, which
   // cannot be taken back, only then.
   for (std::size_t k = 0; k < outputs.size(); ++k) {

@@ -63,6 +63,8 @@ class Output {
   platform::Place temporary_place() const;
   void discard() noexcept;
   friend std::size_t commit_together(std::vector<Output>& outputs);
+  friend std::size_t commit_together(std::vector<Output>& outputs, const std::vector<std::string>& stale,
+                                     FileFault* stale_fault);
 
   File file_;
   std::string path_;
@@ -85,6 +87,12 @@ inline FileFault write_fault(const Output& output) {
 // ones before it replaced. Interrupts are held off meanwhile. Returns the index of the first
 // that could not be closed or placed, or the count when all were.
 std::size_t commit_together(std::vector<Output>& outputs);
+// The same, and the files at `stale` (members of an earlier set that the new one does not
+// replace) go in the same step: moved aside first, put back if the set cannot be placed, removed
+// once it is. A stale file that cannot be moved aside stops the commit before any output takes
+// its name: 0 comes back and `stale_fault` names it.
+std::size_t commit_together(std::vector<Output>& outputs, const std::vector<std::string>& stale,
+                            FileFault* stale_fault);
 
 // The identities of the open files given (those whose identity can be told): files an output
 // must not be.

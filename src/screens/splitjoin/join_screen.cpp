@@ -27,6 +27,23 @@ void report_total_too_large() {
 // Reports how a join ended; a join ends without the completion display, only with the elapsed
 // time.
 void finish_join(const splitjoin::JoinOutcome& outcome, double start_time) {
+  if (!outcome.bad.empty() || !outcome.missing.empty() || !outcome.unlisted.empty()) {
+    x(12);
+    if (!outcome.bad.empty())
+      sayf("File \"%s\" does not match its checksum in the list; no file was written.\n",
+           "Berkas \"%s\" tidak cocok dengan ceksumnya di daftar; tidak ada berkas yang ditulis.\n",
+           shown(outcome.bad).c_str());
+    if (!outcome.missing.empty())
+      sayf("File \"%s\" is in the list of checksums but missing; no file was written.\n",
+           "Berkas \"%s\" ada di daftar ceksum tetapi tidak ada; tidak ada berkas yang ditulis.\n",
+           shown(outcome.missing).c_str());
+    if (!outcome.unlisted.empty())
+      sayf("File \"%s\" is not in the list of checksums; no file was written.\n",
+           "Berkas \"%s\" tidak ada di daftar ceksum; tidak ada berkas yang ditulis.\n",
+           shown(outcome.unlisted).c_str());
+    x(7);
+    return;
+  }
   if (outcome.refusal) return report(outcome.refusal);
   if (outcome.too_large) return report_total_too_large();
   if (outcome.fault) return report(outcome.fault);
@@ -59,6 +76,12 @@ void automatic_join() {
                                 label ? format(label, count, static_cast<long long>(total)) : std::string());
       });
   finish_join(outcome, start_time);
+  if (!outcome.gap) return;
+  x(12);
+  sayf("Note : file \"%s\" is missing; \"%s\" and the pieces past it were not joined.\n",
+       "Catatan : berkas \"%s\" tidak ada; \"%s\" dan potongan sesudahnya tidak ikut digabung.\n",
+       shown(outcome.gap.missing).c_str(), shown(outcome.gap.past).c_str());
+  x(7);
 }
 
 void manual_join() {
