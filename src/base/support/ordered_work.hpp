@@ -7,10 +7,11 @@
 #include <functional>
 #include <mutex>
 #include <optional>
-#include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
+
+#include "support/threads.hpp"
 
 namespace varnelo {
 
@@ -27,24 +28,10 @@ class OrderedWork {
 
   OrderedWork(unsigned threads, std::size_t window, Work work, Deliver deliver)
       : work_(std::move(work)), deliver_(std::move(deliver)), window_(std::max<std::size_t>(window, 1)) {
-    for (unsigned k = 0; threads > 1 && k < threads; ++k) {
-      try {
-        workers_.emplace_back([this] { serve(); });
-      } catch (const std::system_error&) {
-        break;
-      }
-    }
+    if (threads > 1) start_threads(workers_, threads, [this] { serve(); });
   }
 
-  ~OrderedWork() {
-    {
-      std::lock_guard lock(mutex_);
-      stopping_ = true;
-    }
-    more_.notify_all();
-    for (std::thread& worker : workers_)
-      worker.join();
-  }
+  ~OrderedWork() { stop_threads(workers_, mutex_, stopping_, more_); }
 
   OrderedWork(const OrderedWork&) = delete;
   OrderedWork& operator=(const OrderedWork&) = delete;

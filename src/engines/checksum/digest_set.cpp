@@ -11,6 +11,7 @@
 
 #include "checksum/block_hash.hpp"
 #include "checksum/checksum64.hpp"
+#include "support/threads.hpp"
 
 namespace varnelo {
 
@@ -71,23 +72,11 @@ struct DigestSet::Engine {
 struct DigestSet::Crew {
   explicit Crew(std::vector<Engine*> order) : engines(std::move(order)) {}
 
-  ~Crew() {
-    {
-      std::lock_guard lock(mutex);
-      stop = true;
-    }
-    wake.notify_all();
-    for (std::thread& thread : threads)
-      thread.join();
-  }
+  ~Crew() { stop_threads(threads, mutex, stop, wake); }
 
   void hire(unsigned count) {
-    try {
-      for (unsigned k = 0; k < count; ++k)
-        threads.emplace_back([this] { serve(); });
-    } catch (const std::system_error&) {
-      // Fewer threads only means the caller takes more of the engines itself.
-    }
+    // Fewer threads only means the caller takes more of the engines itself.
+    start_threads(threads, count, [this] { serve(); });
   }
 
   void serve() {
