@@ -37,8 +37,12 @@ std::int64_t FileCalls::write_some(platform::Handle handle, const void* data, st
   return platform::write_some(handle, data, count);
 }
 
-std::int64_t FileCalls::seek(platform::Handle handle, std::int64_t offset, bool from_end) {
-  return platform::seek(handle, offset, from_end);
+std::int64_t FileCalls::seek(platform::Handle handle, std::int64_t offset) {
+  return platform::seek(handle, offset);
+}
+
+std::int64_t FileCalls::size_of(platform::Handle handle) {
+  return platform::size_of(handle);
 }
 
 bool FileCalls::reserve(platform::Handle handle, std::int64_t size) {
@@ -83,6 +87,7 @@ File::File(File&& other) noexcept
       position_(other.position_),
       calls_(other.calls_),
       owned_(other.owned_),
+      reserved_(other.reserved_),
       failed_(other.failed_),
       error_(other.error_) {}
 
@@ -94,6 +99,7 @@ File& File::operator=(File&& other) noexcept {
     position_ = other.position_;
     calls_ = other.calls_;
     owned_ = other.owned_;
+    reserved_ = other.reserved_;
     failed_ = other.failed_;
     error_ = other.error_;
   }
@@ -166,14 +172,14 @@ std::optional<File> File::create_scratch(SystemError* why) {
 }
 
 std::int64_t File::measure_size() {
-  std::int64_t size = calls_->seek(handle_, 0, true);
+  const std::int64_t size = calls_->size_of(handle_);
   if (size < 0) return failing(std::int64_t{-1});
-  if (!seek(0)) return -1;
+  if (position_ != 0 && !seek(0)) return -1;
   return size;
 }
 
 bool File::seek(std::int64_t offset) {
-  std::int64_t at = calls_->seek(handle_, offset, false);
+  std::int64_t at = calls_->seek(handle_, offset);
   if (at < 0) return failing(false);
   position_ = at;
   return true;
@@ -215,12 +221,15 @@ std::size_t File::transfer(std::size_t count, Step step) {
 }
 
 bool File::reserve(std::int64_t size) {
-  return is_open() && size > 0 && calls_->reserve(handle_, size);
+  if (!is_open() || size <= 0 || !calls_->reserve(handle_, size)) return false;
+  reserved_ = true;
+  return true;
 }
 
 bool File::close() {
   if (handle_ == platform::invalid_handle) return true;
   const platform::Handle handle = std::exchange(handle_, platform::invalid_handle);
+  if (std::exchange(reserved_, false)) platform::give_back_reserved(handle);
   return !owned_ || calls_->close(handle) || failing(false);
 }
 

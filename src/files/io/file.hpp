@@ -40,7 +40,8 @@ class FileCalls {
   virtual bool close(platform::Handle handle);
   virtual std::int64_t read_some(platform::Handle handle, void* buffer, std::size_t count);
   virtual std::int64_t write_some(platform::Handle handle, const void* data, std::size_t count);
-  virtual std::int64_t seek(platform::Handle handle, std::int64_t offset, bool from_end);
+  virtual std::int64_t seek(platform::Handle handle, std::int64_t offset);
+  virtual std::int64_t size_of(platform::Handle handle);
   virtual bool reserve(platform::Handle handle, std::int64_t size);
   virtual std::optional<FileIdentity> identity(platform::Handle handle);
   virtual std::optional<FileIdentity> identity_of(const std::string& path);
@@ -96,7 +97,7 @@ class File {
   bool measurable() const { return !is_standard_stream() && platform::measurable(handle_); }
   const std::string& path() const { return path_; }
 
-  // Seeks to the end, takes the position and seeks back to offset 0; -1 on failure.
+  // The size of the file or disk, the position then at offset 0; -1 on failure.
   std::int64_t measure_size();
   bool seek(std::int64_t offset);
   std::int64_t position() const { return position_; }
@@ -145,6 +146,8 @@ class File {
   FileCalls* calls_ = &file_calls();
   // False for the standard streams, which outlive every File made on them.
   bool owned_ = true;
+  // Space was reserved past what was written; it is given back at closing.
+  bool reserved_ = false;
   bool failed_ = false;
   SystemError error_;
 };

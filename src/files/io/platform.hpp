@@ -48,6 +48,9 @@ bool measurable(Handle handle);
 // Creates or truncates for writing; invalid_handle on failure.
 Handle open_for_writing(const std::string& path);
 bool close_handle(Handle handle);
+// Gives back space reserved past the end of a file written to (see reserve), which would
+// otherwise stay held past its end, where no listing shows it.
+void give_back_reserved(Handle handle);
 // The process's standard streams, switched to binary mode where the platform has a text mode.
 Handle standard_input();
 Handle standard_output();
@@ -56,9 +59,11 @@ Handle standard_error();
 std::int64_t read_some(Handle handle, void* buffer, std::size_t count);
 // Bytes written or -1 on error.
 std::int64_t write_some(Handle handle, const void* data, std::size_t count);
-// New position, or -1 on error. `from_end` seeks relative to the end of the file, and fails
-// for anything whose end is not its size (character devices, pipes).
-std::int64_t seek(Handle handle, std::int64_t offset, bool from_end);
+// New position, or -1 on error.
+std::int64_t seek(Handle handle, std::int64_t offset);
+// The size of a file or a disk, the position left as it was; -1 for anything whose end is not
+// its size (character devices, pipes).
+std::int64_t size_of(Handle handle);
 // Allocates space for the first `size` bytes without changing the file's size; false when the
 // platform or the file system does not offer it.
 bool reserve(Handle handle, std::int64_t size);

@@ -84,21 +84,33 @@ Handle open_stream(const std::string& path) {
   return fd;
 }
 
+namespace {
+
+// Files that the kernel makes up as they are read, such as /proc's, claim a size of 0 or of a
+// page; only those sizes are worth asking the file system about.
+bool made_as_read(int fd, const struct stat& info) {
+#if defined(__linux__)
+  static const long page = sysconf(_SC_PAGESIZE);
+  if (info.st_size != 0 && info.st_size != page) return false;
+  struct statfs place;
+  constexpr long proc = 0x9fa0, sys = 0x62656572, debug = 0x64626720, security = 0x73636673;
+  if (fstatfs(fd, &place) != 0) return false;
+  const long type = static_cast<long>(place.f_type);
+  return type == proc || type == sys || type == debug || type == security;
+#else
+  (void)fd;
+  (void)info;
+  return false;
+#endif
+}
+
+}  // namespace
+
 bool measurable(Handle handle) {
   struct stat info;
   if (fstat(static_cast<int>(handle), &info) != 0) return false;
   if (S_ISBLK(info.st_mode)) return true;
-  if (!S_ISREG(info.st_mode)) return false;
-#if defined(__linux__)
-  // Files that the kernel makes up as they are read claim a size of 0 or of a page.
-  struct statfs place;
-  constexpr long proc = 0x9fa0, sys = 0x62656572, debug = 0x64626720, security = 0x73636673;
-  if (fstatfs(static_cast<int>(handle), &place) == 0) {
-    const long type = static_cast<long>(place.f_type);
-    if (type == proc || type == sys || type == debug || type == security) return false;
-  }
-#endif
-  return true;
+  return S_ISREG(info.st_mode) && !made_as_read(static_cast<int>(handle), info);
 }
 
 Handle open_for_writing(const std::string& path) {
@@ -127,20 +139,21 @@ void free_buffers(void* block) {
   std::free(block);
 }
 
-bool close_handle(Handle handle) {
-  int fd = static_cast<int>(handle);
-  // Space reserved ahead of a write outlives the handle; after a run that stopped early it
-  // would stay held past the end of the file, where no listing shows it. Cutting the file at
-  // its own length gives it back.
+void give_back_reserved(Handle handle) {
+  const int fd = static_cast<int>(handle);
+  // Cutting the file at its own length gives back what lies past it.
   struct stat info;
-  if ((fcntl(fd, F_GETFL) & O_ACCMODE) != O_RDONLY && fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
       static_cast<std::int64_t>(info.st_blocks) * 512 >
           (static_cast<std::int64_t>(info.st_size) | 0xFFFFF) + 1) {
     // A hint like the reservation itself: where the file system refuses, the file is still whole.
     if (ftruncate(fd, info.st_size) != 0) errno = 0;
   }
+}
+
+bool close_handle(Handle handle) {
   // Even when close fails the descriptor is gone; calling it again could close another file.
-  return ::close(fd) == 0;
+  return ::close(static_cast<int>(handle)) == 0;
 }
 
 Handle standard_input() {
@@ -171,17 +184,30 @@ std::int64_t write_some(Handle handle, const void* data, std::size_t count) {
   }
 }
 
-std::int64_t seek(Handle handle, std::int64_t offset, bool from_end) {
-  if (from_end) {
-    // Only files and disks have an end to seek to: a character device such as /dev/zero
-    // answers 0 whatever it holds, and would be taken for an empty file.
-    struct stat info;
-    if (fstat(static_cast<int>(handle), &info) != 0 || !(S_ISREG(info.st_mode) || S_ISBLK(info.st_mode))) {
-      errno = ESPIPE;
-      return -1;
-    }
+std::int64_t seek(Handle handle, std::int64_t offset) {
+  return lseek(static_cast<int>(handle), static_cast<off_t>(offset), SEEK_SET);
+}
+
+std::int64_t size_of(Handle handle) {
+  const int fd = static_cast<int>(handle);
+  struct stat info;
+  if (fstat(fd, &info) != 0) return -1;
+  if (S_ISREG(info.st_mode)) {
+    if (!made_as_read(fd, info)) return static_cast<std::int64_t>(info.st_size);
+    // Their end cannot be sought either.
+    errno = EINVAL;
+    return -1;
   }
-  return lseek(static_cast<int>(handle), static_cast<off_t>(offset), from_end ? SEEK_END : SEEK_SET);
+  // Only files and disks have an end: a character device such as /dev/zero answers 0 whatever
+  // it holds, and would be taken for an empty file. A disk tells its size by a seek to its end.
+  if (!S_ISBLK(info.st_mode)) {
+    errno = ESPIPE;
+    return -1;
+  }
+  const off_t at = lseek(fd, 0, SEEK_CUR);
+  const off_t end = at < 0 ? -1 : lseek(fd, 0, SEEK_END);
+  if (end < 0 || lseek(fd, at, SEEK_SET) < 0) return -1;
+  return static_cast<std::int64_t>(end);
 }
 
 bool reserve(Handle handle, std::int64_t size) {

@@ -236,6 +236,10 @@ void free_buffers(void* block) {
   std::free(block);
 }
 
+void give_back_reserved(Handle) {
+  // What was allocated past the end and not written is freed when the file is closed.
+}
+
 bool close_handle(Handle handle) {
   return _close(static_cast<int>(handle)) == 0 || failed(false, runtime_error());
 }
@@ -267,13 +271,20 @@ std::int64_t write_some(Handle handle, const void* data, std::size_t count) {
   return put >= 0 ? put : failed(std::int64_t{-1}, runtime_error());
 }
 
-std::int64_t seek(Handle handle, std::int64_t offset, bool from_end) {
-  // Only files on disk have an end to seek to: a device such as NUL answers 0 whatever it holds.
-  if (from_end &&
-      GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(static_cast<int>(handle)))) != FILE_TYPE_DISK)
-    return failed(std::int64_t{-1}, ERROR_SEEK_ON_DEVICE);
-  const std::int64_t at = _lseeki64(static_cast<int>(handle), offset, from_end ? SEEK_END : SEEK_SET);
+std::int64_t seek(Handle handle, std::int64_t offset) {
+  const std::int64_t at = _lseeki64(static_cast<int>(handle), offset, SEEK_SET);
   return at >= 0 ? at : failed(std::int64_t{-1}, runtime_error());
+}
+
+std::int64_t size_of(Handle handle) {
+  // Only files on disk have an end: a device such as NUL answers 0 whatever it holds.
+  const int fd = static_cast<int>(handle);
+  if (GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(fd))) != FILE_TYPE_DISK)
+    return failed(std::int64_t{-1}, ERROR_SEEK_ON_DEVICE);
+  const std::int64_t at = _lseeki64(fd, 0, SEEK_CUR);
+  const std::int64_t end = at < 0 ? -1 : _lseeki64(fd, 0, SEEK_END);
+  if (end < 0 || _lseeki64(fd, at, SEEK_SET) < 0) return failed(std::int64_t{-1}, runtime_error());
+  return end;
 }
 
 bool reserve(Handle handle, std::int64_t size) {
