@@ -6,6 +6,7 @@
 #include "checksum/block_hash.hpp"
 #include "checksum/checksum64.hpp"
 #include "checksum/digest_set.hpp"
+#include "checksum/jobs.hpp"
 #include "support/cpu_levels.hpp"
 #include "support/test_support.hpp"
 
@@ -137,6 +138,46 @@ TEST(BlockHash, ManySmallUpdatesEqualOneCall) {
       EXPECT_EQ(hex_digits(hash.finish()), portable_digest(kind, data)) << int(kind);
     });
   }
+}
+
+// Two messages fed side by side, in pieces that leave either one's blocks part-filled, come to
+// what each alone gives; so do two files hashed side by side, one of them coming short.
+TEST(BlockHash, TwoFedSideBySideEqualEachAlone) {
+  struct Case {
+    HashKind kind_a, kind_b;
+    std::size_t length_a, length_b, piece_a, piece_b;
+  };
+  const std::vector<Case> cases = {
+      {HashKind::sha256, HashKind::sha256, 100000, 100000, 4096, 4096},
+      {HashKind::sha256, HashKind::sha224, 70001, 333, 1000, 7},
+      {HashKind::sha224, HashKind::sha256, 64, 0, 64, 1},
+      {HashKind::sha256, HashKind::sha256, 5000, 9000, 65, 63},
+      {HashKind::sha256, HashKind::sha1, 3000, 3000, 128, 128},
+      {HashKind::md5, HashKind::sha256, 200, 70000, 1, 700},
+  };
+  for (const Case& c : cases)
+    for_each_implementation(HashKind::sha256, [&] {
+      const std::string a = testing::pattern_bytes(c.length_a, 1), b = testing::pattern_bytes(c.length_b, 2);
+      BlockHash hash_a(c.kind_a), hash_b(c.kind_b);
+      for (std::size_t at_a = 0, at_b = 0; at_a < a.size() || at_b < b.size();) {
+        const std::size_t take_a = std::min(c.piece_a, a.size() - at_a),
+                          take_b = std::min(c.piece_b, b.size() - at_b);
+        BlockHash::update_two(hash_a, a.data() + at_a, take_a, hash_b, b.data() + at_b, take_b);
+        at_a += take_a;
+        at_b += take_b;
+      }
+      EXPECT_EQ(hex_digits(hash_a.finish()), portable_digest(c.kind_a, a)) << c.length_a << " " << c.length_b;
+      EXPECT_EQ(hex_digits(hash_b.finish()), portable_digest(c.kind_b, b)) << c.length_a << " " << c.length_b;
+    });
+
+  testing::TempDir dir;
+  const std::string a = testing::pattern_bytes(300000, 3), b = testing::pattern_bytes(1000, 4);
+  std::optional<File> file_a = File::open_read(dir.write("a", a)),
+                      file_b = File::open_read(dir.write("b", b));
+  auto [found_a, found_b] = hash_two_files(*file_a, 300000, *file_b, 1001, {Algorithm::sha256});
+  EXPECT_FALSE(found_a.fault);
+  EXPECT_EQ(found_a.digests, std::vector<std::string>{portable_digest(HashKind::sha256, a)});
+  EXPECT_TRUE(found_b.fault) << "a file shorter than its measure is a read error";
 }
 
 TEST(HexDigits, LowerCaseWithLeadingZeros) {

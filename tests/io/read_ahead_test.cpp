@@ -133,37 +133,44 @@ namespace varnelo {
 namespace {
 
 // Outcomes come back in the order of the items whatever order the threads finish them in, each
-// item worked on once, and a stop hands over nothing more.
+// item worked on once, alone or two at a time, and a stop hands over nothing more.
 TEST(OrderedWork, HandsOverInOrderOnAnyNumberOfThreads) {
   for (unsigned threads : {0u, 1u, 2u, 5u})
     for (std::size_t window : {1u, 3u, 64u})
-      for (int stop_at : {-1, 0, 17}) {
-        const std::string where = std::to_string(threads) + " threads, window " + std::to_string(window) +
-                                  ", stop at " + std::to_string(stop_at);
-        std::vector<int> handed;
-        {
-          OrderedWork<int, int> work(
-              threads, window,
-              [](const int& item) {
-                // Later items often finish first.
-                std::this_thread::sleep_for(std::chrono::microseconds((item * 7919) % 13 * 50));
-                return item * item;
-              },
-              [&](const int& item, int& outcome) {
-                EXPECT_EQ(outcome, item * item) << where;
-                handed.push_back(item);
-                return item != stop_at;
-              });
-          bool going = true;
-          for (int item = 0; item < 100 && going; ++item)
-            going = work.add(item);
-          EXPECT_EQ(work.drain(), stop_at < 0) << where;
+      for (int stop_at : {-1, 0, 17})
+        for (bool in_twos : {false, true}) {
+          const std::string where = std::to_string(threads) + " threads, window " + std::to_string(window) +
+                                    ", stop at " + std::to_string(stop_at) + (in_twos ? ", in twos" : "");
+          std::vector<int> handed;
+          {
+            auto square = [](const int& item) {
+              // Later items often finish first.
+              std::this_thread::sleep_for(std::chrono::microseconds((item * 7919) % 13 * 50));
+              return item * item;
+            };
+            // Two items come out with the right outcome each, not swapped.
+            auto two = [&](const int& a, const int& b) {
+              EXPECT_LT(a, b) << where;
+              return std::pair{square(a), square(b)};
+            };
+            OrderedWork<int, int> work(
+                threads, window, square,
+                [&](const int& item, int& outcome) {
+                  EXPECT_EQ(outcome, item * item) << where;
+                  handed.push_back(item);
+                  return item != stop_at;
+                },
+                in_twos ? OrderedWork<int, int>::WorkTwo(two) : OrderedWork<int, int>::WorkTwo{});
+            bool going = true;
+            for (int item = 0; item < 100 && going; ++item)
+              going = work.add(item);
+            EXPECT_EQ(work.drain(), stop_at < 0) << where;
+          }
+          std::vector<int> expected;
+          for (int item = 0; item < (stop_at < 0 ? 100 : stop_at + 1); ++item)
+            expected.push_back(item);
+          EXPECT_EQ(handed, expected) << where;
         }
-        std::vector<int> expected;
-        for (int item = 0; item < (stop_at < 0 ? 100 : stop_at + 1); ++item)
-          expected.push_back(item);
-        EXPECT_EQ(handed, expected) << where;
-      }
 }
 
 }  // namespace

@@ -23,11 +23,18 @@ template <typename Item, typename Outcome>
 class OrderedWork {
  public:
   using Work = std::function<Outcome(const Item&)>;
+  // Works two items at once, where that is quicker than one after the other.
+  using WorkTwo = std::function<std::pair<Outcome, Outcome>(const Item&, const Item&)>;
   // False stops the run: nothing more is handed over.
   using Deliver = std::function<bool(const Item&, Outcome&)>;
 
-  OrderedWork(unsigned threads, std::size_t window, Work work, Deliver deliver)
-      : work_(std::move(work)), deliver_(std::move(deliver)), window_(std::max<std::size_t>(window, 1)) {
+  // With `work_two`, a thread that finds two items waiting takes both. Items are still worked
+  // one at a time where no thread is started.
+  OrderedWork(unsigned threads, std::size_t window, Work work, Deliver deliver, WorkTwo work_two = {})
+      : work_(std::move(work)),
+        work_two_(std::move(work_two)),
+        deliver_(std::move(deliver)),
+        window_(std::max<std::size_t>(window, 1)) {
     if (threads > 1) start_threads(workers_, threads, [this] { serve(); });
   }
 
@@ -105,36 +112,57 @@ class OrderedWork {
   void serve() {
     for (;;) {
       std::unique_lock lock(mutex_);
-      Slot* next = nullptr;
+      auto first = slots_.end();
       ++idle_;
       more_.wait(lock, [&] {
-        for (Slot& slot : slots_)
-          if (!slot.taken) {
-            next = &slot;
-            break;
-          }
-        return stopping_ || next != nullptr;
+        first = untaken_from(slots_.begin());
+        return stopping_ || first != slots_.end();
       });
       --idle_;
       if (stopping_) return;
-      next->taken = true;
-      --untaken_;
+      // Pointers, not iterators: the caller adds slots meanwhile, and those keep only references.
+      Slot* next = &take(*first);
+      // A second item only where every thread waiting still finds one of its own.
+      const auto after = work_two_ && untaken_ > idle_ ? untaken_from(std::next(first)) : slots_.end();
+      Slot* second = after != slots_.end() ? &take(*after) : nullptr;
       bool wake = waiting_ && ready();
-      // Slots are only taken from the front once done, so this one stays where it is.
-      const Item& item = next->item;
       lock.unlock();
       if (wake) done_.notify_one();
-      Outcome outcome = work_(item);
+      // Slots are only taken from the front once done, so these stay where they are.
+      std::optional<Outcome> first_outcome, second_outcome;
+      if (second) {
+        std::pair<Outcome, Outcome> both = work_two_(next->item, second->item);
+        first_outcome.emplace(std::move(both.first));
+        second_outcome.emplace(std::move(both.second));
+      } else {
+        first_outcome.emplace(work_(next->item));
+      }
       lock.lock();
-      next->outcome = std::move(outcome);
+      next->outcome = std::move(first_outcome);
       ++finished_;
+      if (second) {
+        second->outcome = std::move(second_outcome);
+        ++finished_;
+      }
       wake = waiting_ && ready();
       lock.unlock();
       if (wake) done_.notify_one();
     }
   }
 
+  // The first slot from `from` on that no thread has taken yet; the caller holds the lock.
+  typename std::deque<Slot>::iterator untaken_from(typename std::deque<Slot>::iterator from) {
+    return std::find_if(from, slots_.end(), [](const Slot& slot) { return !slot.taken; });
+  }
+
+  Slot& take(Slot& slot) {
+    slot.taken = true;
+    --untaken_;
+    return slot;
+  }
+
   Work work_;
+  WorkTwo work_two_;
   Deliver deliver_;
   std::size_t window_;
   bool stopped_ = false;

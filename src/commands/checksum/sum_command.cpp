@@ -18,6 +18,7 @@
 #include "command/messages.hpp"
 #include "command/progress.hpp"
 #include "command/results.hpp"
+#include "io/block_pump.hpp"
 #include "io/file.hpp"
 #include "io/folder_walk.hpp"
 #include "io/input.hpp"
@@ -75,19 +76,64 @@ struct Hashed {
   FileFault fault;
 };
 
-// Hashes one input. Run alone, it draws the progress display; beside others, none.
-Hashed hash_named(const std::string& name, const std::vector<Algorithm>& algorithms, const Spread& spread,
-                  const Common& common) {
-  Result<File, FileFault> file = open_input(name, true);
-  if (!file) return {std::nullopt, file.why()};
-  Result<std::int64_t, FileFault> size = input_size(*file);
-  if (!size) return {std::nullopt, size.why()};
-  std::optional<Progress> progress;
-  if (spread.workers == 1) progress.emplace(common, checksum_label);
-  Digests found = hash_file(*file, *size, algorithms, progress ? progress->display() : ProgressDisplay{},
-                            spread.threads_each);
+Hashed hashed_of(Digests& found) {
   if (found.fault) return {std::nullopt, found.fault};
   return {std::move(found.digests), {}};
+}
+
+// An input opened and measured (BlockPump::to_the_end for a stream), or why it could not be.
+struct Opened {
+  std::optional<File> file;
+  std::int64_t size = 0;
+  FileFault fault;
+};
+
+Opened open_measured(const std::string& name) {
+  Result<File, FileFault> file = open_input(name, true);
+  if (!file) return {std::nullopt, 0, file.why()};
+  Result<std::int64_t, FileFault> size = input_size(*file);
+  if (!size) return {std::nullopt, 0, size.why()};
+  return {std::move(*file), *size, {}};
+}
+
+// Hashes one input. Run alone, it draws the progress display; beside others, none.
+Hashed hash_opened(Opened& input, const std::vector<Algorithm>& algorithms, const Spread& spread,
+                   const Common& common) {
+  if (!input.file) return {std::nullopt, input.fault};
+  std::optional<Progress> progress;
+  if (spread.workers == 1) progress.emplace(common, checksum_label);
+  Digests found = hash_file(*input.file, input.size, algorithms,
+                            progress ? progress->display() : ProgressDisplay{}, spread.threads_each);
+  return hashed_of(found);
+}
+
+Hashed hash_named(const std::string& name, const std::vector<Algorithm>& algorithms, const Spread& spread,
+                  const Common& common) {
+  Opened input = open_measured(name);
+  return hash_opened(input, algorithms, spread, common);
+}
+
+// Hashes two inputs side by side where both are files and their algorithms pair well; else one
+// after the other.
+std::pair<Hashed, Hashed> hash_two_named(const std::string& name_a,
+                                         const std::vector<Algorithm>& algorithms_a,
+                                         const std::string& name_b,
+                                         const std::vector<Algorithm>& algorithms_b, const Spread& spread,
+                                         const Common& common) {
+  Opened a = open_measured(name_a), b = open_measured(name_b);
+  if (a.file && b.file && a.size != BlockPump::to_the_end && b.size != BlockPump::to_the_end &&
+      algorithms_a == algorithms_b) {
+    auto [found_a, found_b] = hash_two_files(*a.file, a.size, *b.file, b.size, algorithms_a);
+    return {hashed_of(found_a), hashed_of(found_b)};
+  }
+  Hashed first = hash_opened(a, algorithms_a, spread, common);
+  return {std::move(first), hash_opened(b, algorithms_b, spread, common)};
+}
+
+// Whether the files of a run go two to a thread: each thread hashes its files alone, and their
+// algorithms are quicker side by side.
+bool in_pairs(const Spread& spread, const std::vector<Algorithm>& algorithms) {
+  return spread.workers > 1 && spread.threads_each == 1 && DigestSet::pairs_well(algorithms);
 }
 
 // Names handed over in turn; false stops them.
@@ -175,7 +221,11 @@ int compute(const SumOptions& options, const std::vector<Algorithm>& algorithms,
           lines += end;
         }
         return print(lines);
-      });
+      },
+      in_pairs(spread, algorithms)
+          ? [&](const std::string& a,
+                const std::string& b) { return hash_two_named(a, algorithms, b, algorithms, spread, common); }
+          : OrderedWork<std::string, Hashed>::WorkTwo{});
   const NameFeed feed{[&](const std::string& name) { return work.add(name); }, [&] { return work.drain(); }};
   if (!each_name(options, feed, status) || !work.drain()) return trouble;
   return status;
@@ -241,7 +291,14 @@ bool check_list(const std::string& list, const CheckOptions& options, const Spre
   OrderedWork<SumLine, Hashed> work(
       spread.workers, names_in_hand * spread.workers,
       [&](const SumLine& sum) { return hash_named(sum.name, sum.algorithms, spread, common); },
-      [&](const SumLine& sum, Hashed& hashed) { return tell_result(sum, hashed, options, terminal, tally); });
+      [&](const SumLine& sum, Hashed& hashed) { return tell_result(sum, hashed, options, terminal, tally); },
+      // Each line names its own algorithms; two lines whose differ are hashed one after the other.
+      [&](const SumLine& a, const SumLine& b) {
+        if (!in_pairs(spread, a.algorithms))
+          return std::pair{hash_named(a.name, a.algorithms, spread, common),
+                           hash_named(b.name, b.algorithms, spread, common)};
+        return hash_two_named(a.name, a.algorithms, b.name, b.algorithms, spread, common);
+      });
   const std::string list_name = shown(list);
   LineReader reader(*file, options.zero ? '\0' : '\n');
   std::string line;

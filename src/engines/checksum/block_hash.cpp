@@ -122,26 +122,67 @@ void BlockHash::compress(const std::uint8_t* blocks, std::size_t count) {
     compress32_(state32_, blocks, count);
 }
 
-void BlockHash::update(const void* data, std::size_t size) {
-  const auto* bytes = static_cast<const std::uint8_t*>(data);
+bool BlockHash::top_up(const std::uint8_t*& bytes, std::size_t& size) {
+  if (pending_size_ == 0) return true;
   const std::size_t block = block_size();
-  length_ += size;
-  if (pending_size_ > 0) {
-    std::size_t take = std::min(size, block - pending_size_);
-    std::memcpy(pending_ + pending_size_, bytes, take);
-    pending_size_ += take;
-    bytes += take;
-    size -= take;
-    if (pending_size_ < block) return;
-    compress(pending_, 1);
-    pending_size_ = 0;
-  }
-  std::size_t whole = size / block;
+  const std::size_t take = std::min(size, block - pending_size_);
+  std::memcpy(pending_ + pending_size_, bytes, take);
+  pending_size_ += take;
+  bytes += take;
+  size -= take;
+  if (pending_size_ < block) return false;
+  compress(pending_, 1);
+  pending_size_ = 0;
+  return true;
+}
+
+void BlockHash::absorb(const std::uint8_t* bytes, std::size_t size) {
+  const std::size_t block = block_size();
+  const std::size_t whole = size / block;
   if (whole > 0) compress(bytes, whole);
   bytes += whole * block;
   size -= whole * block;
   std::memcpy(pending_, bytes, size);
   pending_size_ = size;
+}
+
+void BlockHash::update(const void* data, std::size_t size) {
+  const auto* bytes = static_cast<const std::uint8_t*>(data);
+  length_ += size;
+  if (top_up(bytes, size)) absorb(bytes, size);
+}
+
+bool BlockHash::pairs_well(HashKind kind) {
+  return (kind == HashKind::sha256 || kind == HashKind::sha224) &&
+         best_implementation(kind) == Implementation::x86_sha;
+}
+
+void BlockHash::update_two(BlockHash& a, const void* data_a, std::size_t size_a, BlockHash& b,
+                           const void* data_b, std::size_t size_b) {
+#if defined(VARNELO_X86_SHA)
+  if (a.compress32_ == compress::sha256_x86 && b.compress32_ == compress::sha256_x86) {
+    const auto* bytes_a = static_cast<const std::uint8_t*>(data_a);
+    const auto* bytes_b = static_cast<const std::uint8_t*>(data_b);
+    a.length_ += size_a;
+    b.length_ += size_b;
+    // A block still short takes every byte given, leaving none to pair.
+    a.top_up(bytes_a, size_a);
+    b.top_up(bytes_b, size_b);
+    const std::size_t both = std::min(size_a, size_b) / 64;
+    if (both > 0) {
+      compress::sha256_x86_two(a.state32_, bytes_a, b.state32_, bytes_b, both);
+      bytes_a += both * 64;
+      size_a -= both * 64;
+      bytes_b += both * 64;
+      size_b -= both * 64;
+    }
+    if (a.pending_size_ == 0) a.absorb(bytes_a, size_a);
+    if (b.pending_size_ == 0) b.absorb(bytes_b, size_b);
+    return;
+  }
+#endif
+  a.update(data_a, size_a);
+  b.update(data_b, size_b);
 }
 
 std::vector<std::uint8_t> BlockHash::finish() {

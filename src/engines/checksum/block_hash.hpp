@@ -24,6 +24,11 @@ class BlockHash {
   explicit BlockHash(HashKind kind);
 
   void update(const void* data, std::size_t size);
+  // Feeds two messages at once, as a.update(data_a, size_a) and b.update(data_b, size_b) would.
+  // Where both are hashes that pairs_well, their whole blocks are compressed side by side: each
+  // round waits on the one before it, and the other message's round fills the wait.
+  static void update_two(BlockHash& a, const void* data_a, std::size_t size_a, BlockHash& b,
+                         const void* data_b, std::size_t size_b);
   // Pads the message (0x80, zeros, the bit length) and returns the digest; the object is
   // spent afterwards.
   std::vector<std::uint8_t> finish();
@@ -37,12 +42,19 @@ class BlockHash {
   static std::size_t digest_size_of(HashKind kind);
   // The fastest implementation of `kind` the features in force allow.
   static Implementation best_implementation(HashKind kind);
+  // Whether two hashes of `kind` go faster through update_two than one after the other.
+  static bool pairs_well(HashKind kind);
 
  private:
   using Compress32 = void (*)(std::uint32_t* state, const std::uint8_t* blocks, std::size_t count);
   using Compress64 = void (*)(std::uint64_t* state, const std::uint8_t* blocks, std::size_t count);
 
   void compress(const std::uint8_t* blocks, std::size_t count);
+  // Fills the pending block from `bytes` and compresses it once whole; false while it is still
+  // short, every byte taken.
+  bool top_up(const std::uint8_t*& bytes, std::size_t& size);
+  // Compresses the whole blocks of bytes that begin on a block boundary, and keeps the rest.
+  void absorb(const std::uint8_t* bytes, std::size_t size);
 
   HashKind kind_;
   Compress32 compress32_ = nullptr;

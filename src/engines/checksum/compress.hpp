@@ -17,6 +17,9 @@ void md5_portable(std::uint32_t* state, const std::uint8_t* blocks, std::size_t 
 
 #if defined(VARNELO_X86_SHA)
 void sha256_x86(std::uint32_t* state, const std::uint8_t* blocks, std::size_t count);
+// Two messages at once, `count` blocks of each.
+void sha256_x86_two(std::uint32_t* state_a, const std::uint8_t* blocks_a, std::uint32_t* state_b,
+                    const std::uint8_t* blocks_b, std::size_t count);
 void sha1_x86(std::uint32_t* state, const std::uint8_t* blocks, std::size_t count);
 void sha512_avx2(std::uint64_t* state, const std::uint8_t* blocks, std::size_t count);
 void sha512_avx512(std::uint64_t* state, const std::uint8_t* blocks, std::size_t count);

@@ -166,6 +166,21 @@ void DigestSet::update(const std::uint8_t* data, std::size_t size) {
   crew_->update(data, size);
 }
 
+bool DigestSet::pairs_well(const std::vector<Algorithm>& algorithms) {
+  return algorithms.size() == 1 && algorithms[0] != Algorithm::checksum64 &&
+         BlockHash::pairs_well(static_cast<HashKind>(algorithms[0]));
+}
+
+void DigestSet::update_two(DigestSet& a, const std::uint8_t* data_a, std::size_t size_a, DigestSet& b,
+                           const std::uint8_t* data_b, std::size_t size_b) {
+  if (a.engines_.size() == 1 && b.engines_.size() == 1 && a.engines_[0]->hash && b.engines_[0]->hash) {
+    BlockHash::update_two(*a.engines_[0]->hash, data_a, size_a, *b.engines_[0]->hash, data_b, size_b);
+    return;
+  }
+  a.update(data_a, size_a);
+  b.update(data_b, size_b);
+}
+
 std::vector<std::string> DigestSet::finish() {
   std::vector<std::string> digests;
   for (auto& engine : engines_)

@@ -1,5 +1,8 @@
 #include "checksum/jobs.hpp"
 
+#include <algorithm>
+#include <memory>
+
 #include "checksum/block_hash.hpp"
 #include "io/block_pump.hpp"
 
@@ -59,6 +62,51 @@ Digests hash_file(File& file, std::int64_t size, const std::vector<Algorithm>& a
   Digests result{{}, digests.finish(), reading.shown_bytes};
   if (!outcome.complete()) result.fault = FileFault::read_of(file);
   return result;
+}
+
+namespace {
+
+// One of two files read in turn: what is left of it, and how its reading ended.
+struct Turn {
+  File& file;
+  std::int64_t left;
+  bool short_read = false;
+
+  // Reads the next piece of the file into `buffer`; empty once it is all read or came short.
+  std::size_t next(std::uint8_t* buffer, std::size_t capacity) {
+    if (left <= 0 || short_read) return 0;
+    const auto want =
+        static_cast<std::size_t>(std::min<std::int64_t>(left, static_cast<std::int64_t>(capacity)));
+    const std::size_t got = file.read(buffer, want);
+    left -= static_cast<std::int64_t>(got);
+    short_read = got < want;
+    return got;
+  }
+
+  Digests digests(DigestSet& set, std::int64_t shown) {
+    Digests result{{}, set.finish(), shown};
+    if (short_read) result.fault = FileFault::read_of(file);
+    return result;
+  }
+};
+
+}  // namespace
+
+std::pair<Digests, Digests> hash_two_files(File& a, std::int64_t size_a, File& b, std::int64_t size_b,
+                                           const std::vector<Algorithm>& algorithms) {
+  // Pieces small enough that both stay in the core's own cache between the read and the hash.
+  constexpr std::size_t piece = std::size_t{128} << 10;
+  const std::unique_ptr<std::uint8_t[]> buffer = std::make_unique_for_overwrite<std::uint8_t[]>(2 * piece);
+  DigestSet set_a(algorithms, 1), set_b(algorithms, 1);
+  Turn turn_a{a, size_a}, turn_b{b, size_b};
+  for (;;) {
+    const std::size_t got_a = turn_a.next(buffer.get(), piece);
+    const std::size_t got_b = turn_b.next(buffer.get() + piece, piece);
+    if (got_a == 0 && got_b == 0) break;
+    DigestSet::update_two(set_a, buffer.get(), got_a, set_b, buffer.get() + piece, got_b);
+  }
+  return {turn_a.digests(set_a, reading_for(size_a, algorithms, false).shown_bytes),
+          turn_b.digests(set_b, reading_for(size_b, algorithms, false).shown_bytes)};
 }
 
 }  // namespace varnelo

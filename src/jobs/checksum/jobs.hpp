@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "checksum/digest_set.hpp"
@@ -31,5 +32,11 @@ struct Digests {
 // the same thread too, with no reading ahead.
 Digests hash_file(File& file, std::int64_t size, const std::vector<Algorithm>& algorithms,
                   const ProgressDisplay& show, unsigned threads = 0);
+
+// Two measured files hashed side by side on the calling thread, with no display: as
+// hash_file(a, size_a, algorithms, {}, 1) and the same of b, in less time where the algorithms
+// pair well (see DigestSet::pairs_well).
+std::pair<Digests, Digests> hash_two_files(File& a, std::int64_t size_a, File& b, std::int64_t size_b,
+                                           const std::vector<Algorithm>& algorithms);
 
 }  // namespace varnelo
