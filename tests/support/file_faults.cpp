@@ -36,10 +36,10 @@ class FaultyCalls : public FileCalls {
  public:
   FaultyCalls() { install_file_calls(this); }
 
-  platform::Handle open(const std::string& path, Access access) override {
+  platform::Handle open(const std::string& path, Access access, std::int64_t* size) override {
     std::lock_guard lock(mutex_);
     if (!guarded(path)) return platform::invalid_handle;
-    platform::Handle handle = FileCalls::open(path, access);
+    platform::Handle handle = FileCalls::open(path, access, size);
     if (handle != platform::invalid_handle) start_books(handle, path);
     return handle;
   }

@@ -11,10 +11,11 @@ FileCalls* installed_calls = &platform_calls;
 
 }  // namespace
 
-platform::Handle FileCalls::open(const std::string& path, Access access) {
+platform::Handle FileCalls::open(const std::string& path, Access access, std::int64_t* size) {
+  *size = -1;
   return access == Access::write    ? platform::open_for_writing(path)
-         : access == Access::stream ? platform::open_stream(path)
-                                    : platform::open_for_reading(path);
+         : access == Access::stream ? platform::open_stream(path, size)
+                                    : platform::open_for_reading(path, size);
 }
 
 platform::Handle FileCalls::create_temporary(const platform::Place& target, bool unnamed, std::string& name) {
@@ -87,6 +88,7 @@ File::File(File&& other) noexcept
       position_(other.position_),
       calls_(other.calls_),
       owned_(other.owned_),
+      size_at_open_(other.size_at_open_),
       reserved_(other.reserved_),
       failed_(other.failed_),
       error_(other.error_) {}
@@ -99,6 +101,7 @@ File& File::operator=(File&& other) noexcept {
     position_ = other.position_;
     calls_ = other.calls_;
     owned_ = other.owned_;
+    size_at_open_ = other.size_at_open_;
     reserved_ = other.reserved_;
     failed_ = other.failed_;
     error_ = other.error_;
@@ -131,12 +134,15 @@ std::nullopt_t no_such_name(SystemError* why) {
 
 std::optional<File> File::open(const std::string& path, Access access, SystemError* why) {
   if (path.find('\0') != std::string::npos) return no_such_name(why);
-  platform::Handle handle = installed_calls->open(path, access);
+  std::int64_t size = -1;
+  platform::Handle handle = installed_calls->open(path, access, &size);
   if (handle == platform::invalid_handle) {
     if (why) *why = SystemError::last();
     return std::nullopt;
   }
-  return File(handle, path, installed_calls);
+  File file(handle, path, installed_calls);
+  file.size_at_open_ = size;
+  return file;
 }
 
 File File::standard_input() {
@@ -172,7 +178,7 @@ std::optional<File> File::create_scratch(SystemError* why) {
 }
 
 std::int64_t File::measure_size() {
-  const std::int64_t size = calls_->size_of(handle_);
+  const std::int64_t size = size_at_open_ >= 0 ? std::exchange(size_at_open_, -1) : calls_->size_of(handle_);
   if (size < 0) return failing(std::int64_t{-1});
   if (position_ != 0 && !seek(0)) return -1;
   return size;

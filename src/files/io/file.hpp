@@ -32,7 +32,8 @@ enum class Access { read, stream, write };
 class FileCalls {
  public:
   virtual ~FileCalls() = default;
-  virtual platform::Handle open(const std::string& path, Access access);
+  // `size` as platform::open_stream tells it; -1 for outputs.
+  virtual platform::Handle open(const std::string& path, Access access, std::int64_t* size);
   // A new file beside `target` that will take its name once complete (see Output), unnamed where
   // asked for and allowed, else named `name`.
   virtual platform::Handle create_temporary(const platform::Place& target, bool unnamed, std::string& name);
@@ -146,6 +147,9 @@ class File {
   FileCalls* calls_ = &file_calls();
   // False for the standard streams, which outlive every File made on them.
   bool owned_ = true;
+  // The size found at opening, taken by the first measure_size instead of asking again: files
+  // come by thousands, each asked for its size once.
+  std::int64_t size_at_open_ = -1;
   // Space was reserved past what was written; it is given back at closing.
   bool reserved_ = false;
   bool failed_ = false;

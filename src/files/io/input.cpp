@@ -33,10 +33,13 @@ Result<File, FileFault> spooled(File& stream, const ProgressDisplay& show) {
 }
 
 Result<std::int64_t, FileFault> input_size(File& file) {
-  if (!file.measurable()) return BlockPump::to_the_end;
+  if (file.is_standard_stream()) return BlockPump::to_the_end;
+  // Measured first: a file is what comes by thousands, and asked whether it can be measured
+  // only when it could not.
   const std::int64_t size = file.measure_size();
-  if (size < 0) return FileFault::read_of(file);
-  return size;
+  if (size >= 0) return size;
+  if (!file.measurable()) return BlockPump::to_the_end;
+  return FileFault::read_of(file);
 }
 
 }  // namespace varnelo

@@ -38,10 +38,11 @@ using Handle = std::intptr_t;
 inline constexpr Handle invalid_handle = -1;
 
 // Opens a regular file (or a device) for reading; refuses directories. invalid_handle on failure.
-Handle open_for_reading(const std::string& path);
+// Where `size` is given, it takes the size of a file that can be measured (see measurable), or -1.
+Handle open_for_reading(const std::string& path, std::int64_t* size = nullptr);
 // Opens anything that can be read, a named pipe or a socket too, waiting for a writer where a
 // pipe has none yet; refuses directories.
-Handle open_stream(const std::string& path);
+Handle open_stream(const std::string& path, std::int64_t* size = nullptr);
 // Whether an open file has a size that says how much there is to read: a regular file (other
 // than the system's generated ones, such as /proc's, which show 0) or a disk.
 bool measurable(Handle handle);

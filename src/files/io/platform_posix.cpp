@@ -47,43 +47,6 @@ std::string error_text(int code) {
   return c_locale ? strerror_l(code, c_locale) : "error " + std::to_string(code);
 }
 
-Handle open_for_reading(const std::string& path) {
-  // Opened without blocking so a named pipe cannot stall the program; only files that can be
-  // measured and read to an end are taken.
-  int fd;
-  do {
-    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0) return invalid_handle;
-  struct stat info;
-  if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode) || S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode)) {
-    const int reason = S_ISDIR(info.st_mode)                              ? EISDIR
-                       : S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode) ? ESPIPE
-                                                                          : errno;
-    ::close(fd);
-    errno = reason;
-    return invalid_handle;
-  }
-  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  return fd;
-}
-
-Handle open_stream(const std::string& path) {
-  int fd;
-  do {
-    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0) return invalid_handle;
-  struct stat info;
-  if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-    const int reason = S_ISDIR(info.st_mode) ? EISDIR : errno;
-    ::close(fd);
-    errno = reason;
-    return invalid_handle;
-  }
-  return fd;
-}
-
 namespace {
 
 // Files that the kernel makes up as they are read, such as /proc's, claim a size of 0 or of a
@@ -104,7 +67,52 @@ bool made_as_read(int fd, const struct stat& info) {
 #endif
 }
 
+// The size the opening found, where asked for.
+void tell_size(int fd, const struct stat& info, std::int64_t* size) {
+  if (size)
+    *size = S_ISREG(info.st_mode) && !made_as_read(fd, info) ? static_cast<std::int64_t>(info.st_size) : -1;
+}
+
 }  // namespace
+
+Handle open_for_reading(const std::string& path, std::int64_t* size) {
+  // Opened without blocking so a named pipe cannot stall the program; only files that can be
+  // measured and read to an end are taken.
+  int fd;
+  do {
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) return invalid_handle;
+  struct stat info;
+  if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode) || S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode)) {
+    const int reason = S_ISDIR(info.st_mode)                              ? EISDIR
+                       : S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode) ? ESPIPE
+                                                                          : errno;
+    ::close(fd);
+    errno = reason;
+    return invalid_handle;
+  }
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  tell_size(fd, info, size);
+  return fd;
+}
+
+Handle open_stream(const std::string& path, std::int64_t* size) {
+  int fd;
+  do {
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) return invalid_handle;
+  struct stat info;
+  if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+    const int reason = S_ISDIR(info.st_mode) ? EISDIR : errno;
+    ::close(fd);
+    errno = reason;
+    return invalid_handle;
+  }
+  tell_size(fd, info, size);
+  return fd;
+}
 
 bool measurable(Handle handle) {
   struct stat info;

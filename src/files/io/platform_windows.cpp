@@ -188,7 +188,9 @@ std::wstring system_path(const std::string& path) {
   return L"\\\\?\\" + full;
 }
 
-Handle open_for_reading(const std::string& path) {
+Handle open_for_reading(const std::string& path, std::int64_t* size) {
+  // Measured when asked, as before.
+  if (size) *size = -1;
   // Shared as the runtime's own open shares.
   HANDLE file = CreateFileW(system_path(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -204,7 +206,8 @@ Handle open_for_reading(const std::string& path) {
   return descriptor_of(file, _O_RDONLY);
 }
 
-Handle open_stream(const std::string& path) {
+Handle open_stream(const std::string& path, std::int64_t* size) {
+  if (size) *size = -1;
   HANDLE file = CreateFileW(system_path(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return failed(invalid_handle);
