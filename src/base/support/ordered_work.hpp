@@ -129,19 +129,16 @@ class OrderedWork {
       lock.unlock();
       if (wake) done_.notify_one();
       // Slots are only taken from the front once done, so these stay where they are.
-      std::optional<Outcome> first_outcome, second_outcome;
       if (second) {
         std::pair<Outcome, Outcome> both = work_two_(next->item, second->item);
-        first_outcome.emplace(std::move(both.first));
-        second_outcome.emplace(std::move(both.second));
+        lock.lock();
+        next->outcome = std::move(both.first);
+        second->outcome = std::move(both.second);
+        finished_ += 2;
       } else {
-        first_outcome.emplace(work_(next->item));
-      }
-      lock.lock();
-      next->outcome = std::move(first_outcome);
-      ++finished_;
-      if (second) {
-        second->outcome = std::move(second_outcome);
+        Outcome outcome = work_(next->item);
+        lock.lock();
+        next->outcome = std::move(outcome);
         ++finished_;
       }
       wake = waiting_ && ready();
