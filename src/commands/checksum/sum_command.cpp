@@ -293,12 +293,14 @@ bool check_list(const std::string& list, const CheckOptions& options, const Spre
       [&](const SumLine& sum) { return hash_named(sum.name, sum.algorithms, spread, common); },
       [&](const SumLine& sum, Hashed& hashed) { return tell_result(sum, hashed, options, terminal, tally); },
       // Each line names its own algorithms; two lines whose differ are hashed one after the other.
-      [&](const SumLine& a, const SumLine& b) {
-        if (!in_pairs(spread, a.algorithms))
-          return std::pair{hash_named(a.name, a.algorithms, spread, common),
-                           hash_named(b.name, b.algorithms, spread, common)};
-        return hash_two_named(a.name, a.algorithms, b.name, b.algorithms, spread, common);
-      });
+      in_pairs(spread, {Algorithm::sha256})
+          ? [&](const SumLine& a, const SumLine& b) {
+              if (!in_pairs(spread, a.algorithms))
+                return std::pair{hash_named(a.name, a.algorithms, spread, common),
+                                 hash_named(b.name, b.algorithms, spread, common)};
+              return hash_two_named(a.name, a.algorithms, b.name, b.algorithms, spread, common);
+            }
+          : OrderedWork<SumLine, Hashed>::WorkTwo{});
   const std::string list_name = shown(list);
   LineReader reader(*file, options.zero ? '\0' : '\n');
   std::string line;
