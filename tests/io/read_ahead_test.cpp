@@ -1,3 +1,4 @@
+#include <atomic>
 #include <chrono>
 #include <stdexcept>
 #include <string>
@@ -138,12 +139,17 @@ TEST(OrderedWork, HandsOverInOrderOnAnyNumberOfThreads) {
   for (unsigned threads : {0u, 1u, 2u, 5u})
     for (std::size_t window : {1u, 3u, 64u})
       for (int stop_at : {-1, 0, 17})
-        for (bool in_twos : {false, true}) {
+        for (int mode : {0, 1, 2}) {
+          // One at a time; two at a time; two at a time with the caller one of the threads.
+          const bool in_twos = mode > 0, caller_works = mode == 2;
           const std::string where = std::to_string(threads) + " threads, window " + std::to_string(window) +
-                                    ", stop at " + std::to_string(stop_at) + (in_twos ? ", in twos" : "");
+                                    ", stop at " + std::to_string(stop_at) + (in_twos ? ", in twos" : "") +
+                                    (caller_works ? ", caller working" : "");
           std::vector<int> handed;
+          std::atomic<int> worked = 0;
           {
-            auto square = [](const int& item) {
+            auto square = [&worked](const int& item) {
+              ++worked;
               // Later items often finish first.
               std::this_thread::sleep_for(std::chrono::microseconds((item * 7919) % 13 * 50));
               return item * item;
@@ -160,7 +166,8 @@ TEST(OrderedWork, HandsOverInOrderOnAnyNumberOfThreads) {
                   handed.push_back(item);
                   return item != stop_at;
                 },
-                in_twos ? OrderedWork<int, int>::WorkTwo(two) : OrderedWork<int, int>::WorkTwo{});
+                in_twos ? OrderedWork<int, int>::WorkTwo(two) : OrderedWork<int, int>::WorkTwo{},
+                caller_works);
             bool going = true;
             for (int item = 0; item < 100 && going; ++item)
               going = work.add(item);
@@ -170,6 +177,7 @@ TEST(OrderedWork, HandsOverInOrderOnAnyNumberOfThreads) {
           for (int item = 0; item < (stop_at < 0 ? 100 : stop_at + 1); ++item)
             expected.push_back(item);
           EXPECT_EQ(handed, expected) << where;
+          EXPECT_TRUE(stop_at >= 0 || worked == 100) << where << ": " << worked << " worked";
         }
 }
 

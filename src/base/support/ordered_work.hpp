@@ -29,13 +29,16 @@ class OrderedWork {
   using Deliver = std::function<bool(const Item&, Outcome&)>;
 
   // With `work_two`, a thread that finds two items waiting takes both. Items are still worked
-  // one at a time where no thread is started.
-  OrderedWork(unsigned threads, std::size_t window, Work work, Deliver deliver, WorkTwo work_two = {})
+  // one at a time where no thread is started. With `caller_works`, the caller is one of the
+  // `threads`: waiting for outcomes, it works items still waiting instead.
+  OrderedWork(unsigned threads, std::size_t window, Work work, Deliver deliver, WorkTwo work_two = {},
+              bool caller_works = false)
       : work_(std::move(work)),
         work_two_(std::move(work_two)),
         deliver_(std::move(deliver)),
-        window_(std::max<std::size_t>(window, 1)) {
-    if (threads > 1) start_threads(workers_, threads, [this] { serve(); });
+        window_(std::max<std::size_t>(window, 1)),
+        caller_works_(caller_works) {
+    if (threads > 1) start_threads(workers_, caller_works ? threads - 1 : threads, [this] { serve(); });
   }
 
   ~OrderedWork() { stop_threads(workers_, mutex_, stopping_, more_); }
@@ -93,6 +96,9 @@ class OrderedWork {
     std::vector<Slot> done;
     {
       std::unique_lock lock(mutex_);
+      for (auto first = slots_.end();
+           !ready() && caller_works_ && (first = untaken_from(slots_.begin())) != slots_.end();)
+        work_from(lock, first);
       waiting_ = true;
       done_.wait(lock, [&] { return ready(); });
       waiting_ = false;
@@ -120,30 +126,36 @@ class OrderedWork {
       });
       --idle_;
       if (stopping_) return;
-      // Pointers, not iterators: the caller adds slots meanwhile, and those keep only references.
-      Slot* next = &take(*first);
-      // A second item only where every thread waiting still finds one of its own.
-      const auto after = work_two_ && untaken_ > idle_ ? untaken_from(std::next(first)) : slots_.end();
-      Slot* second = after != slots_.end() ? &take(*after) : nullptr;
-      bool wake = waiting_ && ready();
+      work_from(lock, first);
+      const bool wake = waiting_ && ready();
       lock.unlock();
       if (wake) done_.notify_one();
-      // Slots are only taken from the front once done, so these stay where they are.
-      if (second) {
-        std::pair<Outcome, Outcome> both = work_two_(next->item, second->item);
-        lock.lock();
-        next->outcome = std::move(both.first);
-        second->outcome = std::move(both.second);
-        finished_ += 2;
-      } else {
-        Outcome outcome = work_(next->item);
-        lock.lock();
-        next->outcome = std::move(outcome);
-        ++finished_;
-      }
-      wake = waiting_ && ready();
-      lock.unlock();
-      if (wake) done_.notify_one();
+    }
+  }
+
+  // Takes the slot at `first`, and a second where two are worked at once, works them with the
+  // lock let go and keeps their outcomes; the lock is held again on return.
+  void work_from(std::unique_lock<std::mutex>& lock, typename std::deque<Slot>::iterator first) {
+    // Pointers, not iterators: the caller adds slots meanwhile, and those keep only references.
+    Slot* next = &take(*first);
+    // A second item only where every thread waiting still finds one of its own.
+    const auto after = work_two_ && untaken_ > idle_ ? untaken_from(std::next(first)) : slots_.end();
+    Slot* second = after != slots_.end() ? &take(*after) : nullptr;
+    const bool wake = waiting_ && ready();
+    lock.unlock();
+    if (wake) done_.notify_one();
+    // Slots are only taken from the front once done, so these stay where they are.
+    if (second) {
+      std::pair<Outcome, Outcome> both = work_two_(next->item, second->item);
+      lock.lock();
+      next->outcome = std::move(both.first);
+      second->outcome = std::move(both.second);
+      finished_ += 2;
+    } else {
+      Outcome outcome = work_(next->item);
+      lock.lock();
+      next->outcome = std::move(outcome);
+      ++finished_;
     }
   }
 
@@ -162,6 +174,7 @@ class OrderedWork {
   WorkTwo work_two_;
   Deliver deliver_;
   std::size_t window_;
+  bool caller_works_;
   bool stopped_ = false;
   std::mutex mutex_;
   std::condition_variable more_, done_;

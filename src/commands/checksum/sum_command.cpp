@@ -225,7 +225,9 @@ int compute(const SumOptions& options, const std::vector<Algorithm>& algorithms,
       in_pairs(spread, algorithms)
           ? [&](const std::string& a,
                 const std::string& b) { return hash_two_named(a, algorithms, b, algorithms, spread, common); }
-          : OrderedWork<std::string, Hashed>::WorkTwo{});
+          : OrderedWork<std::string, Hashed>::WorkTwo{},
+      // The caller has only results to print in between: one thread fewer to start.
+      true);
   const NameFeed feed{[&](const std::string& name) { return work.add(name); }, [&] { return work.drain(); }};
   if (!each_name(options, feed, status) || !work.drain()) return trouble;
   return status;
@@ -300,7 +302,8 @@ bool check_list(const std::string& list, const CheckOptions& options, const Spre
                                  hash_named(b.name, b.algorithms, spread, common)};
               return hash_two_named(a.name, a.algorithms, b.name, b.algorithms, spread, common);
             }
-          : OrderedWork<SumLine, Hashed>::WorkTwo{});
+          : OrderedWork<SumLine, Hashed>::WorkTwo{},
+      true);
   const std::string list_name = shown(list);
   LineReader reader(*file, options.zero ? '\0' : '\n');
   std::string line;

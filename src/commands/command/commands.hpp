@@ -27,8 +27,14 @@ Command decrypt_command(Parser& program, Common& common);
 Command encode_command(Parser& program, Common& common);
 Command decode_command(Parser& program, Common& common);
 
+// A command as the dispatch lists it: the name it is called by, and its maker.
+struct Listed {
+  const char* name;
+  Maker make;
+};
+
 // Runs the command line (the arguments after the program's name) over the commands given, in
 // the order --help lists them, and returns the exit status.
-int run_commands(std::vector<std::string> arguments, std::span<const Maker> commands);
+int run_commands(std::vector<std::string> arguments, std::span<const Listed> commands);
 
 }  // namespace varnelo::command

@@ -31,10 +31,12 @@ int run_program() {
 
 int run_command_line(std::vector<std::string> arguments) {
   // In the order --help lists them.
-  static constexpr command::Maker commands[] = {
-      command::sum_command,     command::split_command,  command::join_command,
-      command::compare_command, command::find_command,   command::encrypt_command,
-      command::decrypt_command, command::encode_command, command::decode_command,
+  static constexpr command::Listed commands[] = {
+      {"sum", command::sum_command},         {"split", command::split_command},
+      {"join", command::join_command},       {"compare", command::compare_command},
+      {"find", command::find_command},       {"encrypt", command::encrypt_command},
+      {"decrypt", command::decrypt_command}, {"encode", command::encode_command},
+      {"decode", command::decode_command},
   };
   return command::run_commands(std::move(arguments), commands);
 }
