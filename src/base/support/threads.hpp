@@ -1,20 +1,37 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <system_error>
 #include <thread>
 #include <vector>
 
+#include "cores.hpp"
+
 namespace varnelo {
 
 // Starts up to `count` more threads running `body`; fewer when the system will start no more,
-// which only leaves more of the work to the threads there are.
+// which only leaves more of the work to the threads there are. Each starts on a core apart from
+// the caller's, and is free to move once it runs there.
 template <typename Body>
 void start_threads(std::vector<std::thread>& threads, unsigned count, Body body) {
+  const CoreSet cores = CoreSet::of_caller();
   try {
-    for (unsigned k = 0; k < count; ++k)
-      threads.emplace_back(body);
+    for (unsigned k = 0; k < count; ++k) {
+      // The thread waits to be placed: one that let go of its core before the move would keep
+      // the one core for good.
+      auto placed = std::make_shared<std::atomic<bool>>(false);
+      threads.emplace_back([cores, placed, body] {
+        placed->wait(false);
+        cores.run_anywhere();
+        body();
+      });
+      cores.start_apart(threads.back(), k);
+      placed->store(true);
+      placed->notify_one();
+    }
   } catch (const std::system_error&) {
   }
 }
