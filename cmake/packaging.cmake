@@ -32,6 +32,8 @@ else()
   install(FILES ${CMAKE_CURRENT_BINARY_DIR}/varnelo.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   install(FILES ${PROJECT_SOURCE_DIR}/dist/varnelo.bash DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions
           RENAME varnelo)
+  install(FILES ${PROJECT_SOURCE_DIR}/dist/varnelo.lintian-overrides
+          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides RENAME varnelo)
   install(FILES ${PROJECT_SOURCE_DIR}/README.md ${CMAKE_CURRENT_BINARY_DIR}/copyright
                 ${CMAKE_CURRENT_BINARY_DIR}/changelog.Debian.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
@@ -40,8 +42,8 @@ else()
   set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
   set(CPACK_DEBIAN_PACKAGE_SECTION utils)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-  # The run-time dependencies as dpkg-shlibdeps reads them from the program: libc and the C++
-  # runtime, at the versions it was linked against.
+  # The run-time dependencies as dpkg-shlibdeps reads them from the program: none where it is
+  # linked whole, libc and the C++ runtime at the versions it was linked against otherwise.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   set(CPACK_STRIP_FILES ON)
   # Directories as Debian has them whatever the umask of whoever builds the package.
