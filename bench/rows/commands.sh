@@ -17,6 +17,7 @@ bench_commands() {
   local many="$WORK/many" k
   mkdir -p "$many"
   for ((k = 0; k < 1000; k++)); do head -c 4096 "$INPUT" | tail -c +$((k + 1)) >"$many/f$k"; done
+  sync
   # Runs of a few milliseconds swing with whatever else the machine does; more of them steady
   # the medians.
   BENCH_RUNS=$((BENCH_RUNS * 3)) bench_command_row "sum --sha256, 1000 files of about 4 KiB" "sha256sum" \

@@ -8,6 +8,7 @@ bench_many() {
   local bytes=$((8 * 128 * 1048576))
   mkdir -p "$big" "$many"
   for ((k = 0; k < 8; k++)); do make_random "$big/f$k" 128; done
+  sync
   bench_command_row "sum, 8 files of 128 MiB" "sha256sum" "sum '$big'/*" "sha256sum '$big'/*" "$bytes" 0.6
   bench_command_row "sum, 8 files of 128 MiB" "varnelo sum -j 1" "sum '$big'/*" \
     "'$VARNELO' sum -j 1 '$big'/*" "$bytes" 0.6
@@ -19,6 +20,7 @@ bench_many() {
   rm -rf "$big" "$WORK/big.sha256"
 
   for ((k = 0; k < 1000; k++)); do head -c 4096 "$INPUT" | tail -c +$((k + 1)) >"$many/f$k"; done
+  sync
   # Runs of a few milliseconds swing with whatever else the machine does; more of them steady
   # the medians.
   BENCH_RUNS=$((BENCH_RUNS * 3)) bench_command_row "sum -r, folder of 1000 files of about 4 KiB" "find | sort | xargs sha256sum" \
