@@ -23,7 +23,8 @@ class CoreSet {
   void run_anywhere() const;
 
  private:
-  std::array<std::uint64_t, 16> cores_{};
+  // The system's own set of cores, as it keeps it.
+  alignas(std::uint64_t) std::array<unsigned char, 128> cores_{};
   int caller_core_ = -1;
   unsigned count_ = 0;
 };

@@ -3,17 +3,16 @@
 #include <pthread.h>
 #include <sched.h>
 
+#include <cstring>
+
 namespace varnelo {
 
 namespace {
 
-constexpr int bits_per_word = 64;
-
-cpu_set_t as_cpu_set(const std::array<std::uint64_t, 16>& cores) {
+cpu_set_t as_cpu_set(const std::array<unsigned char, 128>& cores) {
+  static_assert(sizeof(cpu_set_t) <= sizeof cores);
   cpu_set_t set;
-  CPU_ZERO(&set);
-  for (int core = 0; core < CPU_SETSIZE && core < 16 * bits_per_word; ++core)
-    if (cores[core / bits_per_word] >> (core % bits_per_word) & 1) CPU_SET(core, &set);
+  std::memcpy(&set, cores.data(), sizeof set);
   return set;
 }
 
@@ -23,24 +22,21 @@ CoreSet CoreSet::of_caller() {
   CoreSet result;
   cpu_set_t set;
   if (pthread_getaffinity_np(pthread_self(), sizeof set, &set) != 0) return result;
-  for (int core = 0; core < CPU_SETSIZE && core < 16 * bits_per_word; ++core) {
-    if (!CPU_ISSET(core, &set)) continue;
-    result.cores_[core / bits_per_word] |= std::uint64_t{1} << (core % bits_per_word);
-    ++result.count_;
-  }
+  std::memcpy(result.cores_.data(), &set, sizeof set);
+  result.count_ = static_cast<unsigned>(CPU_COUNT(&set));
   result.caller_core_ = sched_getcpu();
   return result;
 }
 
 void CoreSet::start_apart(std::thread& thread, unsigned k) const {
   if (count_ < 2 || caller_core_ < 0) return;
+  const cpu_set_t cores = as_cpu_set(cores_);
   // The cores in order, the caller's first: thread k goes to the one k + 1 places on.
   const unsigned steps = 1 + k % (count_ - 1);
   unsigned seen = 0;
-  for (int offset = 1; offset < 16 * bits_per_word; ++offset) {
-    const int core = (caller_core_ + offset) % (16 * bits_per_word);
-    if (!(cores_[core / bits_per_word] >> (core % bits_per_word) & 1)) continue;
-    if (++seen < steps) continue;
+  for (int offset = 1; offset < CPU_SETSIZE; ++offset) {
+    const int core = (caller_core_ + offset) % CPU_SETSIZE;
+    if (!CPU_ISSET(core, &cores) || ++seen < steps) continue;
     cpu_set_t one;
     CPU_ZERO(&one);
     CPU_SET(core, &one);

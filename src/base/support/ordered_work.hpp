@@ -127,10 +127,15 @@ class OrderedWork {
       --idle_;
       if (stopping_) return;
       work_from(lock, first);
-      const bool wake = waiting_ && ready();
-      lock.unlock();
-      if (wake) done_.notify_one();
+      unlock_and_wake(lock);
     }
+  }
+
+  // Lets the lock go, waking a caller who waits for the outcome now at the front.
+  void unlock_and_wake(std::unique_lock<std::mutex>& lock) {
+    const bool wake = waiting_ && ready();
+    lock.unlock();
+    if (wake) done_.notify_one();
   }
 
   // Takes the slot at `first`, and a second where two are worked at once, works them with the
@@ -141,9 +146,7 @@ class OrderedWork {
     // A second item only where every thread waiting still finds one of its own.
     const auto after = work_two_ && untaken_ > idle_ ? untaken_from(std::next(first)) : slots_.end();
     Slot* second = after != slots_.end() ? &take(*after) : nullptr;
-    const bool wake = waiting_ && ready();
-    lock.unlock();
-    if (wake) done_.notify_one();
+    unlock_and_wake(lock);
     // Slots are only taken from the front once done, so these stay where they are.
     if (second) {
       std::pair<Outcome, Outcome> both = work_two_(next->item, second->item);
