@@ -1,6 +1,5 @@
 #pragma once
 
-#include <atomic>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -22,15 +21,27 @@ void start_threads(std::vector<std::thread>& threads, unsigned count, Body body)
     for (unsigned k = 0; k < count; ++k) {
       // The thread waits to be placed: one that let go of its core before the move would keep
       // the one core for good.
-      auto placed = std::make_shared<std::atomic<bool>>(false);
+      // A lock and a condition, not an atomic's wait: that one lost its wake-up under wine.
+      struct Placed {
+        std::mutex mutex;
+        std::condition_variable moved;
+        bool done = false;
+      };
+      auto placed = std::make_shared<Placed>();
       threads.emplace_back([cores, placed, body] {
-        placed->wait(false);
+        {
+          std::unique_lock lock(placed->mutex);
+          placed->moved.wait(lock, [&] { return placed->done; });
+        }
         cores.run_anywhere();
         body();
       });
       cores.start_apart(threads.back(), k);
-      placed->store(true);
-      placed->notify_one();
+      {
+        std::lock_guard lock(placed->mutex);
+        placed->done = true;
+      }
+      placed->moved.notify_one();
     }
   } catch (const std::system_error&) {
   }
