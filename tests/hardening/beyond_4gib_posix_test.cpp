@@ -10,11 +10,13 @@
 // once it has been decrypted.
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cinttypes>
 #include <cstdint>
 #include <cstring>
@@ -120,6 +122,9 @@ class PipeSink {
 
   PipeSink(std::string path, Consume consume) : path_(std::move(path)), consume_(std::move(consume)) {
     EXPECT_EQ(mkfifo(path_.c_str(), 0600), 0) << path_;
+    // The reading end is open before the program runs: it refuses a pipe that nobody reads.
+    fd_ = open(path_.c_str(), O_RDONLY | O_NONBLOCK);
+    EXPECT_GE(fd_, 0) << path_;
     thread_ = std::thread([this] { drain(); });
   }
   ~PipeSink() { finish(); }
@@ -138,22 +143,27 @@ class PipeSink {
 
  private:
   void drain() {
-    int fd = open(path_.c_str(), O_RDONLY);
-    if (fd < 0) return;
+    if (fd_ < 0) return;
     // A larger pipe moves the gigabytes in fewer turns between writer and reader (a hint).
-    fcntl(fd, F_SETPIPE_SZ, 1 << 20);
+    fcntl(fd_, F_SETPIPE_SZ, 1 << 20);
     std::vector<char> buffer(1 << 20);
     for (;;) {
-      ssize_t got = read(fd, buffer.data(), buffer.size());
+      // Until a writer has come, the pipe reads as empty; waiting on it blocks until the first
+      // writer sends data or goes.
+      pollfd ready{fd_, POLLIN, 0};
+      if (poll(&ready, 1, -1) < 0 && errno != EINTR) break;
+      ssize_t got = read(fd_, buffer.data(), buffer.size());
+      if (got < 0 && (errno == EAGAIN || errno == EINTR)) continue;
       if (got <= 0) break;
       consume_(buffer.data(), static_cast<std::size_t>(got), received_);
       received_ += got;
     }
-    close(fd);
+    close(fd_);
   }
 
   std::string path_;
   Consume consume_;
+  int fd_ = -1;
   std::thread thread_;
   std::atomic<std::int64_t> received_{0};
 };
