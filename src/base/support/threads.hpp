@@ -11,6 +11,28 @@
 
 namespace varnelo {
 
+// A one-time go-ahead from one thread to another. A lock and a condition, not an atomic's wait:
+// that one lost its wake-up under wine.
+class GoAhead {
+ public:
+  void give() {
+    {
+      std::lock_guard lock(mutex_);
+      given_ = true;
+    }
+    given_once_.notify_one();
+  }
+  void wait() {
+    std::unique_lock lock(mutex_);
+    given_once_.wait(lock, [this] { return given_; });
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable given_once_;
+  bool given_ = false;
+};
+
 // Starts up to `count` more threads running `body`; fewer when the system will start no more,
 // which only leaves more of the work to the threads there are. Each starts on a core apart from
 // the caller's, and is free to move once it runs there.
@@ -21,27 +43,14 @@ void start_threads(std::vector<std::thread>& threads, unsigned count, Body body)
     for (unsigned k = 0; k < count; ++k) {
       // The thread waits to be placed: one that let go of its core before the move would keep
       // the one core for good.
-      // A lock and a condition, not an atomic's wait: that one lost its wake-up under wine.
-      struct Placed {
-        std::mutex mutex;
-        std::condition_variable moved;
-        bool done = false;
-      };
-      auto placed = std::make_shared<Placed>();
+      auto placed = std::make_shared<GoAhead>();
       threads.emplace_back([cores, placed, body] {
-        {
-          std::unique_lock lock(placed->mutex);
-          placed->moved.wait(lock, [&] { return placed->done; });
-        }
+        placed->wait();
         cores.run_anywhere();
         body();
       });
       cores.start_apart(threads.back(), k);
-      {
-        std::lock_guard lock(placed->mutex);
-        placed->done = true;
-      }
-      placed->moved.notify_one();
+      placed->give();
     }
   } catch (const std::system_error&) {
   }
